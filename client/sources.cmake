@@ -1,0 +1,3 @@
+list(APPEND KORVEL_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
+)

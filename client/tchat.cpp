@@ -1,0 +1,3 @@
+#include "client/tchat.h"
+
+Tchat::Tchat(QWidget* parent) : QMainWindow(parent) { setWindowTitle("Korvel"); }

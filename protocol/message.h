@@ -1,0 +1,125 @@
+#pragma once
+// The text message format shared by server and client: a command word, "+", the fields joined by
+// "+", and the terminator byte 0xFF. Builders produce exact wire bytes (terminator included);
+// FieldReader reads fields back and throws ParseError on a field that does not parse, which ends
+// the handling of that one message.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel::protocol {
+
+inline constexpr char kTerminator = '\xFF';
+inline constexpr const char* kVersion = "1.0.2";
+
+struct ParseError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A queued line split at its first "+": the command word and the argument text after it.
+// A line without "+" has an empty command and dispatches nothing.
+struct SplitLine {
+  std::string command;
+  std::string argument;
+};
+SplitLine splitLine(std::string_view line);
+
+// Parses a decimal integer: optional leading "-", then digits, within 32-bit range.
+// Throws ParseError otherwise.
+int parseInt(std::string_view text);
+
+// Reads the fields of an argument text one at a time.
+class FieldReader {
+ public:
+  explicit FieldReader(std::string_view argument) : rest_(argument) {}
+
+  // The text up to the next "+", removed together with that "+". Throws when no "+" is left.
+  std::string field();
+  // field() read as a decimal integer.
+  int intField();
+  // The whole remaining argument text (a last free field: name, chat text, sound name).
+  const std::string& rest() const { return rest_; }
+
+  // Lists: start appends "+@" to what is left; items are read with field()/intField() until
+  // atListEnd(), which holds when exactly "@" is left.
+  void beginList() { rest_ += "+@"; }
+  bool atListEnd() const { return rest_ == "@"; }
+
+ private:
+  std::string rest_;
+};
+
+// Items that the builders put into lists.
+struct PlayerEntry {
+  int seat;
+  std::string name;
+  bool watching;
+};
+struct CellEntry {
+  int x, y, code;
+};
+struct SlotEntry {
+  int slot, code;
+};
+struct LaidTile {
+  int x, y, slot, code;
+};
+struct Placement {
+  int x, y, slot;
+};
+
+// Messages the server sends to clients.
+namespace toclient {
+std::string sendlogininfo(int seat);
+std::string full();
+std::string newplayerinfo(int seat, std::string_view name);
+std::string existingplayers(const std::vector<PlayerEntry>& others);
+std::string havewrongversion(std::string_view name);
+std::string wrongversion();
+std::string loadboard(int seat, const std::vector<CellEntry>& cells);
+std::string gamestats(int seat, int turnseconds, int countdown, int currentplayer, int drawn,
+                      const std::vector<int>& scores, const std::vector<SlotEntry>& rack);
+std::string playerdisconnected(int seat, std::string_view name);
+std::string justwatching(int seat, int flag);
+std::string chat(int seat, std::string_view name, std::string_view text);
+std::string action(int seat, std::string_view name, std::string_view text);
+std::string playasound(int seat, std::string_view sound);
+std::string startgame(std::string_view name, std::string_view score, int seconds,
+                      std::string_view team);
+std::string mytiles(int seat, const std::vector<SlotEntry>& slots);
+std::string nextplayer(int seat, int drawn);
+std::string playerror(int seat, int code);
+std::string goodword(int seat, int total, int gained, const std::vector<LaidTile>& laid,
+                     const std::vector<std::string>& words);
+std::string hepassed(int seat);
+std::string timeup();
+std::string winner(std::string_view names);
+std::string notiles(int seat);
+std::string newtiles(int seat, int score, const std::vector<SlotEntry>& slots);
+std::string boughtnew(int seat, int score);
+}  // namespace toclient
+
+// Messages clients send to the server.
+namespace toserver {
+// loginname already ends in 0xFF, so the line ends in two terminators.
+std::string logininfo(std::string_view seat, std::string_view version, std::string_view loginname);
+std::string chat(int seat, std::string_view textAndColour);
+std::string action(int seat, std::string_view textAndColour);
+std::string playasound(int seat, int wave);
+std::string kickhim(int seat, int target);
+std::string justwatch(int seat, int flag);
+std::string startgame(std::string_view name, std::string_view score, std::string_view seconds,
+                      std::string_view team);
+std::string submit(int seat, const std::vector<Placement>& tiles);
+std::string pass(int seat);
+std::string newtiles(int seat);
+}  // namespace toserver
+
+// Removes "+" and 0xFF from a player name: either would corrupt every message carrying it.
+std::string cleanName(std::string_view name);
+// Removes 0xFF from free text (chat, actions), which must never carry a terminator.
+std::string cleanText(std::string_view text);
+
+}  // namespace korvel::protocol

@@ -1,0 +1,4 @@
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/message.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
+)

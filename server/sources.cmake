@@ -1,0 +1,1 @@
+# Sources of server/: append to KORVEL_CORE_SOURCES (no Qt) or KORVEL_UI_SOURCES (Qt).
