@@ -1,1 +1,3 @@
-# Sources of app/: append to KORVEL_CORE_SOURCES (no Qt) or KORVEL_UI_SOURCES (Qt).
+list(APPEND KORVEL_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
+)
