@@ -1,0 +1,300 @@
+#include "server/move_check.h"
+
+#include <utility>
+
+namespace korvel::server {
+
+namespace {
+
+// Letter code 1 to 26 to 'a' to 'z'. The board only ever holds such codes (the rack check lets
+// nothing else on), so no other value reaches here.
+char codeToLetter(int code) {
+  return static_cast<char>('a' + code - 1);
+}
+
+}  // namespace
+
+MoveChecker::MoveChecker(WordTest isWord, ErrorReport reportError)
+    : isWord_(std::move(isWord)), reportError_(std::move(reportError)) {}
+
+int MoveChecker::scoreletter(int code) {
+  //                                    a  b  c  d  e  f  g  h  i  j  k  l  m
+  static constexpr int kValues[27] = {0, 1, 3, 3, 3, 1, 5, 3, 5, 1, 7, 7, 1, 3,
+                                      //  n  o  p  q   r  s  t  u  v  w  x  y  z
+                                      1, 1, 3, 10, 1, 1, 1, 1, 5, 5, 7, 5, 10};
+  return code >= 1 && code <= 26 ? kValues[code] : 0;
+}
+
+bool MoveChecker::checkMove(int seat, const std::array<int, 9>& tiles, int& turnscore,
+                            protocol::FieldReader& reader) {
+  // Every field is read before anything changes, so a message that breaks off half way leaves
+  // the board, the score and the last words untouched.
+  std::vector<Triple> triples;
+  reader.beginList();
+  while (!reader.atListEnd()) {
+    const int x = reader.intField();
+    const int y = reader.intField();
+    const int slot = reader.intField();
+    triples.push_back({x, y, slot});
+  }
+
+  resetMove(turnscore);
+
+  // More tiles than a rack holds can only come from a broken or hostile client.
+  if (triples.size() > static_cast<std::size_t>(kMaxTiles)) {
+    senderror(seat, moveerror::kTile);
+    return false;
+  }
+  if (!layTiles(seat, tiles, triples)) return false;
+
+  if (!firstmove && !checkfortouching()) {
+    senderror(seat, moveerror::kNotTouching);
+    return false;
+  }
+  if (firstmove && !checkforonstart()) {
+    senderror(seat, moveerror::kNotOnStart);
+    return false;
+  }
+
+  const Triple& last = triples.back();
+  wordcolumn_ = -1;
+  wordrow_ = -1;
+  if (triples.size() >= 2) {
+    wordcolumn_ = checkforvert();
+    wordrow_ = checkforhorz();
+  } else {
+    // A lone tile takes its direction from its neighbours; with neighbours both ways the
+    // column wins and the row becomes its cross word.
+    const int x = last.x;
+    const int y = last.y;
+    if ((x + 1 <= Board::kLast && hasLetter(x + 1, y)) || (x >= 1 && hasLetter(x - 1, y))) {
+      wordrow_ = y;
+    }
+    if ((y + 1 <= Board::kLast && hasLetter(x, y + 1)) || (y >= 1 && hasLetter(x, y - 1))) {
+      wordcolumn_ = x;
+    }
+  }
+  if (wordcolumn_ == -1 && wordrow_ == -1) {
+    senderror(seat, moveerror::kPlacement);
+    return false;
+  }
+
+  if (wordcolumn_ != -1) return checkvertword(seat, wordcolumn_, last.y, turnscore);
+  return checkhorzword(seat, wordrow_, last.x, turnscore);
+}
+
+void MoveChecker::resetMove(int& turnscore) {
+  turnscore = 0;
+  for (int x = Board::kRingLow; x <= Board::kRingHigh; ++x) {
+    for (int y = Board::kRingLow; y <= Board::kRingHigh; ++y) {
+      BoardCell& cell = board.at(x, y);
+      cell.under = -1;
+      cell.slot = -1;
+      cell.owner = -1;
+    }
+  }
+  placed_.fill(PlacedTile{});
+  words_.clear();
+  wordcount_ = 0;
+}
+
+bool MoveChecker::layTiles(int seat, const std::array<int, 9>& tiles,
+                           const std::vector<Triple>& triples) {
+  for (std::size_t i = 0; i < triples.size(); ++i) {
+    const auto [x, y, slot] = triples[i];
+    if (!Board::onBoard(x, y)) {
+      senderror(seat, moveerror::kTile);
+      return false;
+    }
+    BoardCell& cell = board.at(x, y);
+    // A tile of this move already lies here. Covering it would make the first tile's letter
+    // look like an old letter, which a refusal would then leave behind on the board.
+    if (cell.under != -1 || cell.slot != -1) {
+      senderror(seat, moveerror::kSameCell);
+      return false;
+    }
+    if (slot < 1 || slot > kMaxTiles) {
+      senderror(seat, moveerror::kTile);
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      // One rack tile cannot lie in two cells.
+      if (placed_[j].slot == slot) {
+        senderror(seat, moveerror::kTile);
+        return false;
+      }
+    }
+    const int letter = tiles[static_cast<std::size_t>(slot)];
+    if (letter < 1 || letter > 26) {
+      senderror(seat, moveerror::kTile);
+      return false;
+    }
+    if (cell.letter != -1) cell.under = cell.letter;
+    placed_[i] = PlacedTile{y, slot, x, letter};
+    cell.slot = slot;
+    cell.letter = letter;
+    cell.owner = seat;
+  }
+  return true;
+}
+
+bool MoveChecker::checkforonstart() const {
+  for (const PlacedTile& p : placed_) {
+    if (p.column == kStartColumn && p.row == kStartRow) return true;
+  }
+  return false;
+}
+
+bool MoveChecker::checkfortouching() const {
+  for (const PlacedTile& p : placed_) {
+    if (p.column == -1) continue;
+    if (board.at(p.column, p.row).under != -1) return true;
+    const int neighbours[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& d : neighbours) {
+      const BoardCell& n = board.at(p.column + d[0], p.row + d[1]);
+      if (n.letter != -1 && n.slot == -1) return true;
+    }
+  }
+  return false;
+}
+
+int MoveChecker::checkforvert() const {
+  const int column = placed_[0].column;
+  for (std::size_t i = 1; i < placed_.size(); ++i) {
+    if (placed_[i].column != -1 && placed_[i].column != column) return -1;
+  }
+  return column;
+}
+
+int MoveChecker::checkforhorz() const {
+  const int row = placed_[0].row;
+  for (std::size_t i = 1; i < placed_.size(); ++i) {
+    if (placed_[i].row != -1 && placed_[i].row != row) return -1;
+  }
+  return row;
+}
+
+bool MoveChecker::checkvertword(int seat, int column, int row, int& turnscore) {
+  int start = row;
+  for (int k = row; k >= Board::kFirst && hasLetter(column, k); --k) start = k;
+  int end = start;
+  for (int k = start; k <= Board::kLast && hasLetter(column, k); ++k) end = k;
+
+  for (const PlacedTile& p : placed_) {
+    if (p.row != -1 && (p.row < start || p.row > end)) {
+      senderror(seat, moveerror::kGap);
+      return false;
+    }
+  }
+
+  std::string word;
+  for (int k = start; k <= end; ++k) {
+    const int code = board.at(column, k).letter;
+    word += codeToLetter(code);
+    turnscore += scoreletter(code);
+  }
+  if (!acceptWord(seat, word)) return false;
+
+  for (int k = start; k <= end; ++k) {
+    if (board.at(column, k).owner == seat && !checkhorzline(seat, column, k, turnscore)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool MoveChecker::checkhorzword(int seat, int row, int column, int& turnscore) {
+  int start = column;
+  for (int k = column; k >= Board::kFirst && hasLetter(k, row); --k) start = k;
+  int end = start;
+  for (int k = start; k <= Board::kLast && hasLetter(k, row); ++k) end = k;
+
+  for (const PlacedTile& p : placed_) {
+    if (p.column != -1 && (p.column < start || p.column > end)) {
+      senderror(seat, moveerror::kGap);
+      return false;
+    }
+  }
+
+  std::string word;
+  for (int k = start; k <= end; ++k) {
+    const int code = board.at(k, row).letter;
+    word += codeToLetter(code);
+    turnscore += scoreletter(code);
+  }
+  if (!acceptWord(seat, word)) return false;
+
+  for (int k = start; k <= end; ++k) {
+    if (board.at(k, row).owner == seat && !checkvertline(seat, k, row, turnscore)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool MoveChecker::checkvertline(int seat, int column, int row, int& turnscore) {
+  int start = row;
+  for (int k = row; k >= Board::kFirst && hasLetter(column, k); --k) start = k;
+  int end = row;
+  for (int k = row; k <= Board::kLast && hasLetter(column, k); ++k) end = k;
+  // A single letter is no word and scores nothing.
+  if (end == start) return true;
+
+  std::string word;
+  for (int k = start; k <= end; ++k) {
+    const int code = board.at(column, k).letter;
+    word += codeToLetter(code);
+    turnscore += scoreletter(code);
+  }
+  return acceptWord(seat, word);
+}
+
+bool MoveChecker::checkhorzline(int seat, int column, int row, int& turnscore) {
+  int start = column;
+  for (int k = column; k >= Board::kFirst && hasLetter(k, row); --k) start = k;
+  int end = column;
+  for (int k = column; k <= Board::kLast && hasLetter(k, row); ++k) end = k;
+  if (end == start) return true;
+
+  std::string word;
+  for (int k = start; k <= end; ++k) {
+    const int code = board.at(k, row).letter;
+    word += codeToLetter(code);
+    turnscore += scoreletter(code);
+  }
+  return acceptWord(seat, word);
+}
+
+bool MoveChecker::acceptWord(int seat, const std::string& word) {
+  if (!isWord_(word)) {
+    senderror(seat, moveerror::kWord);
+    return false;
+  }
+  words_.push_back(word);
+  wordcount_ = static_cast<int>(words_.size());
+  return true;
+}
+
+void MoveChecker::senderror(int seat, int code) {
+  for (PlacedTile& p : placed_) {
+    if (p.column == -1) continue;
+    BoardCell& cell = board.at(p.column, p.row);
+    cell.letter = cell.under;
+    cell.under = -1;
+    cell.slot = -1;
+    cell.owner = -1;
+    p.column = -1;
+    p.row = -1;
+  }
+  reportError_(seat, code);
+}
+
+std::vector<protocol::LaidTile> MoveChecker::laidTiles() const {
+  std::vector<protocol::LaidTile> laid;
+  for (const PlacedTile& p : placed_) {
+    if (p.slot != -1 && p.column != -1) laid.push_back({p.column, p.row, p.slot, p.letter});
+  }
+  return laid;
+}
+
+}  // namespace korvel::server
