@@ -62,7 +62,8 @@ class TDictn {
   const std::filesystem::path& filePath() const { return filePath_; }
 
  private:
-  bool readRecord(std::int64_t index, std::string& out);
+  // Reads the record at index into record (15 bytes); false when not all 15 arrive.
+  bool readRecord(std::int64_t index, char* record);
 
   std::filesystem::path filePath_;
   int fd_ = -1;

@@ -1,4 +1,34 @@
 # Resources embedded into the program (word list blob, sounds). korvel_embed_resources(target)
 # attaches them to the Qt library.
+
+# The word list blob "TEXT_DEMO": built from resources/wordlist/words.txt by a small generator
+# at build time. KORVEL_TEXT_DEMO_BLOB is its path for tests and benchmarks, which depend on the
+# target korvel_text_demo.
+add_executable(text_demo_generator
+  ${CMAKE_CURRENT_LIST_DIR}/text_demo_generator.cpp
+  ${CMAKE_SOURCE_DIR}/dictionary/record_blob.cpp
+)
+target_include_directories(text_demo_generator PRIVATE ${CMAKE_SOURCE_DIR})
+
+set(KORVEL_TEXT_DEMO_BLOB ${CMAKE_BINARY_DIR}/resources/TEXT_DEMO.bin)
+add_custom_command(
+  OUTPUT ${KORVEL_TEXT_DEMO_BLOB}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
+  COMMAND text_demo_generator ${CMAKE_CURRENT_LIST_DIR}/wordlist/words.txt ${KORVEL_TEXT_DEMO_BLOB}
+  DEPENDS text_demo_generator ${CMAKE_CURRENT_LIST_DIR}/wordlist/words.txt
+  COMMENT "Building the word list blob TEXT_DEMO"
+  VERBATIM
+)
+add_custom_target(korvel_text_demo DEPENDS ${KORVEL_TEXT_DEMO_BLOB})
+
 function(korvel_embed_resources target)
+  # Readable in the program as ":/TEXT_DEMO".
+  set_source_files_properties(${KORVEL_TEXT_DEMO_BLOB} PROPERTIES
+    GENERATED TRUE QT_RESOURCE_ALIAS TEXT_DEMO)
+  qt_add_resources(${target} "wordlist"
+    PREFIX "/"
+    BASE ${CMAKE_BINARY_DIR}/resources
+    FILES ${KORVEL_TEXT_DEMO_BLOB}
+  )
+  add_dependencies(${target} korvel_text_demo)
 endfunction()
