@@ -1,3 +1,8 @@
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
+)
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
 )

@@ -1,0 +1,5 @@
+#include "dialogs/thelp.h"
+
+Thelp::Thelp(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Korvel - Help File");
+}

@@ -1,0 +1,9 @@
+#pragma once
+#include <QDialog>
+
+// The help pages.
+class Thelp : public QDialog {
+  Q_OBJECT
+ public:
+  explicit Thelp(QWidget* parent = nullptr);
+};

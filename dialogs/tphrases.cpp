@@ -1,0 +1,5 @@
+#include "dialogs/tphrases.h"
+
+Tphrases::Tphrases(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Korvel - Phrase Buttons ");
+}

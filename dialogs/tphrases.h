@@ -1,0 +1,9 @@
+#pragma once
+#include <QDialog>
+
+// The phrase button editor.
+class Tphrases : public QDialog {
+  Q_OBJECT
+ public:
+  explicit Tphrases(QWidget* parent = nullptr);
+};

@@ -1,0 +1,5 @@
+#include "dialogs/tspylist.h"
+
+Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Korvel - Spys");
+}
