@@ -11,8 +11,8 @@ class DialogMessageBoxes : public MessageBoxes {
     QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
   }
   bool askYesNo(const QString& text) override {
-    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
+                                 text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
 };
 
@@ -25,4 +25,6 @@ MessageBoxes& messageBoxes() {
   return installed ? *installed : dialogs;
 }
 
-void setMessageBoxes(MessageBoxes* boxes) { installed = boxes; }
+void setMessageBoxes(MessageBoxes* boxes) {
+  installed = boxes;
+}

@@ -21,7 +21,8 @@ int parseInt(std::string_view text) {
   }
   long long value = 0;
   auto [end, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || end != last) throw ParseError("not a decimal integer: " + std::string(text));
+  if (ec != std::errc() || end != last)
+    throw ParseError("not a decimal integer: " + std::string(text));
   if (negative) value = -value;
   if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
     throw ParseError("integer out of range: " + std::string(text));
@@ -37,11 +38,15 @@ std::string FieldReader::field() {
   return value;
 }
 
-int FieldReader::intField() { return parseInt(field()); }
+int FieldReader::intField() {
+  return parseInt(field());
+}
 
 namespace {
 
-std::string num(int n) { return std::to_string(n); }
+std::string num(int n) {
+  return std::to_string(n);
+}
 
 // Appends "+a+b+..." for each value.
 template <typename... T>
@@ -58,9 +63,13 @@ std::string framed(std::string text) {
 
 namespace toclient {
 
-std::string sendlogininfo(int seat) { return framed("CMD_sendlogininfo+" + num(seat)); }
+std::string sendlogininfo(int seat) {
+  return framed("CMD_sendlogininfo+" + num(seat));
+}
 
-std::string full() { return framed("CMD_full+"); }
+std::string full() {
+  return framed("CMD_full+");
+}
 
 std::string newplayerinfo(int seat, std::string_view name) {
   return framed("CMD_newplayerinfo+" + num(seat) + "+" + std::string(name) + "+0");
@@ -68,7 +77,8 @@ std::string newplayerinfo(int seat, std::string_view name) {
 
 std::string existingplayers(const std::vector<PlayerEntry>& others) {
   std::string out = "CMD_existingplayers";
-  for (const auto& p : others) addItems(out, num(p.seat), p.name, std::string(p.watching ? "1" : "0"));
+  for (const auto& p : others)
+    addItems(out, num(p.seat), p.name, std::string(p.watching ? "1" : "0"));
   return framed(std::move(out));
 }
 
@@ -76,7 +86,9 @@ std::string havewrongversion(std::string_view name) {
   return framed("CMD_havewrongversion+" + std::string(name));
 }
 
-std::string wrongversion() { return framed("CMD_wrongversion+"); }
+std::string wrongversion() {
+  return framed("CMD_wrongversion+");
+}
 
 std::string loadboard(int seat, const std::vector<CellEntry>& cells) {
   std::string out = "CMD_loadboard+" + num(seat);
@@ -138,18 +150,27 @@ std::string playerror(int seat, int code) {
 std::string goodword(int seat, int total, int gained, const std::vector<LaidTile>& laid,
                      const std::vector<std::string>& words) {
   std::string out = "CMD_goodword+" + num(seat) + "+" + num(total) + "+" + num(gained);
-  for (const auto& t : laid) addItems(out, std::string("l"), num(t.x), num(t.y), num(t.slot), num(t.code));
+  for (const auto& t : laid)
+    addItems(out, std::string("l"), num(t.x), num(t.y), num(t.slot), num(t.code));
   for (const auto& w : words) addItems(out, std::string("w"), w);
   return framed(std::move(out));
 }
 
-std::string hepassed(int seat) { return framed("CMD_hepassed+" + num(seat) + "+"); }
+std::string hepassed(int seat) {
+  return framed("CMD_hepassed+" + num(seat) + "+");
+}
 
-std::string timeup() { return framed("CMD_timeup+"); }
+std::string timeup() {
+  return framed("CMD_timeup+");
+}
 
-std::string winner(std::string_view names) { return framed("CMD_winner+" + std::string(names) + "+"); }
+std::string winner(std::string_view names) {
+  return framed("CMD_winner+" + std::string(names) + "+");
+}
 
-std::string notiles(int seat) { return framed("CMD_notiles+" + num(seat) + "+"); }
+std::string notiles(int seat) {
+  return framed("CMD_notiles+" + num(seat) + "+");
+}
 
 std::string newtiles(int seat, int score, const std::vector<SlotEntry>& slots) {
   std::string out = "CMD_newtiles+" + num(seat) + "+" + num(score) + "+30";
@@ -202,9 +223,13 @@ std::string submit(int seat, const std::vector<Placement>& tiles) {
   return framed(std::move(out));
 }
 
-std::string pass(int seat) { return framed("CMD_pass+" + num(seat) + "+"); }
+std::string pass(int seat) {
+  return framed("CMD_pass+" + num(seat) + "+");
+}
 
-std::string newtiles(int seat) { return framed("CMD_newtiles+" + num(seat) + "+"); }
+std::string newtiles(int seat) {
+  return framed("CMD_newtiles+" + num(seat) + "+");
+}
 
 }  // namespace toserver
 

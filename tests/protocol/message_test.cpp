@@ -30,7 +30,8 @@ TEST(Message, ParsesOnlyDecimalIntegers) {
   EXPECT_EQ(parseInt("-20"), -20);
   EXPECT_EQ(parseInt("2147483647"), 2147483647);
   EXPECT_EQ(parseInt("-2147483648"), -2147483648LL);
-  for (const char* bad : {"", "-", "abc", "1a", " 1", "+1", "2147483648", "99999999999999999999", "$1F"}) {
+  for (const char* bad :
+       {"", "-", "abc", "1a", " 1", "+1", "2147483648", "99999999999999999999", "$1F"}) {
     EXPECT_THROW(parseInt(bad), ParseError) << bad;
   }
 }

@@ -24,14 +24,23 @@ TEST(ReceiveQueue, FramesArrivalsIntoEntries) {
     std::vector<std::string> entries;
     std::string tail;
   } cases[] = {
-      {"two messages in one arrival", {"CMD_pass+3+" + FF + "CMD_timeup+" + FF}, {"CMD_pass+3+", "CMD_timeup+"}, ""},
+      {"two messages in one arrival",
+       {"CMD_pass+3+" + FF + "CMD_timeup+" + FF},
+       {"CMD_pass+3+", "CMD_timeup+"},
+       ""},
       {"split over two arrivals", {"CMD_pa", "ss+3+" + FF}, {"CMD_pass+3+"}, ""},
       {"arrival without terminator", {"CMD_pass+3+"}, {}, "CMD_pass+3+"},
-      {"two terminators give an empty entry", {"CMD_logininfo+2+1.0.2+Red" + FF + FF}, {"CMD_logininfo+2+1.0.2+Red", ""}, ""},
+      {"two terminators give an empty entry",
+       {"CMD_logininfo+2+1.0.2+Red" + FF + FF},
+       {"CMD_logininfo+2+1.0.2+Red", ""},
+       ""},
       {"line without plus", {"hello" + FF}, {"hello"}, ""},
       {"CR LF splits a message", {"CMD_chat+1+a\r\nb" + FF}, {"CMD_chat+1+a", "b"}, ""},
       {"lone CR or LF does not split", {"a\rb\nc" + FF}, {"a\rb\nc"}, ""},
-      {"5000 characters come out as 4096", {std::string(5000, 'x') + FF}, {std::string(4096, 'x')}, ""},
+      {"5000 characters come out as 4096",
+       {std::string(5000, 'x') + FF},
+       {std::string(4096, 'x')},
+       ""},
       {"text after last terminator waits", {"a" + FF + "b"}, {"a"}, "b"},
   };
   for (const auto& c : cases) {
@@ -46,7 +55,10 @@ TEST(ReceiveQueue, FramesArrivalsIntoEntries) {
 TEST(ReceiveQueue, KeepsOrderAndSeatAndYieldsEmptyWhenDrained) {
   ReceiveQueue q;
   Deframer a, b;
-  a.arrive("A1\xFF" "A2", q, 2);
+  a.arrive(
+      "A1\xFF"
+      "A2",
+      q, 2);
   b.arrive("B1\xFF", q, 5);
   a.arrive("\xFF", q, 2);
   ASSERT_EQ(q.size(), 3u);
