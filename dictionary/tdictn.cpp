@@ -95,10 +95,8 @@ TDictn::TDictn(std::string_view blob, std::filesystem::path workDir, Notifier no
 
 TDictn::~TDictn() {
   if (fd_ >= 0) ::close(fd_);
-  if (!filePath_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove(filePath_, ignored);
-  }
+  // unlink, not remove: a directory that happens to be called "English" is left alone.
+  if (!filePath_.empty()) ::unlink(filePath_.c_str());
 }
 
 bool TDictn::readRecord(std::int64_t index, char* record) {

@@ -1,0 +1,8 @@
+korvel_add_test(dictionary_tests
+  ${CMAKE_CURRENT_LIST_DIR}/tdictn_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/record_blob_test.cpp
+)
+target_compile_definitions(dictionary_tests PRIVATE
+  KORVEL_TEXT_DEMO_BLOB="${KORVEL_TEXT_DEMO_BLOB}"
+  KORVEL_WORDS_TXT="${CMAKE_SOURCE_DIR}/resources/wordlist/words.txt")
+add_dependencies(dictionary_tests korvel_text_demo)
