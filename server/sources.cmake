@@ -1,2 +1,9 @@
 # Sources of server/: append to KORVEL_CORE_SOURCES (no Qt) or KORVEL_UI_SOURCES (Qt).
 list(APPEND KORVEL_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/board.cpp ${CMAKE_CURRENT_LIST_DIR}/move_check.cpp)
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/server_core.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/seats.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bag.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/turns.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/submit.cpp
+)

@@ -1,0 +1,136 @@
+// Seats and connections: accepting, login, watching, removal, relays and departure.
+#include <string>
+#include <vector>
+
+#include "server/server_core.h"
+
+namespace korvel::server {
+
+namespace toclient = protocol::toclient;
+using protocol::FieldReader;
+
+int ServerCore::chooseseat() const {
+  for (int s = 1; s <= seatsused; ++s) {
+    if (!players[s].inuse) return s;
+  }
+  return seatsused + 1;
+}
+
+void ServerCore::seataccepted(int seat, std::uint64_t sock) {
+  if (!validseat(seat)) return;
+  if (seat > seatsused) seatsused = seat;
+  players[seat].inuse = true;
+  players[seat].sock = sock;
+  sendto(seat, toclient::sendlogininfo(seat));
+}
+
+void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  const int seat = reader.intField();
+  if (!validseat(seat) || seat != sender) return;
+  const std::string version = reader.field();
+  const std::string name = reader.rest();
+
+  tplayer& p = players[seat];
+  p.name = name;
+  p.inuse = true;
+  sendtoall(toclient::newplayerinfo(seat, name));
+
+  std::vector<protocol::PlayerEntry> others;
+  for (int s = 1; s <= seatsused; ++s) {
+    if (s != seat && players[s].inuse) others.push_back({s, players[s].name, players[s].watching});
+  }
+  if (!others.empty()) sendto(seat, toclient::existingplayers(others));
+
+  if (version != protocol::kVersion) {
+    if (players[1].inuse) sendto(1, toclient::havewrongversion(name));
+    sendto(seat, toclient::wrongversion());
+  }
+
+  if (!gameon) return;
+  const auto cells = moves.board.occupiedCells();
+  if (!cells.empty()) sendto(seat, toclient::loadboard(seat, cells));
+  std::vector<int> scores;
+  for (int n = 1; n <= maxplayers; ++n) scores.push_back(players[n].score);
+  std::vector<protocol::SlotEntry> rack;
+  if (seat <= maxplayers) {
+    for (int k = 1; k <= kRackSize; ++k) {
+      // A seat taken over in a running game keeps its former occupant's rack; slots never dealt
+      // are filled now.
+      if (p.tiles[k] == 0) p.tiles[k] = gettile();
+      if (p.tiles[k] != 0) rack.push_back({k, p.tiles[k]});
+    }
+  }
+  sendto(seat,
+         toclient::gamestats(seat, turnseconds, countdown, currentplayer, drawn, scores, rack));
+}
+
+void ServerCore::justwatch(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  const int seat = reader.intField();
+  // A participant decides for itself; only the host may seat or unseat another player.
+  if (!validseat(seat) || (seat != sender && sender != 1)) return;
+  if (seat > maxplayers) return;
+  const std::string& flag = reader.rest();
+  if (flag == "2") {
+    players[seat].watching = false;
+    sendtoall(toclient::justwatching(seat, 2));
+  } else if (flag == "1" && gameon) {
+    players[seat].watching = true;
+    sendtoall(toclient::justwatching(seat, 1));
+    if (seat == currentplayer) findplayer();
+  }
+}
+
+void ServerCore::kickhim(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  const int from = reader.intField();
+  if (from != 1 || sender != 1) return;
+  const int target = reader.intField();
+  if (!validseat(target)) return;
+  disconnectsock(target);
+}
+
+void ServerCore::chat(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  if (!ownseat(reader, sender)) return;
+  sendtoall(toclient::chat(sender, players[sender].name, reader.rest()));
+}
+
+void ServerCore::action(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  if (!ownseat(reader, sender)) return;
+  sendtoall(toclient::action(sender, players[sender].name, reader.rest()));
+}
+
+void ServerCore::playasound(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  if (!ownseat(reader, sender)) return;
+  sendtoall(toclient::playasound(sender, reader.rest()));
+}
+
+void ServerCore::disconnectsock(int seat) {
+  if (validseat(seat) && players[seat].inuse) out_.closeSeat(seat);
+}
+
+void ServerCore::departure(int seat) {
+  if (!validseat(seat)) return;
+  tplayer& p = players[seat];
+  if (p.inuse) {
+    for (int s = 1; s <= seatsused; ++s) {
+      if (s != seat) sendto(s, toclient::playerdisconnected(seat, p.name));
+    }
+  }
+  // Score, rack, pass mark and ingame stay: a newcomer taking the seat in a running game takes
+  // them over.
+  p.inuse = false;
+  p.name.clear();
+  p.watching = false;
+  if (gameon && seat == currentplayer && seat != 1) findplayer();
+}
+
+std::string ServerCore::displayname(int seat) const {
+  return players[seat].name.empty() ? players[seat].seatname : players[seat].name;
+}
+
+}  // namespace korvel::server

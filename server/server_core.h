@@ -1,0 +1,138 @@
+#pragma once
+// The game server's rules: the seat table, the bag and racks, the turn machine and the game end.
+// No sockets and no clocks: the transport hands every queued message in together with the seat
+// of the connection it came on (dispatch), time enters as calls of timer1Timer, randomness comes
+// from an injected pick, and everything the server says goes out through Outbound.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "protocol/message.h"
+#include "server/move_check.h"
+
+namespace korvel::server {
+
+// One seat's record, fields in the order the game has always kept them.
+struct tplayer {
+  std::string name;
+  bool inuse = false;
+  // The transport's handle of the seat's connection; 0 while no connection was ever accepted.
+  std::uint64_t sock = 0;
+  std::int32_t score = 0;
+  bool watching = false;
+  bool ingame = false;
+  std::string seatname;
+  std::array<std::int32_t, 9> tiles{};  // rack slots 1 to 8; index 0 unused
+  std::int32_t turnscore = 0;
+  bool passed = false;
+};
+
+// Where the core's messages and requests go. Every message is the exact wire text, terminator
+// included.
+class Outbound {
+ public:
+  virtual ~Outbound() = default;
+  virtual void send(int seat, const std::string& message) = 0;
+  // Closes the seat's connection; the closing is expected to run departure(seat).
+  virtual void closeSeat(int seat) = 0;
+  // timer1 was started (true) or stopped (false). A start while running restarts its second.
+  virtual void timer1Changed(bool running) = 0;
+};
+
+// A uniform pseudo-random integer from lo to hi inclusive.
+using Pick = std::function<int(int lo, int hi)>;
+// The program's pick: a Mersenne Twister seeded once from the clock.
+Pick clockSeededPick();
+
+class ServerCore {
+ public:
+  static constexpr int maxplayers = 4;
+  static constexpr int kMaxSeat = 9;       // seats that may hold a connection
+  static constexpr int kRefusedSeat = 10;  // a connection that is refused at once
+  static constexpr int kBagSize = 75;
+  static constexpr int kRackSize = 8;
+  static constexpr int kTurnPhase = 1;
+  static constexpr int kPausePhase = 2;
+  static constexpr int kDefaultTurnSeconds = 60;
+
+  ServerCore(Outbound& out, MoveChecker::WordTest isWord, Pick pick);
+
+  // Seats 1 to 11; index 0 unused.
+  std::array<tplayer, 12> players;
+  int seatsused = 0;
+  bool gameon = false;
+  int currentplayer = 0;
+  std::array<int, kBagSize + 1> bag{};  // positions 1 to 75; index 0 unused
+  int drawn = 0;
+  int turnseconds = 0;
+  int countdown = 0;
+  struct Timer1State {
+    bool enabled = false;
+    int tag = 0;  // the phase: 1 turn, 2 pause before the next turn
+  } timer1;
+  MoveChecker moves;
+
+  // Hands one queued line to the handler of its command word, on behalf of the connection of
+  // `seat`. Unknown and empty commands do nothing; a field that does not parse ends the handling
+  // of that one message.
+  void dispatch(std::string_view line, int seat);
+
+  // Accepting a connection: the seat it gets (the lowest free one up to seatsused, else the next
+  // one), or kRefusedSeat or more when all nine are in use.
+  int chooseseat() const;
+  // The connection `sock` now holds `seat` (from chooseseat, below kRefusedSeat): marks the seat
+  // in use and asks the connection to log in.
+  void seataccepted(int seat, std::uint64_t sock);
+  // The seat's connection closed ("Socket Closed").
+  void departure(int seat);
+  // Closes the seat's connection if the seat is in use.
+  void disconnectsock(int seat);
+
+  // Handlers of the command table; `sender` is the seat of the connection the message came on.
+  void receivedlogininfo(std::string_view argument, int sender);
+  void justwatch(std::string_view argument, int sender);
+  void kickhim(std::string_view argument, int sender);
+  void chat(std::string_view argument, int sender);
+  void action(std::string_view argument, int sender);
+  void playasound(std::string_view argument, int sender);
+  void startgame(std::string_view argument, int sender);
+  void submit(std::string_view argument, int sender);
+  void pass(std::string_view argument, int sender);
+  void newtiles(std::string_view argument, int sender);
+
+  // The turn machine.
+  void timer1Timer();
+  void findplayer();
+  void timesup();
+  void checkforwin();
+
+  // The bag.
+  void shuffleletters();
+  int gettile();
+  void dealtiles();
+
+ private:
+  void sendto(int seat, const std::string& message);
+  void sendtoall(const std::string& message);
+  void stoptimer1();
+  // Stops timer1, then runs it again with a fresh countdown in the given phase.
+  void runtimer1(int seconds, int phase);
+  // Reads a seat field and checks that it names the sender's own seat; false (after reading)
+  // when it does not.
+  static bool ownseat(protocol::FieldReader& reader, int sender);
+  bool nooneleft() const;
+  std::string displayname(int seat) const;
+
+  Outbound& out_;
+  Pick pick_;
+};
+
+// True for a seat number that may hold a connection.
+inline bool validseat(int seat) {
+  return seat >= 1 && seat <= ServerCore::kMaxSeat;
+}
+
+}  // namespace korvel::server
