@@ -79,8 +79,10 @@ bool MoveChecker::checkMove(int seat, const std::array<int, 9>& tiles, int& turn
     return false;
   }
 
-  if (wordcolumn_ != -1) return checkvertword(seat, wordcolumn_, last.y, turnscore);
-  return checkhorzword(seat, wordrow_, last.x, turnscore);
+  const bool accepted = wordcolumn_ != -1 ? checkvertword(seat, wordcolumn_, last.y, turnscore)
+                                          : checkhorzword(seat, wordrow_, last.x, turnscore);
+  if (accepted) firstmove = false;
+  return accepted;
 }
 
 void MoveChecker::resetMove(int& turnscore) {

@@ -50,14 +50,16 @@ class MoveChecker {
   MoveChecker(WordTest isWord, ErrorReport reportError);
 
   // Game state that outlives a move: the core clears `board` and sets `firstmove` at a game
-  // start and reads `board` for a newcomer; an accepted move clears `firstmove`.
+  // start and reads `board` for a newcomer. checkMove clears `firstmove` when it accepts a move,
+  // so the starting-square rule ends with the first word even if the caller does not clear it.
   Board board;
   bool firstmove = false;
 
   // Reads the tile triples (column, row, slot) from `reader`, positioned just after the seat
   // field with its list not yet begun (this call begins it). `tiles` is the mover's rack, index
   // 1 to 8, never modified. On acceptance the tiles stay on the board, words() holds the words
-  // (main word first, then the cross words along it) and `turnscore` the points; returns true.
+  // (main word first, then the cross words along it), `turnscore` the points and `firstmove` is
+  // clear; returns true.
   // On refusal the board's letters are exactly as before, turnscore is partial and meaningless,
   // reportError(seat, code) was called once; returns false.
   // Throws protocol::ParseError when a field does not parse: then nothing at all has changed
