@@ -18,10 +18,11 @@ MoveChecker::MoveChecker(WordTest isWord, ErrorReport reportError)
     : isWord_(std::move(isWord)), reportError_(std::move(reportError)) {}
 
 int MoveChecker::scoreletter(int code) {
-  //                                    a  b  c  d  e  f  g  h  i  j  k  l  m
-  static constexpr int kValues[27] = {0, 1, 3, 3, 3, 1, 5, 3, 5, 1, 7, 7, 1, 3,
-                                      //  n  o  p  q   r  s  t  u  v  w  x  y  z
-                                      1, 1, 3, 10, 1, 1, 1, 1, 5, 5, 7, 5, 10};
+  // clang-format off
+  static constexpr int kValues[27] = {0,
+  //  a  b  c  d  e  f  g  h  i  j  k  l  m  n  o  p  q   r  s  t  u  v  w  x  y  z
+      1, 3, 3, 3, 1, 5, 3, 5, 1, 7, 7, 1, 3, 1, 1, 3, 10, 1, 1, 1, 1, 5, 5, 7, 5, 10};
+  // clang-format on
   return code >= 1 && code <= 26 ? kValues[code] : 0;
 }
 
@@ -56,6 +57,8 @@ bool MoveChecker::checkMove(int seat, const std::array<int, 9>& tiles, int& turn
     return false;
   }
 
+  // At least one tile lies on the board here: with none, the touching or starting-square check
+  // has already refused the move.
   const Triple& last = triples.back();
   wordcolumn_ = -1;
   wordrow_ = -1;
