@@ -210,7 +210,7 @@ class CreatedOutput {
   ~CreatedOutput() {
     if (file_) {
       std::fclose(file_);
-      std::remove(name_.c_str());
+      discard();
     }
   }
   std::FILE* get() const { return file_; }
@@ -219,12 +219,18 @@ class CreatedOutput {
     std::FILE* f = file_;
     file_ = nullptr;
     if (std::fclose(f) != 0) {
-      std::remove(name_.c_str());
+      discard();
       throw ELzrw1Exception(msg::writeError(name_));
     }
   }
 
  private:
+  // Only a regular file is partial output; a device named as output (/dev/null) stays.
+  void discard() {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(name_, ec)) std::filesystem::remove(name_, ec);
+  }
+
   const std::string& name_;
   std::FILE* file_ = nullptr;
 };
