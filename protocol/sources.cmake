@@ -2,3 +2,7 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message.cpp
   ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
 )
+
+list(APPEND KORVEL_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tsock.cpp
+)
