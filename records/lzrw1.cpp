@@ -1,6 +1,5 @@
 #include "records/lzrw1.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
