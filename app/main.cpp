@@ -1,10 +1,55 @@
-#include <QApplication>
+// Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
+#include <QApplication>
+#include <cstdlib>
+
+#include "app/instance_guard.h"
 #include "client/tchat.h"
+#include "dialogs/tabout.h"
+#include "dialogs/tdownload.h"
+#include "dialogs/tgamestart.h"
+#include "dialogs/thelp.h"
+#include "dialogs/tphrases.h"
+#include "dialogs/tspylist.h"
+#include "dialogs/ttallylist.h"
+
+namespace {
+
+// The game port is 7772 and the lobby port 9001; KORVEL_PORT and KORVEL_LOBBY_PORT move them, so
+// that tests (and anyone running two hosts on one machine) do not depend on those being free.
+ClientPorts portsFromEnvironment() {
+  ClientPorts ports;
+  bool ok = false;
+  if (int p = qEnvironmentVariableIntValue("KORVEL_PORT", &ok); ok && p > 0 && p < 65536)
+    ports.game = p;
+  if (int p = qEnvironmentVariableIntValue("KORVEL_LOBBY_PORT", &ok); ok && p > 0 && p < 65536) {
+    ports.lobby = p;
+  }
+  return ports;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Tchat chat;
+  InstanceGuard guard(InstanceGuard::runtimeDirectory());
+  if (!guard.acquire()) return EXIT_SUCCESS;
+  QApplication::setApplicationName("Korvel");
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  Tchat chat(std::vector<std::string>(argv + 1, argv + argc), portsFromEnvironment());
+  Tabout about;
+  Tspylist spylist;
+  Thelp help;
+  Tgamestart gamestart;
+  Tphrases phrases;
+  Tdownload download;
+  Ttallylist tallylist;
+
+  chat.showDownload = [&download] { download.show(); };
+  QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
+  QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+
   chat.show();
   return app.exec();
 }

@@ -1,0 +1,98 @@
+// Start-up choice, the game and lobby connections, the receive queue and the login.
+
+#include <QPushButton>
+#include <exception>
+
+#include "app/message_boxes.h"
+#include "client/tchat.h"
+#include "protocol/message.h"
+#include "protocol/tsock.h"
+
+using korvel::protocol::kTerminator;
+
+void Tchat::guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const korvel::protocol::ParseError&) {
+    // A field that does not parse ends the handling of that one message.
+  } catch (const std::exception& e) {
+    messageBoxes().showMessage(QString::fromLatin1(e.what()));
+  }
+}
+
+void Tchat::processparams() {
+  button_start->hide();
+  StartGame1->setEnabled(false);
+  loginname.clear();
+  const auto plan = korvel::app::planStart(params_);
+  addlinetochat(plan.loadingLine, systemcolor);
+  if (plan.mode == korvel::app::StartMode::Idle) return;
+  hostaddress = plan.hostaddress;
+  playername = plan.playername;
+  if (plan.mode == korvel::app::StartMode::Solo) {
+    if (showDownload) showDownload();
+    hostpress();
+    return;
+  }
+  if (plan.mode == korvel::app::StartMode::Host) {
+    hostpress();
+  } else {
+    joinpress();
+  }
+  // The lobby learns that the game ended when this connection drops; it is never written to or
+  // read.
+  Sock11->open();
+}
+
+void Tchat::hostpress() {
+  if (startListening) startListening(ports_.game);
+  loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  hosting = true;
+  sock->HostName = "127.0.0.1";
+  sock->open();
+  button_start->show();
+  StartGame1->setEnabled(true);
+}
+
+void Tchat::joinpress() {
+  loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  sock->HostName = hostaddress;
+  sock->open();
+  button_start->hide();
+  StartGame1->setEnabled(false);
+}
+
+void Tchat::sendloginfo(const std::string& number) {
+  myplayer = korvel::protocol::parseInt(number);
+  connected = true;
+  sock->send(korvel::protocol::toserver::logininfo(number, korvel::protocol::kVersion, loginname));
+}
+
+void Tchat::sockRead(TSock* sender) {
+  if (sockTail_.arrive(sender->receive(), receivedlist) > 0 && !Timer1.isActive()) Timer1.start();
+}
+
+void Tchat::processsocktimer() {
+  if (receivedlist.empty()) {
+    Timer1.stop();
+    return;
+  }
+  const auto line = receivedlist.take();
+  if (receivedlist.empty()) Timer1.stop();
+  const auto split = korvel::protocol::splitLine(line.text);
+  if (split.command.empty()) return;
+  if (auto it = commands_.find(split.command); it != commands_.end()) it->second(split.argument);
+}
+
+void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (msg == "Socket Closed") {
+    close();
+    return;
+  }
+  // A connection attempt that fails reports only an error; tell the user instead of leaving the
+  // loading line standing forever.
+  if (kind == 7 && !sock->connected() && !connected && !reportedConnectFailure_) {
+    reportedConnectFailure_ = true;
+    addlinetochat("0+Could not connect to " + sock->HostName + ".", systemcolor);
+  }
+}

@@ -1,0 +1,69 @@
+// Size, position and closing of the main window.
+
+#include <QCloseEvent>
+#include <QScreen>
+
+#include "client/tchat.h"
+
+void Tchat::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  guarded([this] { processparams(); });
+}
+
+void Tchat::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void Tchat::FormResize() {
+  QWidget* client = centralWidget();
+  if (!client) return;
+  const auto snapped = korvel::app::snapClientSize({client->width(), client->height()});
+  if (snapped.width != client->width() || snapped.height != client->height()) {
+    resize(width() + snapped.width - client->width(), height() + snapped.height - client->height());
+  }
+}
+
+void Tchat::ResetScreenLocation1Click() {
+  const auto r = korvel::app::kResetLocation;
+  move(r.left, r.top);
+  resize(r.width, r.height);
+}
+
+void Tchat::Exit1Click() {
+  close();
+}
+
+void Tchat::bringToFront() {
+  if (isMinimized()) {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    showNormal();
+  } else {
+    show();
+    raise();
+    activateWindow();
+  }
+}
+
+void Tchat::closeEvent(QCloseEvent* event) {
+  FormClose();
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) emit formClosed();
+}
+
+void Tchat::FormClose() {
+  const korvel::app::WindowRect window{x(), y(), width(), height()};
+  korvel::app::WindowRect work{0, 0, 1 << 20, 1 << 20};
+  if (QScreen* s = screen()) {
+    const QRect a = s->availableGeometry();
+    work = {a.x(), a.y(), a.width(), a.height()};
+  }
+  const auto save = korvel::app::geometryToSave(window, savedgeometry, work);
+  if (!save) return;
+  if (save->width != window.width || save->height != window.height)
+    resize(save->width, save->height);
+  savedgeometry = *save;
+  if (savesettings) savesettings();
+}

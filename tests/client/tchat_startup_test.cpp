@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextBrowser>
+#include <memory>
+
+#include "app/message_boxes.h"
+#include "client/tchat.h"
+#include "protocol/tsock.h"
+
+namespace {
+
+const QByteArray FF(1, '\xFF');
+
+class RecordingBoxes : public MessageBoxes {
+ public:
+  void showMessage(const QString& text) override { shown << text; }
+  bool askYesNo(const QString&) override { return true; }
+  QStringList shown;
+};
+
+// A raw TCP peer standing in for the server or the lobby.
+struct Peer {
+  QTcpServer server;
+  QTcpSocket* conn = nullptr;
+  QByteArray received;
+  Peer() { EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0)); }
+  int port() const { return server.serverPort(); }
+  bool waitConnection() {
+    return QTest::qWaitFor(
+        [&] {
+          if (!conn && server.hasPendingConnections()) conn = server.nextPendingConnection();
+          return conn != nullptr;
+        },
+        5000);
+  }
+  bool waitReceived(const QByteArray& expected) {
+    return QTest::qWaitFor(
+        [&] {
+          if (conn) received += conn->readAll();
+          return received == expected;
+        },
+        5000);
+  }
+};
+
+std::string chatText(const Tchat& chat) {
+  return chat.mainchat->toPlainText().toStdString();
+}
+
+class TchatStartup : public ::testing::Test {
+ protected:
+  void SetUp() override { setMessageBoxes(&boxes); }
+  void TearDown() override { setMessageBoxes(nullptr); }
+  RecordingBoxes boxes;
+};
+
+}  // namespace
+
+TEST_F(TchatStartup, JoinsLogsInWithTwoTerminatorsAndOpensLobbyAfterGame) {
+  Peer game, lobby;
+  Tchat chat({"A+n" + std::string(1, '\xFF') + "n", "127.0.0.1", "yes"},
+             {game.port(), lobby.port()});
+  chat.processparams();
+  EXPECT_EQ(chatText(chat), "Loading Multi-player Game.. Please Wait.");
+  EXPECT_FALSE(chat.hosting);
+  EXPECT_FALSE(chat.button_start->isVisibleTo(&chat));
+  ASSERT_TRUE(game.waitConnection());
+  ASSERT_TRUE(lobby.waitConnection());
+
+  game.conn->write("CMD_sendlogininfo+2" + FF);
+  ASSERT_TRUE(game.waitReceived("CMD_logininfo+2+1.0.2+Ann" + FF + FF));
+  EXPECT_EQ(chat.myplayer, 2);
+  EXPECT_TRUE(chat.connected);
+  // The lobby connection is never written to.
+  QTest::qWait(0);
+  EXPECT_EQ(lobby.conn->bytesAvailable(), 0);
+}
+
+TEST_F(TchatStartup, OneOrTwoParametersOpenNothing) {
+  for (const std::vector<std::string>& params :
+       {std::vector<std::string>{"Ann"}, std::vector<std::string>{"Ann", "127.0.0.1"}}) {
+    Tchat chat(params, {1, 1});
+    chat.processparams();
+    EXPECT_EQ(chatText(chat), "Loading Multi-player Game.. Please Wait.");
+    EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
+    EXPECT_EQ(chat.Sock11->state(), TSock::State::NoHandle);
+    EXPECT_FALSE(chat.StartGame1->isEnabled());
+  }
+}
+
+TEST_F(TchatStartup, UnreachableHostIsReportedInTheChatAndTheProgramGoesOn) {
+  int closedPort;
+  {
+    Peer gone;
+    closedPort = gone.port();
+  }
+  Peer lobby;
+  Tchat chat({"Ann", "127.0.0.1", "false"}, {closedPort, lobby.port()});
+  QSignalSpy closed(&chat, &Tchat::formClosed);
+  chat.processparams();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return chatText(chat).find("Could not connect to 127.0.0.1.") != std::string::npos; },
+      5000));
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(TchatStartup, ServerGoingAwayClosesTheWindow) {
+  Peer game, lobby;
+  Tchat chat({"Ann", "127.0.0.1", "false"}, {game.port(), lobby.port()});
+  QSignalSpy closed(&chat, &Tchat::formClosed);
+  chat.show();  // showing runs the start-up choice
+  ASSERT_TRUE(game.waitConnection());
+  game.conn->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return closed.count() == 1; }, 5000));
+  EXPECT_FALSE(chat.isVisible());
+}
+
+TEST_F(TchatStartup, HostingWhenListeningFailsShowsTheErrorAndDoesNotConnect) {
+  Peer lobby;
+  Tchat chat({"Ann", "127.0.0.1", "true"}, {1, lobby.port()});
+  chat.startListening = [](int) { throw ESockError("Listen - Error Binding Socket"); };
+  chat.show();
+  EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
+  EXPECT_FALSE(chat.hosting);
+  EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
+  EXPECT_FALSE(chat.button_start->isVisibleTo(&chat));
+}
+
+TEST_F(TchatStartup, WindowNeverShrinksBelowBoardPanelAndResetsItsLocation) {
+  Tchat chat({"Ann"}, {1, 1});
+  chat.show();
+  chat.resize(300, 200);
+  EXPECT_GE(chat.centralWidget()->width(), 768);
+  EXPECT_GE(chat.centralWidget()->height(), 541);
+  chat.ResetScreenLocation1Click();
+  EXPECT_EQ(chat.width(), 775);
+  EXPECT_EQ(chat.height(), 585);
+}
+
+TEST_F(TchatStartup, ClosingSavesOnlyAChangedGeometry) {
+  Tchat chat({"Ann"}, {1, 1});
+  int saves = 0;
+  chat.savesettings = [&] { ++saves; };
+  chat.show();
+  chat.savedgeometry = {chat.x(), chat.y(), chat.width(), chat.height()};
+  chat.close();
+  EXPECT_EQ(saves, 0);
+  chat.show();
+  chat.resize(chat.width() + 10, chat.height());
+  chat.close();
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(chat.savedgeometry.width, chat.width());
+}

@@ -1,0 +1,6 @@
+if(KORVEL_BUILD_UI)
+  korvel_add_test(tchat_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/tchat_startup_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
+endif()
