@@ -618,6 +618,7 @@ void TSock::onAcceptReady() {
 
 bool TSock::accept(TSock*& newSock) {
   if (state_ != State::Listening) throw ESockError("Accept - Socket Not In Listening Mode");
+  newSock = nullptr;
   qintptr descriptor = -1;
   if (!waiting_.empty()) {
     descriptor = waiting_.front();

@@ -90,11 +90,12 @@ class TSock : public QObject {
   // connection completes). With a handle already present, only returns the flag. A failed port or
   // host lookup throws and leaves no handle, so open() may be tried again.
   bool open();
-  // Starts or stops listening on PortName (any local address, backlog 5).
+  // Starts or stops listening on PortName (any local address, backlog 5). Turning off a socket
+  // that is not listening does nothing.
   void setListen(bool on);
   bool listening() const;
   // Takes one waiting connection from a listening socket. The new TSock is owned by this one and
-  // inherits its OnRead, OnWrite, OnDisconnect and OnInfo handlers.
+  // inherits its OnRead, OnWrite, OnDisconnect and OnInfo handlers. On false newSock is null.
   bool accept(TSock*& newSock);
   // Queues text for sending; never waits.
   bool send(std::string_view text);
