@@ -338,19 +338,13 @@ void TSock::onReadyRead() {
   incoming_.resize(before + std::size_t(kReadChunk));
   const qint64 got = socket->read(incoming_.data() + before, kReadChunk);
   incoming_.resize(before + std::size_t(got > 0 ? got : 0));
-  if (got == kReadChunk) {
-    // Qt stops watching the socket while its capped buffer is full and resumes only when a read
-    // goes past its buffer; this one finds the buffer empty and takes nothing.
-    char none = 0;
-    socket->read(&none, 1);
-  }
   guarded([&] {
     raiseInfo(4, kIncomingData);
     if (!self) return;
     if (const TNotifyReadEvent handler = OnRead) handler(this, int(incoming_.size()));
   });
-  // Qt does not repeat readyRead for bytes that came in while a handler ran a nested event loop,
-  // and it stops reading once its buffer is full: fetch the rest with another read event.
+  // Qt does not repeat readyRead for bytes that came in while a handler ran a nested event loop
+  // (a modal box): fetch them with another read event.
   if (self && current(socket) && state_ == State::Connected && socket->bytesAvailable() > 0) {
     postRead();
   }

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/message_boxes.h"
@@ -231,6 +232,22 @@ TEST_F(TSockTest, TextTheSystemRefusesWaitsAndFollowsInOrder) {
       EXPECT_LE(std::stoi(line.substr(5)), 32768) << line;
     }
   }
+}
+
+TEST_F(TSockTest, BytesArrivingWhileAReadHandlerRunsALoopAreStillRead) {
+  connectPair();
+  bool nested = false;
+  std::string got;
+  server->OnRead = [&](TSock* from, int) {
+    got += from->receive();
+    if (std::exchange(nested, true)) return;
+    // Like a modal box: the loop runs inside the handler while more than a read's worth arrives.
+    client->send(std::string(100000, 'n'));
+    spinUntil([&] { return client->outgoingText().empty(); });
+    settle();
+  };
+  client->send("x");
+  ASSERT_TRUE(spinUntil([&] { return got.size() == 100001; }));
 }
 
 TEST_F(TSockTest, PeerCloseRaisesDisconnectThenSocketClosed) {
