@@ -25,6 +25,10 @@
 //            text goes out) if text is waiting, then kind 5 and OnWrite.
 //   open:    kind 0 port notice, kind 0 host notice (none for an empty host, which means
 //            0.0.0.0), later kind 1 and OnConnect, then the first write event.
+//   listen:  "Listening Started", or "Listening Already Running" when already on; turning off
+//            clears the listening flag first, so "Socket Closed" comes before "Listening
+//            Stopped". close() on a listener raises nothing.
+//   accept:  "Created New TSock Structure" or "Could Not Accept Connection", on the listener.
 //   peer end without error: OnDisconnect, then close ("Socket Closed").
 //   error on a connection that was connected (reset, aborted): kind 7, OnDisconnect, close.
 //   error while connecting: kind 7 only; the socket keeps its handle but is not connected, so
