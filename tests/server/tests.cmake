@@ -8,3 +8,8 @@ korvel_add_test(server_core_tests
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/move_check.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/move_check.cmake)
 endif()
+if(KORVEL_BUILD_UI)
+  korvel_add_test(server_loopback_tests UI ${CMAKE_CURRENT_LIST_DIR}/loopback_test.cpp)
+  target_compile_definitions(server_loopback_tests PRIVATE
+    KORVEL_LOOPBACK_TRANSCRIPT="${CMAKE_CURRENT_LIST_DIR}/loopback_game.transcript")
+endif()

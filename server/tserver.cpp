@@ -1,0 +1,165 @@
+#include "server/tserver.h"
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+#include "app/message_boxes.h"
+#include "dictionary/word_list_blob.h"
+#include "protocol/tsock.h"
+
+namespace protocol = korvel::protocol;
+using korvel::server::ServerCore;
+
+namespace {
+
+void notify(const std::string& text) {
+  messageBoxes().showMessage(QString::fromStdString(text));
+}
+
+// Errors of a socket operation abandon the handler that met them and are shown; the program goes
+// on.
+template <typename F>
+void showingErrors(F&& f) {
+  try {
+    f();
+  } catch (const ESockError& e) {
+    notify(e.what());
+  }
+}
+
+}  // namespace
+
+TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
+
+TServer::TServer(Options options, QObject* parent)
+    : QObject(parent), runTimer1_(options.runTimer1) {
+  spellit = options.wordList ? korvel::makeSpellit(*options.wordList, notify)
+                             : korvel::makeSpellit(notify);
+  korvel::server::Pick pick =
+      options.pick ? std::move(options.pick) : korvel::server::clockSeededPick();
+  core_ = std::make_unique<ServerCore>(
+      static_cast<korvel::server::Outbound&>(*this),
+      [this](std::string_view word) { return spellit->IsWord(word); }, std::move(pick));
+
+  Sock1 = new TSock(this);
+  Sock1->PortName = "7772";
+  Sock1->OnAccept = [this](TSock* s) { Sock1Accept(s); };
+  Sock1->OnRead = [this](TSock* s, int count) { Sock1Read(s, count); };
+
+  tempsock = new TSock(this);
+  tempsock->OnDisconnect = [this](TSock* s) { tempsockDisconnect(s); };
+  tempsock->OnInfo = [this](TSock* s, int kind, const std::string& msg) {
+    tempsockInfo(s, kind, msg);
+  };
+
+  // The queue timer sleeps while receivedlist is empty and wakes with the next arrival, so an
+  // idle server costs nothing; it still takes only one entry per tick.
+  socktimer.setInterval(10);
+  connect(&socktimer, &QTimer::timeout, this, [this] { socktimerTimer(); });
+  timer1.setInterval(1000);
+  connect(&timer1, &QTimer::timeout, this, [this] { timer1Timer(); });
+}
+
+TServer::~TServer() {
+  // Connections closing during destruction must not reach a half-destroyed server.
+  for (TSock* s : socks_) {
+    if (s != nullptr) {
+      s->OnInfo = nullptr;
+      s->OnDisconnect = nullptr;
+      s->OnRead = nullptr;
+    }
+  }
+}
+
+void TServer::startListening(int port) {
+  Sock1->PortName = std::to_string(port);
+  Sock1->setListen(true);
+}
+
+int TServer::listeningPort() const {
+  return Sock1->localPort();
+}
+
+void TServer::Sock1Accept(TSock* Sender) {
+  const int seat = core_->chooseseat();
+  TSock* s = nullptr;
+  if (!Sender->accept(s) || s == nullptr) return;
+  if (seat >= ServerCore::kRefusedSeat) {
+    s->OnRead = nullptr;
+    s->OnInfo = nullptr;
+    s->OnDisconnect = nullptr;
+    s->tag = seat;
+    showingErrors([s] { s->send(protocol::toclient::full()); });
+    s->close();
+    s->deleteLater();
+    return;
+  }
+  s->tag = seat;
+  s->OnDisconnect = tempsock->OnDisconnect;
+  s->OnRead = [this](TSock* c, int count) { Sock1Read(c, count); };
+  s->OnInfo = tempsock->OnInfo;
+  socks_[seat] = s;
+  tails_[s].reset();
+  handles_[s] = nextHandle_++;
+  core_->seataccepted(seat, handles_[s]);
+}
+
+void TServer::Sock1Read(TSock* Sender, int) {
+  const std::string data = Sender->receive();
+  if (tails_[Sender].arrive(data, receivedlist, Sender->tag) > 0) wakeQueue();
+}
+
+void TServer::wakeQueue() {
+  if (!socktimer.isActive() && !receivedlist.empty()) socktimer.start();
+}
+
+void TServer::tempsockDisconnect(TSock* Sender) {
+  const int seat = Sender->tag;
+  if (seatSock(seat) == Sender && core_->players[seat].inuse) Sender->close();
+}
+
+void TServer::tempsockInfo(TSock* sender, int, const std::string& Msg) {
+  if (Msg != "Socket Closed") return;
+  const int seat = sender->tag;
+  // Only the seat's present connection speaks for it: an old connection of a reused seat does
+  // not free its new occupant.
+  if (seatSock(seat) != sender) return;
+  tails_[sender].reset();
+  core_->departure(seat);
+}
+
+void TServer::socktimerTimer() {
+  dispatchOne();
+  if (receivedlist.empty()) socktimer.stop();
+}
+
+void TServer::dispatchOne() {
+  const protocol::QueuedLine line = receivedlist.take();
+  showingErrors([&] { core_->dispatch(line.text, line.seat); });
+}
+
+void TServer::timer1Timer() {
+  showingErrors([&] { core_->timer1Timer(); });
+}
+
+TSock* TServer::seatSock(int seat) const {
+  return korvel::server::validseat(seat) ? socks_[seat] : nullptr;
+}
+
+void TServer::send(int seat, const std::string& message) {
+  if (TSock* s = seatSock(seat)) s->send(message);
+}
+
+void TServer::closeSeat(int seat) {
+  if (TSock* s = seatSock(seat)) s->close();
+}
+
+void TServer::timer1Changed(bool running) {
+  if (!runTimer1_) return;
+  if (running) {
+    timer1.start();
+  } else {
+    timer1.stop();
+  }
+}
