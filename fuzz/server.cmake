@@ -1,0 +1,1 @@
+korvel_add_fuzzer(fuzz_server ${CMAKE_CURRENT_LIST_DIR}/server_fuzz.cpp)
