@@ -33,7 +33,7 @@ void showingErrors(F&& f) {
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
 TServer::TServer(Options options, QObject* parent)
-    : QObject(parent), runTimer1_(options.runTimer1) {
+    : QObject(parent), runTimer1_(options.runTimer1), runSocktimer_(options.runSocktimer) {
   spellit = options.wordList ? korvel::makeSpellit(*options.wordList, notify)
                              : korvel::makeSpellit(notify);
   korvel::server::Pick pick =
@@ -107,11 +107,14 @@ void TServer::Sock1Accept(TSock* Sender) {
 
 void TServer::Sock1Read(TSock* Sender, int) {
   const std::string data = Sender->receive();
-  if (tails_[Sender].arrive(data, receivedlist, Sender->tag) > 0) wakeQueue();
+  const std::size_t before = receivedlist.size();
+  tails_[Sender].arrive(data, receivedlist, Sender->tag);
+  origins_.insert(origins_.end(), receivedlist.size() - before, Sender);
+  wakeQueue();
 }
 
 void TServer::wakeQueue() {
-  if (!socktimer.isActive() && !receivedlist.empty()) socktimer.start();
+  if (runSocktimer_ && !socktimer.isActive() && !receivedlist.empty()) socktimer.start();
 }
 
 void TServer::tempsockDisconnect(TSock* Sender) {
@@ -136,6 +139,14 @@ void TServer::socktimerTimer() {
 
 void TServer::dispatchOne() {
   const protocol::QueuedLine line = receivedlist.take();
+  TSock* origin = nullptr;
+  if (!origins_.empty()) {
+    origin = origins_.front();
+    origins_.pop_front();
+  }
+  // A line from a connection that has since left, whose seat a newcomer may already hold, does
+  // not speak for that newcomer.
+  if (origin == nullptr || seatSock(line.seat) != origin) return;
   showingErrors([&] { core_->dispatch(line.text, line.seat); });
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ class TServer : public QObject, private korvel::server::Outbound {
     // When false, timer1 is never started on its own and the owner calls timer1Timer() for each
     // second, which lets tests run a game without waiting.
     bool runTimer1 = true;
+    // When false, socktimer never runs and the owner calls dispatchOne() for each entry.
+    bool runSocktimer = true;
   };
 
   explicit TServer(QObject* parent = nullptr);
@@ -72,10 +75,13 @@ class TServer : public QObject, private korvel::server::Outbound {
   void wakeQueue();
 
   bool runTimer1_;
+  bool runSocktimer_;
   std::unique_ptr<korvel::server::ServerCore> core_;
   // Seat connections by seat number; a reused seat's old connection stays owned by Sock1.
   std::array<TSock*, korvel::server::ServerCore::kMaxSeat + 1> socks_{};
   std::unordered_map<TSock*, korvel::protocol::Deframer> tails_;
+  // The connection each entry of receivedlist came on, in the same order.
+  std::deque<TSock*> origins_;
   std::uint64_t nextHandle_ = 1;
   std::unordered_map<TSock*, std::uint64_t> handles_;
 };

@@ -87,12 +87,15 @@ std::string unescape(std::string text) {
 
 class ServerOverLoopback : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { start(true); }
+  void start(bool runSocktimer) {
+    server_.reset();
     setMessageBoxes(&boxes_);
     TServer::Options options;
     options.wordList = korvel::recordBlob({"ab", "bad", "bade", "cat", "cats"});
     options.pick = korvel::server::testing::sequentialPick();
     options.runTimer1 = false;
+    options.runSocktimer = runSocktimer;
     server_ = std::make_unique<TServer>(std::move(options));
     server_->startListening(0);
     port_ = server_->listeningPort();
@@ -174,6 +177,38 @@ TEST_F(ServerOverLoopback, TheTenthConnectionIsToldTheGameIsFullAndClosed) {
   for (int seat = 1; seat <= 9; ++seat) EXPECT_TRUE(server_->core().players[seat].inuse);
   peers_["9"]->send("CMD_logininfo+9+1.0.2+Ida\xFF");
   EXPECT_EQ(peers_["1"]->next(), "CMD_newplayerinfo+9+Ida+0");
+}
+
+TEST_F(ServerOverLoopback, ALineLeftQueuedByADepartedConnectionDoesNotSpeakForTheNewcomer) {
+  start(false);
+  auto dispatchNext = [this] {
+    ASSERT_TRUE(spinUntil([this] { return !server_->receivedlist.empty(); }));
+    server_->dispatchOne();
+  };
+  Peer ann(port_);
+  ASSERT_EQ(ann.next(), "CMD_sendlogininfo+1");
+  ann.send("CMD_logininfo+1+1.0.2+Ann\xFF");
+  dispatchNext();
+  ASSERT_EQ(ann.next(), "CMD_newplayerinfo+1+Ann+0");
+  auto bob = std::make_unique<Peer>(port_);
+  ASSERT_EQ(bob->next(), "CMD_sendlogininfo+2");
+  bob->send("CMD_logininfo+2+1.0.2+Bob\xFF");
+  dispatchNext();
+  ASSERT_EQ(ann.next(), "CMD_newplayerinfo+2+Bob+0");
+
+  // Bob's chat is still queued when he leaves and Cy takes seat 2.
+  bob->send("CMD_chat+2+old news|clBlack\xFF");
+  ASSERT_TRUE(spinUntil([this] { return !server_->receivedlist.empty(); }));
+  bob->close();
+  ASSERT_EQ(ann.next(), "CMD_playerdisconnected+2+Bob");
+  Peer cy(port_);
+  ASSERT_EQ(cy.next(), "CMD_sendlogininfo+2");
+  server_->dispatchOne();
+  cy.send("CMD_logininfo+2+1.0.2+Cy\xFF");
+  dispatchNext();
+  EXPECT_EQ(ann.next(), "CMD_newplayerinfo+2+Cy+0");
+  EXPECT_EQ(cy.next(), "CMD_newplayerinfo+2+Cy+0");
+  EXPECT_EQ(cy.next(), "CMD_existingplayers+1+Ann+0");
 }
 
 }  // namespace
