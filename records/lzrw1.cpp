@@ -1,5 +1,6 @@
 #include "records/lzrw1.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -319,6 +320,13 @@ std::vector<std::uint8_t> decompressContainer(std::span<const std::uint8_t> cont
                                               const std::string& name) {
   MemoryInput in(container);
   MemoryOutput out;
+  // Room for the claimed size, but never more than the container could expand to (a 4-byte
+  // run item stands for at most 4,111 bytes).
+  if (container.size() >= kHeaderSize) {
+    const std::int64_t claimed = getLe32(container.data() + 4);
+    const std::int64_t most = static_cast<std::int64_t>(container.size()) * 1028 + 32768;
+    if (claimed > 0) out.bytes.reserve(static_cast<std::size_t>(std::min(claimed, most)));
+  }
   decompressRun(in, out, name);
   return std::move(out.bytes);
 }

@@ -39,6 +39,19 @@ std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_
   return len;
 }
 
+// Number of bytes from p on equal to p[0], counting p[0], at most limit.
+std::size_t runLength(const std::uint8_t* p, std::size_t limit) {
+  const std::uint64_t pattern = 0x0101010101010101ull * p[0];
+  std::size_t run = 1;
+  while (run + 8 <= limit) {
+    const std::uint64_t x = load64(p + run) ^ pattern;
+    if (x != 0) return run + static_cast<std::size_t>(__builtin_ctzll(x)) / 8;
+    run += 8;
+  }
+  while (run < limit && p[run] == p[0]) ++run;
+  return run;
+}
+
 unsigned hashOf(const std::uint8_t* p) {
   std::uint32_t h = (static_cast<std::uint32_t>(p[0]) << 4) ^ p[1];
   h = (h << 4) ^ p[2];
@@ -75,9 +88,7 @@ std::size_t TLZR::compressBlock(const std::uint8_t* src, std::size_t n, std::uin
     }
     ++items;
     const std::uint8_t byte = src[p];
-    const std::size_t runLimit = std::min(n - p, kMaxRun);
-    std::size_t run = 1;
-    while (run < runLimit && src[p + run] == byte) ++run;
+    const std::size_t run = runLength(src + p, std::min(n - p, kMaxRun));
 
     if (run >= kMinRun) {
       const unsigned stored = static_cast<unsigned>(run - kMinRun);
