@@ -8,7 +8,6 @@
 
 using korvel::server::ServerCore;
 using korvel::server::testing::Harness;
-using korvel::server::testing::scriptedPick;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -128,16 +127,4 @@ TEST(Bag, ExchangeWithTheBagAtItsEnd) {
       EXPECT_EQ(h.core.bag[75], 8);
     }
   }
-}
-
-TEST(Bag, ExchangeIsOnlyForThePlayerToMove) {
-  Harness h(scriptedPick({}));
-  h.join("Ann");
-  h.join("Bob");
-  h.line(1, "CMD_startgame+Ann+30+60+0+");
-  h.take();
-  const std::string before = h.state();
-  h.line(2, "CMD_newtiles+2+");
-  EXPECT_TRUE(h.take().empty());
-  EXPECT_EQ(h.state(), before);
 }

@@ -49,17 +49,6 @@ inline Pick sequentialPick() {
   };
 }
 
-// Picks from a given list first, then sequentially.
-inline Pick scriptedPick(std::vector<int> values) {
-  auto list = std::make_shared<std::vector<int>>(std::move(values));
-  auto at = std::make_shared<std::size_t>(0);
-  auto rest = sequentialPick();
-  return [list, at, rest](int lo, int hi) {
-    if (*at < list->size()) return (*list)[(*at)++];
-    return rest(lo, hi);
-  };
-}
-
 // Letter codes of a word: "cat" -> 3, 1, 20.
 inline std::vector<int> codes(std::string_view word) {
   std::vector<int> out;
