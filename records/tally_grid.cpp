@@ -28,7 +28,8 @@ int tallyToInt(std::string_view text) {
 
 void TallyGrid::resize(int colCount, int rowCount) {
   if (colCount < 1 || colCount > kMaxCols || rowCount < 1 || rowCount > kMaxRows) {
-    throw std::out_of_range("tally grid size");
+    throw std::out_of_range("The tally has an impossible size: " + std::to_string(colCount) +
+                            " columns, " + std::to_string(rowCount) + " rows");
   }
   std::vector<std::string> cells(static_cast<std::size_t>(colCount) * rowCount);
   for (int row = 0; row < std::min(rows_, rowCount); ++row) {

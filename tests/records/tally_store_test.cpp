@@ -103,6 +103,8 @@ TEST_F(TallyStoreTest, AnUnreadableFileIsKeptAsideAndReported) {
        lzrw1_messages::lzrwSizeMismatch()},
       {"text that is not a tally", containerOfText("nine\r\n1\r\n"),
        "'nine' is not a valid integer value"},
+      {"impossible row count", containerOfText("9\r\n0\r\n"),
+       "The tally has an impossible size: 9 columns, 0 rows"},
   };
   for (auto c : cases) {
     if (std::string(c.what) == "size mismatch") c.content[4] = 99;
