@@ -90,7 +90,11 @@ void TServer::Sock1Accept(TSock* Sender) {
     s->OnInfo = nullptr;
     s->OnDisconnect = nullptr;
     s->tag = seat;
-    showingErrors([s] { s->send(protocol::toclient::full()); });
+    // Handed to the system before the close, so the refused peer really reads why.
+    showingErrors([s] {
+      s->send(protocol::toclient::full());
+      s->flush();
+    });
     s->close();
     s->deleteLater();
     return;
