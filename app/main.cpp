@@ -12,6 +12,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
+#include "server/tserver.h"
 
 namespace {
 
@@ -45,8 +46,10 @@ int main(int argc, char** argv) {
   Tphrases phrases;
   Tdownload download;
   Ttallylist tallylist;
+  TServer server;  // created last, never shown
 
   chat.showDownload = [&download] { download.show(); };
+  chat.startListening = [&server](int port) { server.startListening(port); };
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 

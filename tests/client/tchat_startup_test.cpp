@@ -11,6 +11,7 @@
 #include "app/message_boxes.h"
 #include "client/tchat.h"
 #include "protocol/tsock.h"
+#include "server/tserver.h"
 
 namespace {
 
@@ -156,4 +157,45 @@ TEST_F(TchatStartup, ClosingSavesOnlyAChangedGeometry) {
   chat.close();
   EXPECT_EQ(saves, 1);
   EXPECT_EQ(chat.savedgeometry.width, chat.width());
+}
+
+TEST_F(TchatStartup, HostingOnATakenPortShowsTheBindErrorAndLeavesTheClientUnconnected) {
+  QTcpServer taken;
+  ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
+  Peer lobby;
+  TServer::Options options;
+  options.wordList =
+      "\x1E"
+      "CAT           ";
+  TServer server(options);
+  Tchat chat({"Ann", "127.0.0.1", "true"}, {taken.serverPort(), lobby.port()});
+  chat.startListening = [&server](int port) { server.startListening(port); };
+  chat.show();
+  EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
+  EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
+  EXPECT_FALSE(chat.hosting);
+}
+
+TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection) {
+  int port;
+  {
+    Peer probe;
+    port = probe.port();
+  }
+  Peer lobby;
+  TServer::Options options;
+  options.wordList =
+      "\x1E"
+      "CAT           ";
+  TServer server(options);
+  Tchat chat({"Ann", "127.0.0.1", "true"}, {port, lobby.port()});
+  chat.startListening = [&server](int p) { server.startListening(p); };
+  chat.show();
+  EXPECT_TRUE(chat.hosting);
+  EXPECT_TRUE(chat.button_start->isVisibleTo(&chat));
+  EXPECT_TRUE(chat.StartGame1->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.core().players[1].name == "Ann"; }, 5000));
+  EXPECT_EQ(chat.myplayer, 1);
+  EXPECT_TRUE(lobby.waitConnection());
+  EXPECT_TRUE(boxes.shown.isEmpty());
 }

@@ -1,0 +1,90 @@
+// Whole-program tests: the built korvel, started with its own runtime directory and ports.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QByteArray FF(1, '\xFF');
+
+int freePort() {
+  QTcpServer probe;
+  EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+  return probe.serverPort();
+}
+
+struct Program {
+  QTemporaryDir runtime;
+  QProcess process;
+  Program(const QStringList& args, int gamePort, int lobbyPort) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KORVEL_PORT", QString::number(gamePort));
+    env.insert("KORVEL_LOBBY_PORT", QString::number(lobbyPort));
+    process.setProcessEnvironment(env);
+    process.start(KORVEL_EXE, args);
+    EXPECT_TRUE(process.waitForStarted(10000));
+  }
+  ~Program() {
+    process.kill();
+    process.waitForFinished(5000);
+  }
+};
+
+// A raw protocol client.
+struct RawClient {
+  QTcpSocket socket;
+  QByteArray received;
+  bool connectTo(int port) {
+    return QTest::qWaitFor(
+        [&] {
+          if (socket.state() == QAbstractSocket::ConnectedState) return true;
+          if (socket.state() == QAbstractSocket::UnconnectedState) {
+            socket.connectToHost(QHostAddress::LocalHost, port);
+          }
+          return false;
+        },
+        20000);
+  }
+  bool waitFor(const QByteArray& text) {
+    return QTest::qWaitFor(
+        [&] {
+          received += socket.readAll();
+          return received.contains(text);
+        },
+        10000);
+  }
+};
+
+}  // namespace
+
+TEST(Program, SoloGameHostsWithItsOwnClientOnSeatOneAndAJoinerLogsIn) {
+  const int port = freePort();
+  QTcpServer lobby;
+  ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+  Program host({}, port, lobby.serverPort());
+
+  RawClient observer;
+  ASSERT_TRUE(observer.connectTo(port));
+  ASSERT_TRUE(observer.waitFor("CMD_sendlogininfo+2" + FF));
+  // The first thing a new connection hears is its seat (the host's own login may follow, since
+  // messages to all reach a seat whose login is pending).
+  EXPECT_TRUE(observer.received.startsWith("CMD_sendlogininfo+2" + FF));
+  observer.socket.write("CMD_logininfo+2+1.0.2+Obs" + FF);
+  ASSERT_TRUE(observer.waitFor("CMD_existingplayers+1+You+0" + FF));
+  EXPECT_FALSE(lobby.hasPendingConnections()) << "a solo game never opens the lobby connection";
+
+  Program joiner({"Ann", "127.0.0.1", "false"}, port, lobby.serverPort());
+  EXPECT_TRUE(observer.waitFor("CMD_newplayerinfo+3+Ann+0" + FF));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return lobby.hasPendingConnections(); }, 10000));
+
+  // The joiner's program ending frees its seat on the host.
+  joiner.process.kill();
+  EXPECT_TRUE(observer.waitFor("CMD_playerdisconnected+3+Ann" + FF));
+}
