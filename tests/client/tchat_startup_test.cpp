@@ -49,6 +49,13 @@ struct Peer {
   }
 };
 
+// A server whose word list holds one word, so that no test depends on the embedded list.
+TServer::Options oneWordList() {
+  TServer::Options options;
+  options.wordList = std::string("\x1E") + "CAT           ";
+  return options;
+}
+
 std::string chatText(const Tchat& chat) {
   return chat.mainchat->toPlainText().toStdString();
 }
@@ -163,11 +170,7 @@ TEST_F(TchatStartup, HostingOnATakenPortShowsTheBindErrorAndLeavesTheClientUncon
   QTcpServer taken;
   ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
   Peer lobby;
-  TServer::Options options;
-  options.wordList =
-      "\x1E"
-      "CAT           ";
-  TServer server(options);
+  TServer server(oneWordList());
   Tchat chat({"Ann", "127.0.0.1", "true"}, {taken.serverPort(), lobby.port()});
   chat.startListening = [&server](int port) { server.startListening(port); };
   chat.show();
@@ -183,11 +186,7 @@ TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection)
     port = probe.port();
   }
   Peer lobby;
-  TServer::Options options;
-  options.wordList =
-      "\x1E"
-      "CAT           ";
-  TServer server(options);
+  TServer server(oneWordList());
   Tchat chat({"Ann", "127.0.0.1", "true"}, {port, lobby.port()});
   chat.startListening = [&server](int p) { server.startListening(p); };
   chat.show();
