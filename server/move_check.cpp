@@ -179,95 +179,67 @@ int MoveChecker::checkforhorz() const {
   return row;
 }
 
-bool MoveChecker::checkvertword(int seat, int column, int row, int& turnscore) {
-  int start = row;
-  for (int k = row; k >= Board::kFirst && hasLetter(column, k); --k) start = k;
-  int end = start;
-  for (int k = start; k <= Board::kLast && hasLetter(column, k); ++k) end = k;
+std::pair<int, int> MoveChecker::letterRun(Line line, int from) const {
+  int start = from;
+  for (int k = from; k >= Board::kFirst && cellAt(line, k).letter != -1; --k) start = k;
+  int end = from;
+  for (int k = from; k <= Board::kLast && cellAt(line, k).letter != -1; ++k) end = k;
+  return {start, end};
+}
 
+std::string MoveChecker::spellRun(Line line, int start, int end, int& turnscore) const {
+  std::string word;
+  for (int k = start; k <= end; ++k) {
+    const int code = cellAt(line, k).letter;
+    word += codeToLetter(code);
+    turnscore += scoreletter(code);
+  }
+  return word;
+}
+
+bool MoveChecker::checkmainword(int seat, Line line, int from, int& turnscore) {
+  const auto [start, end] = letterRun(line, from);
+  // Every tile of the move must lie inside the run, or the move has a gap.
   for (const PlacedTile& p : placed_) {
-    if (p.row != -1 && (p.row < start || p.row > end)) {
+    const int along = line.vertical ? p.row : p.column;
+    if (along != -1 && (along < start || along > end)) {
       senderror(seat, moveerror::kGap);
       return false;
     }
   }
+  if (!acceptWord(seat, spellRun(line, start, end, turnscore))) return false;
 
-  std::string word;
+  // Cross words through the tiles of this move, in order along the main word.
   for (int k = start; k <= end; ++k) {
-    const int code = board.at(column, k).letter;
-    word += codeToLetter(code);
-    turnscore += scoreletter(code);
-  }
-  if (!acceptWord(seat, word)) return false;
-
-  for (int k = start; k <= end; ++k) {
-    if (board.at(column, k).owner == seat && !checkhorzline(seat, column, k, turnscore)) {
-      return false;
-    }
+    if (cellAt(line, k).owner != seat) continue;
+    const bool crossed = line.vertical ? checkhorzline(seat, line.fixed, k, turnscore)
+                                       : checkvertline(seat, k, line.fixed, turnscore);
+    if (!crossed) return false;
   }
   return true;
+}
+
+bool MoveChecker::checkcrossword(int seat, Line line, int from, int& turnscore) {
+  const auto [start, end] = letterRun(line, from);
+  // A single letter is no word and scores nothing.
+  if (end == start) return true;
+  return acceptWord(seat, spellRun(line, start, end, turnscore));
+}
+
+bool MoveChecker::checkvertword(int seat, int column, int row, int& turnscore) {
+  return checkmainword(seat, {true, column}, row, turnscore);
 }
 
 bool MoveChecker::checkhorzword(int seat, int row, int column, int& turnscore) {
-  int start = column;
-  for (int k = column; k >= Board::kFirst && hasLetter(k, row); --k) start = k;
-  int end = start;
-  for (int k = start; k <= Board::kLast && hasLetter(k, row); ++k) end = k;
-
-  for (const PlacedTile& p : placed_) {
-    if (p.column != -1 && (p.column < start || p.column > end)) {
-      senderror(seat, moveerror::kGap);
-      return false;
-    }
-  }
-
-  std::string word;
-  for (int k = start; k <= end; ++k) {
-    const int code = board.at(k, row).letter;
-    word += codeToLetter(code);
-    turnscore += scoreletter(code);
-  }
-  if (!acceptWord(seat, word)) return false;
-
-  for (int k = start; k <= end; ++k) {
-    if (board.at(k, row).owner == seat && !checkvertline(seat, k, row, turnscore)) {
-      return false;
-    }
-  }
-  return true;
+  return checkmainword(seat, {false, row}, column, turnscore);
 }
 
 bool MoveChecker::checkvertline(int seat, int column, int row, int& turnscore) {
-  int start = row;
-  for (int k = row; k >= Board::kFirst && hasLetter(column, k); --k) start = k;
-  int end = row;
-  for (int k = row; k <= Board::kLast && hasLetter(column, k); ++k) end = k;
-  // A single letter is no word and scores nothing.
-  if (end == start) return true;
-
-  std::string word;
-  for (int k = start; k <= end; ++k) {
-    const int code = board.at(column, k).letter;
-    word += codeToLetter(code);
-    turnscore += scoreletter(code);
-  }
-  return acceptWord(seat, word);
+  return checkcrossword(seat, {true, column}, row, turnscore);
 }
 
 bool MoveChecker::checkhorzline(int seat, int column, int row, int& turnscore) {
-  int start = column;
-  for (int k = column; k >= Board::kFirst && hasLetter(k, row); --k) start = k;
-  int end = column;
-  for (int k = column; k <= Board::kLast && hasLetter(k, row); ++k) end = k;
-  if (end == start) return true;
-
-  std::string word;
-  for (int k = start; k <= end; ++k) {
-    const int code = board.at(k, row).letter;
-    word += codeToLetter(code);
-    turnscore += scoreletter(code);
-  }
-  return acceptWord(seat, word);
+  return checkcrossword(seat, {false, row}, column, turnscore);
 }
 
 bool MoveChecker::acceptWord(int seat, const std::string& word) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "protocol/message.h"
@@ -95,6 +96,20 @@ class MoveChecker {
   bool checkhorzword(int seat, int row, int column, int& turnscore);
   bool checkvertline(int seat, int column, int row, int& turnscore);
   bool checkhorzline(int seat, int column, int row, int& turnscore);
+  // The cells of one column (vertical) or one row, indexed by their position along it.
+  struct Line {
+    bool vertical;
+    int fixed;  // the column of a vertical line, the row of a horizontal one
+  };
+  const BoardCell& cellAt(Line line, int k) const {
+    return line.vertical ? board.at(line.fixed, k) : board.at(k, line.fixed);
+  }
+  // First and last position of the run of letters through `from` (just `from` when it is empty).
+  std::pair<int, int> letterRun(Line line, int from) const;
+  // The word of positions start to end; adds their letter values to turnscore.
+  std::string spellRun(Line line, int start, int end, int& turnscore) const;
+  bool checkmainword(int seat, Line line, int from, int& turnscore);
+  bool checkcrossword(int seat, Line line, int from, int& turnscore);
   bool acceptWord(int seat, const std::string& word);
   void senderror(int seat, int code);
   bool hasLetter(int x, int y) const { return board.at(x, y).letter != -1; }
