@@ -6,11 +6,15 @@
 
 namespace korvel::protocol {
 
-void ReceiveQueue::append(std::string_view text, int seat) {
+void ReceiveQueue::append(std::string_view text, int seat, std::uint64_t origin) {
   for (;;) {
     const auto crlf = text.find("\r\n");
-    const auto piece = text.substr(0, crlf);
-    entries_.push_back({std::string(piece.substr(0, kMaxEntry)), seat});
+    const auto piece = text.substr(0, crlf).substr(0, kMaxEntry);
+    std::size_t& queued = queued_[seat];
+    if (queued + kEntryCost + piece.size() <= kMaxQueuedPerSeat) {
+      queued += kEntryCost + piece.size();
+      entries_.push_back({std::string(piece), seat, origin});
+    }
     if (crlf == std::string_view::npos) break;
     text.remove_prefix(crlf + 2);
   }
@@ -20,19 +24,23 @@ QueuedLine ReceiveQueue::take() {
   if (entries_.empty()) return {};
   QueuedLine line = std::move(entries_.front());
   entries_.pop_front();
+  auto it = queued_.find(line.seat);
+  it->second -= kEntryCost + line.text.size();
+  if (it->second == 0) queued_.erase(it);
   return line;
 }
 
-std::size_t Deframer::arrive(std::string_view data, ReceiveQueue& queue, int seat) {
+std::size_t Deframer::arrive(std::string_view data, ReceiveQueue& queue, int seat,
+                             std::uint64_t origin) {
   std::size_t count = 0;
   for (;;) {
     const auto end = data.find(kTerminator);
     if (end == std::string_view::npos) break;
     if (tail_.empty()) {
-      queue.append(data.substr(0, end), seat);
+      queue.append(data.substr(0, end), seat, origin);
     } else {
       tail_.append(data.substr(0, end));
-      queue.append(tail_, seat);
+      queue.append(tail_, seat, origin);
       tail_.clear();
     }
     ++count;

@@ -4,16 +4,20 @@
 // connection's pending tail.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 
 namespace korvel::protocol {
 
-// One queued message and the seat of the connection it arrived on (0 on the client).
+// One queued message, the seat of the connection it arrived on (0 on the client) and a token of
+// that connection, so that a line is never taken as spoken by a later occupant of the seat.
 struct QueuedLine {
   std::string text;
   int seat = 0;
+  std::uint64_t origin = 0;
 };
 
 class ReceiveQueue {
@@ -21,16 +25,27 @@ class ReceiveQueue {
   // An entry taken from the queue is at most this long; the rest of a longer one is lost.
   static constexpr std::size_t kMaxEntry = 4096;
 
+  // The queue drains one entry per timer tick, far slower than a peer can send. What one seat
+  // may have waiting is therefore bounded (each entry counted with its bookkeeping); entries past
+  // the bound are dropped, so a flooding peer loses its own messages and nobody else's. An honest
+  // peer never has more than a few entries waiting.
+  static constexpr std::size_t kEntryCost = 64;
+  static constexpr std::size_t kMaxQueuedPerSeat = 1024 * 1024;
+
   // Appends one message. A CR LF pair inside it splits it into separate entries.
-  void append(std::string_view text, int seat = 0);
+  void append(std::string_view text, int seat = 0, std::uint64_t origin = 0);
   // Removes and returns the first entry; an empty line when the queue is empty.
   QueuedLine take();
   bool empty() const { return entries_.empty(); }
   std::size_t size() const { return entries_.size(); }
-  void clear() { entries_.clear(); }
+  void clear() {
+    entries_.clear();
+    queued_.clear();
+  }
 
  private:
   std::deque<QueuedLine> entries_;
+  std::map<int, std::size_t> queued_;  // cost of what each seat has waiting
 };
 
 // Per-connection framing state.
@@ -42,7 +57,8 @@ class Deframer {
 
   // Queues every complete message of pendingTail + data; keeps the rest as the new tail.
   // Returns the number of entries appended.
-  std::size_t arrive(std::string_view data, ReceiveQueue& queue, int seat = 0);
+  std::size_t arrive(std::string_view data, ReceiveQueue& queue, int seat = 0,
+                     std::uint64_t origin = 0);
   const std::string& pendingTail() const { return tail_; }
   void reset() { tail_.clear(); }
 

@@ -110,10 +110,7 @@ void TServer::Sock1Accept(TSock* Sender) {
 }
 
 void TServer::Sock1Read(TSock* Sender, int) {
-  const std::string data = Sender->receive();
-  const std::size_t before = receivedlist.size();
-  tails_[Sender].arrive(data, receivedlist, Sender->tag);
-  origins_.insert(origins_.end(), receivedlist.size() - before, Sender);
+  tails_[Sender].arrive(Sender->receive(), receivedlist, Sender->tag, handles_[Sender]);
   wakeQueue();
 }
 
@@ -143,14 +140,10 @@ void TServer::socktimerTimer() {
 
 void TServer::dispatchOne() {
   const protocol::QueuedLine line = receivedlist.take();
-  TSock* origin = nullptr;
-  if (!origins_.empty()) {
-    origin = origins_.front();
-    origins_.pop_front();
-  }
   // A line from a connection that has since left, whose seat a newcomer may already hold, does
   // not speak for that newcomer.
-  if (origin == nullptr || seatSock(line.seat) != origin) return;
+  TSock* holder = seatSock(line.seat);
+  if (holder == nullptr || line.origin == 0 || handles_[holder] != line.origin) return;
   showingErrors([&] { core_->dispatch(line.text, line.seat); });
 }
 

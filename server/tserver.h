@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,8 +79,7 @@ class TServer : public QObject, private korvel::server::Outbound {
   // Seat connections by seat number; a reused seat's old connection stays owned by Sock1.
   std::array<TSock*, korvel::server::ServerCore::kMaxSeat + 1> socks_{};
   std::unordered_map<TSock*, korvel::protocol::Deframer> tails_;
-  // The connection each entry of receivedlist came on, in the same order.
-  std::deque<TSock*> origins_;
   std::uint64_t nextHandle_ = 1;
+  // A token per accepted connection; queued lines carry it as their origin.
   std::unordered_map<TSock*, std::uint64_t> handles_;
 };

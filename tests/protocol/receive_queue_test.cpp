@@ -84,3 +84,28 @@ TEST(ReceiveQueue, CapsAPeersUnterminatedTail) {
   EXPECT_EQ(q.take().text.size(), ReceiveQueue::kMaxEntry);
   EXPECT_TRUE(d.pendingTail().empty());
 }
+
+TEST(ReceiveQueue, AFloodingSeatLosesOnlyItsOwnMessages) {
+  ReceiveQueue q;
+  Deframer flood, honest;
+  const std::string burst(64 * 1024, '\xFF');  // 65,536 empty messages per arrival
+  for (int i = 0; i < 64; ++i) flood.arrive(burst, q, 3, 30);
+  const std::size_t bound = ReceiveQueue::kMaxQueuedPerSeat / ReceiveQueue::kEntryCost;
+  EXPECT_EQ(q.size(), bound);
+  honest.arrive("CMD_pass+2+\xFF", q, 2, 20);
+  ASSERT_EQ(q.size(), bound + 1);
+
+  // Taking frees the flooding seat's budget again, and lines keep seat and origin.
+  const auto first = q.take();
+  EXPECT_EQ(first.seat, 3);
+  EXPECT_EQ(first.origin, 30u);
+  q.take();
+  flood.arrive("CMD_chat+3+hi\xFF", q, 3, 30);
+  EXPECT_EQ(q.size(), bound);
+  for (std::size_t i = 2; i < bound; ++i) q.take();
+  const auto honestLine = q.take();
+  EXPECT_EQ(honestLine.text, "CMD_pass+2+");
+  EXPECT_EQ(honestLine.origin, 20u);
+  EXPECT_EQ(q.take().text, "CMD_chat+3+hi");
+  EXPECT_TRUE(q.empty());
+}
