@@ -1,5 +1,6 @@
 #include "server/tserver.h"
 
+#include <QPointer>
 #include <QString>
 #include <exception>
 #include <utility>
@@ -33,7 +34,10 @@ void showingErrors(F&& f) {
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
 TServer::TServer(Options options, QObject* parent)
-    : QObject(parent), runTimer1_(options.runTimer1), runSocktimer_(options.runSocktimer) {
+    : QObject(parent),
+      runTimer1_(options.runTimer1),
+      runSocktimer_(options.runSocktimer),
+      maxBacklog_(options.maxBacklog) {
   spellit = options.wordList ? korvel::makeSpellit(*options.wordList, notify)
                              : korvel::makeSpellit(notify);
   korvel::server::Pick pick =
@@ -156,7 +160,23 @@ TSock* TServer::seatSock(int seat) const {
 }
 
 void TServer::send(int seat, const std::string& message) {
-  if (TSock* s = seatSock(seat)) s->send(message);
+  TSock* s = seatSock(seat);
+  if (s == nullptr) return;
+  s->send(message);
+  if (s->outgoingText().size() > maxBacklog_) {
+    // Closed once the current handler has finished, so that the departure it causes never runs
+    // in the middle of another handler's sends.
+    QPointer<TSock> stalled(s);
+    QMetaObject::invokeMethod(
+        this,
+        [this, stalled] {
+          if (stalled && stalled == seatSock(stalled->tag) &&
+              stalled->state() != TSock::State::NoHandle) {
+            stalled->close();
+          }
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void TServer::closeSeat(int seat) {

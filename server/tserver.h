@@ -31,6 +31,9 @@ class TServer : public QObject, private korvel::server::Outbound {
     bool runTimer1 = true;
     // When false, socktimer never runs and the owner calls dispatchOne() for each entry.
     bool runSocktimer = true;
+    // A seat whose connection has more than this many bytes waiting to go out has stopped
+    // reading; it is disconnected rather than let the server's memory grow without bound.
+    std::size_t maxBacklog = 16 * 1024 * 1024;
   };
 
   explicit TServer(QObject* parent = nullptr);
@@ -75,6 +78,7 @@ class TServer : public QObject, private korvel::server::Outbound {
 
   bool runTimer1_;
   bool runSocktimer_;
+  std::size_t maxBacklog_;
   std::unique_ptr<korvel::server::ServerCore> core_;
   // Seat connections by seat number; a reused seat's old connection stays owned by Sock1.
   std::array<TSock*, korvel::server::ServerCore::kMaxSeat + 1> socks_{};

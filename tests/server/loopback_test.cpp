@@ -88,7 +88,7 @@ std::string unescape(std::string text) {
 class ServerOverLoopback : public ::testing::Test {
  protected:
   void SetUp() override { start(true); }
-  void start(bool runSocktimer) {
+  void start(bool runSocktimer, std::size_t maxBacklog = 16 * 1024 * 1024) {
     server_.reset();
     setMessageBoxes(&boxes_);
     TServer::Options options;
@@ -96,6 +96,7 @@ class ServerOverLoopback : public ::testing::Test {
     options.pick = korvel::server::testing::sequentialPick();
     options.runTimer1 = false;
     options.runSocktimer = runSocktimer;
+    options.maxBacklog = maxBacklog;
     server_ = std::make_unique<TServer>(std::move(options));
     server_->startListening(0);
     port_ = server_->listeningPort();
@@ -209,6 +210,39 @@ TEST_F(ServerOverLoopback, ALineLeftQueuedByADepartedConnectionDoesNotSpeakForTh
   EXPECT_EQ(ann.next(), "CMD_newplayerinfo+2+Cy+0");
   EXPECT_EQ(cy.next(), "CMD_newplayerinfo+2+Cy+0");
   EXPECT_EQ(cy.next(), "CMD_existingplayers+1+Ann+0");
+}
+
+TEST_F(ServerOverLoopback, APeerThatStopsReadingIsDisconnectedInsteadOfPilingUpMemory) {
+  start(false, 256 * 1024);
+  auto dispatchNext = [this] {
+    ASSERT_TRUE(spinUntil([this] { return !server_->receivedlist.empty(); }));
+    server_->dispatchOne();
+  };
+  Peer chatty(port_);
+  ASSERT_EQ(chatty.next(), "CMD_sendlogininfo+1");
+  chatty.send("CMD_logininfo+1+1.0.2+Chatty\xFF");
+  dispatchNext();
+  ASSERT_EQ(chatty.next(), "CMD_newplayerinfo+1+Chatty+0");
+
+  // Lazy logs in and then never reads again.
+  QTcpSocket lazy;
+  lazy.setReadBufferSize(64);
+  lazy.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+  ASSERT_TRUE(spinUntil([&] { return lazy.state() == QAbstractSocket::ConnectedState; }));
+  lazy.write("CMD_logininfo+2+1.0.2+Lazy\xFF");
+  dispatchNext();
+  ASSERT_EQ(chatty.next(), "CMD_newplayerinfo+2+Lazy+0");
+
+  const std::string text(4000, 'x');
+  bool gone = false;
+  for (int i = 0; i < 20000 && !gone; ++i) {
+    chatty.send("CMD_chat+1+" + text + "|clBlack\xFF");
+    dispatchNext();
+    ASSERT_EQ(chatty.next(), "CMD_chat+1+Chatty chats: " + text + "|clBlack");
+    gone = !server_->core().players[2].inuse;
+  }
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(chatty.next(), "CMD_playerdisconnected+2+Lazy");
 }
 
 }  // namespace
