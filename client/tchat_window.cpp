@@ -38,13 +38,12 @@ void Tchat::Exit1Click() {
 
 void Tchat::bringToFront() {
   if (isMinimized()) {
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     showNormal();
   } else {
     show();
-    raise();
-    activateWindow();
   }
+  raise();
+  activateWindow();
 }
 
 void Tchat::closeEvent(QCloseEvent* event) {

@@ -198,3 +198,13 @@ TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection)
   EXPECT_TRUE(lobby.waitConnection());
   EXPECT_TRUE(boxes.shown.isEmpty());
 }
+
+TEST_F(TchatStartup, BringingToFrontRestoresAMinimisedWindow) {
+  Tchat chat({"Ann"}, {1, 1});
+  chat.show();
+  chat.setWindowState(chat.windowState() | Qt::WindowMinimized);
+  ASSERT_TRUE(chat.isMinimized());
+  chat.bringToFront();
+  EXPECT_FALSE(chat.isMinimized());
+  EXPECT_TRUE(chat.isVisible());
+}
