@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   TServer server;  // created last, never shown
 
   chat.showDownload = [&download] { download.show(); };
-  chat.startListening = [&server](int port) { server.startListening(port); };
+  chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 

@@ -257,6 +257,10 @@ bool TSock::open() {
   wire(socket);
   socket_ = socket;
   state_ = State::Connecting;
+  // Bound before connecting, so that the local port is known from the start: a server in this
+  // same process tells its own client's connection by it.
+  socket->bind(address.protocol() == QAbstractSocket::IPv6Protocol ? QHostAddress::AnyIPv6
+                                                                   : QHostAddress::AnyIPv4);
   opening_ = true;
   socket->connectToHost(address, port);
   opening_ = false;
@@ -640,6 +644,14 @@ bool TSock::accept(TSock*& newSock) {
 
 quint16 TSock::localPort() const {
   if (server_) return server_->serverPort();
-  if (socket_) return socket_->localPort();
-  return 0;
+  if (!socket_) return 0;
+  return socket_->localPort();
+}
+
+QHostAddress TSock::peerAddress() const {
+  return socket_ ? socket_->peerAddress() : QHostAddress();
+}
+
+quint16 TSock::peerPort() const {
+  return socket_ ? socket_->peerPort() : 0;
 }

@@ -114,8 +114,12 @@ class TSock : public QObject {
 
   bool connected() const { return state_ == State::Connected; }
   State state() const { return state_; }
-  // The local port actually bound (after setListen(true) with PortName "0").
+  // The local port actually bound: of the listening socket (after setListen(true) with PortName
+  // "0"), or of the connection (known from open() on, while still connecting too).
   quint16 localPort() const;
+  // The address and port of the other end of the connection; empty and 0 without one.
+  QHostAddress peerAddress() const;
+  quint16 peerPort() const;
   // Bytes given to send and not yet accepted by the system.
   const std::string& outgoingText() const { return outgoing_; }
 

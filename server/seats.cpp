@@ -1,4 +1,5 @@
 // Seats and connections: accepting, login, watching, removal, relays and departure.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,11 +10,12 @@ namespace korvel::server {
 namespace toclient = protocol::toclient;
 using protocol::FieldReader;
 
-int ServerCore::chooseseat() const {
-  for (int s = 1; s <= seatsused; ++s) {
+int ServerCore::chooseseat(bool hostclient) const {
+  const int first = hostseatreserved && !hostclient ? 2 : 1;
+  for (int s = first; s <= seatsused; ++s) {
     if (!players[s].inuse) return s;
   }
-  return seatsused + 1;
+  return std::max(seatsused, first - 1) + 1;
 }
 
 void ServerCore::seataccepted(int seat, std::uint64_t sock) {

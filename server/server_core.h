@@ -81,8 +81,11 @@ class ServerCore {
   void dispatch(std::string_view line, int seat);
 
   // Accepting a connection: the seat it gets (the lowest free one up to seatsused, else the next
-  // one), or kRefusedSeat or more when all nine are in use.
-  int chooseseat() const;
+  // one), or kRefusedSeat or more when all nine are in use. While `hostseatreserved` is set, seat 1
+  // goes only to the host's own client (`hostclient`), so that nobody who connects first can take
+  // the host's seat and with it the right to start games and remove participants.
+  int chooseseat(bool hostclient = false) const;
+  bool hostseatreserved = false;
   // The connection `sock` now holds `seat` (from chooseseat, below kRefusedSeat): marks the seat
   // in use and asks the connection to log in.
   void seataccepted(int seat, std::uint64_t sock);

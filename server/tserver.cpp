@@ -76,7 +76,9 @@ TServer::~TServer() {
   }
 }
 
-void TServer::startListening(int port) {
+void TServer::startListening(int port, const TSock* hostClient) {
+  hostClient_ = hostClient;
+  core_->hostseatreserved = hostClient != nullptr;
   Sock1->PortName = std::to_string(port);
   Sock1->setListen(true);
 }
@@ -86,9 +88,12 @@ int TServer::listeningPort() const {
 }
 
 void TServer::Sock1Accept(TSock* Sender) {
-  const int seat = core_->chooseseat();
   TSock* s = nullptr;
   if (!Sender->accept(s) || s == nullptr) return;
+  // The host's own client is the connection whose far end is that client's socket in this process.
+  const bool fromHost = hostClient_ && s->peerAddress().isLoopback() && s->peerPort() != 0 &&
+                        s->peerPort() == hostClient_->localPort();
+  const int seat = core_->chooseseat(fromHost);
   if (seat >= ServerCore::kRefusedSeat) {
     s->OnRead = nullptr;
     s->OnInfo = nullptr;

@@ -4,6 +4,7 @@
 // 10 ms tick, the turn clock `timer1` and the word list `spellit`; the rules are ServerCore's.
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -41,8 +42,9 @@ class TServer : public QObject, private korvel::server::Outbound {
   ~TServer() override;
 
   // Hosting: `Sock1` listens on the port (7772 in the program; 0 picks a free one). Throws
-  // ESockError "Listen - Error Binding Socket" when the port is taken.
-  void startListening(int port);
+  // ESockError "Listen - Error Binding Socket" when the port is taken. `hostClient` is the host's
+  // own client connection in this process: seat 1 is kept for it, whoever else connects first.
+  void startListening(int port, const TSock* hostClient = nullptr);
   // The port `Sock1` listens on.
   int listeningPort() const;
 
@@ -76,6 +78,8 @@ class TServer : public QObject, private korvel::server::Outbound {
   TSock* seatSock(int seat) const;
   void wakeQueue();
 
+  // The connection of this process's own client, which alone may take seat 1.
+  QPointer<const TSock> hostClient_;
   bool runTimer1_;
   bool runSocktimer_;
   std::size_t maxBacklog_;

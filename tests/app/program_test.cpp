@@ -72,12 +72,15 @@ TEST(Program, SoloGameHostsWithItsOwnClientOnSeatOneAndAJoinerLogsIn) {
 
   RawClient observer;
   ASSERT_TRUE(observer.connectTo(port));
-  ASSERT_TRUE(observer.waitFor("CMD_sendlogininfo+2" + FF));
+  ASSERT_TRUE(observer.waitFor("CMD_sendlogininfo+2" + FF)) << observer.received.toStdString();
   // The first thing a new connection hears is its seat (the host's own login may follow, since
   // messages to all reach a seat whose login is pending).
   EXPECT_TRUE(observer.received.startsWith("CMD_sendlogininfo+2" + FF));
   observer.socket.write("CMD_logininfo+2+1.0.2+Obs" + FF);
-  ASSERT_TRUE(observer.waitFor("CMD_existingplayers+1+You+0" + FF));
+  // The host's client is on seat 1 as "You": in the list of those present, or announced when its
+  // own login comes after the observer's ("CMD_existingplayers+1+You+0" or
+  // "CMD_newplayerinfo+1+You+0").
+  ASSERT_TRUE(observer.waitFor("+1+You+0" + FF)) << observer.received.toStdString();
   EXPECT_FALSE(lobby.hasPendingConnections()) << "a solo game never opens the lobby connection";
 
   Program joiner({"Ann", "127.0.0.1", "false"}, port, lobby.serverPort());

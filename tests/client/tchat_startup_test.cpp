@@ -188,7 +188,7 @@ TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection)
   Peer lobby;
   TServer server(oneWordList());
   Tchat chat({"Ann", "127.0.0.1", "true"}, {port, lobby.port()});
-  chat.startListening = [&server](int p) { server.startListening(p); };
+  chat.startListening = [&server, &chat](int p) { server.startListening(p, chat.sock); };
   chat.show();
   EXPECT_TRUE(chat.hosting);
   EXPECT_TRUE(chat.button_start->isVisibleTo(&chat));
@@ -207,4 +207,29 @@ TEST_F(TchatStartup, BringingToFrontRestoresAMinimisedWindow) {
   chat.bringToFront();
   EXPECT_FALSE(chat.isMinimized());
   EXPECT_TRUE(chat.isVisible());
+}
+
+TEST_F(TchatStartup, SomebodyConnectingBeforeTheHostsOwnClientDoesNotTakeSeatOne) {
+  Peer lobby;
+  TServer server(oneWordList());
+  Tchat chat({"Ann", "127.0.0.1", "true"}, {0, lobby.port()});
+  QTcpSocket outsider;
+  chat.startListening = [&](int) {
+    server.startListening(0, chat.sock);
+    chat.sock->PortName = std::to_string(server.listeningPort());
+    // Completes its handshake before the host's own client has even started connecting.
+    outsider.connectToHost(QHostAddress::LocalHost, server.listeningPort());
+    ASSERT_TRUE(outsider.waitForConnected(5000));
+  };
+  chat.show();
+  QByteArray received;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        received += outsider.readAll();
+        return received.contains(FF);
+      },
+      5000));
+  EXPECT_EQ(received, "CMD_sendlogininfo+2" + FF);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.core().players[1].name == "Ann"; }, 5000));
+  EXPECT_EQ(chat.myplayer, 1);
 }

@@ -29,6 +29,22 @@ TEST(Seats, ReusesTheLowestFreeSeatAndRefusesTheTenthConnection) {
   EXPECT_EQ(h.core.seatsused, 9);
 }
 
+TEST(Seats, AReservedHostSeatGoesOnlyToTheHostsOwnClient) {
+  Harness h;
+  h.core.hostseatreserved = true;
+  EXPECT_EQ(h.core.chooseseat(), 2) << "an outsider who connects first must not become the host";
+  EXPECT_EQ(h.accept(), 2);
+  EXPECT_EQ(h.core.chooseseat(), 3);
+  EXPECT_EQ(h.core.chooseseat(true), 1);
+  h.core.seataccepted(1, 1);
+  EXPECT_EQ(h.core.chooseseat(), 3);
+  for (int seat = 3; seat <= 9; ++seat) EXPECT_EQ(h.accept(), seat);
+  // The host leaving does not hand its seat to the next comer.
+  h.core.departure(1);
+  EXPECT_GE(h.core.chooseseat(), ServerCore::kRefusedSeat);
+  EXPECT_EQ(h.core.chooseseat(true), 1);
+}
+
 TEST(Seats, LoginSequencesWithoutAGame) {
   struct Case {
     const char* what;
