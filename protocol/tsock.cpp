@@ -644,8 +644,8 @@ bool TSock::accept(TSock*& newSock) {
 
 quint16 TSock::localPort() const {
   if (server_) return server_->serverPort();
-  if (!socket_) return 0;
-  return socket_->localPort();
+  if (socket_) return socket_->localPort();
+  return 0;
 }
 
 QHostAddress TSock::peerAddress() const {
