@@ -1,3 +1,8 @@
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
+)
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp

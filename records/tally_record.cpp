@@ -36,9 +36,10 @@ int TallyRecord::addit(int col, int row) {
   return next;
 }
 
-void TallyRecord::addgame(std::string_view winner, const std::vector<std::string>& playersInGame) {
+void TallyRecord::addgame(std::string_view winner, bool mine,
+                          const std::vector<std::string>& playersInGame) {
   addtomineincrease(1);
-  if (winner == kMine) addtomineincrease(2);
+  if (mine) addtomineincrease(2);
   for (const std::string& name : playersInGame) {
     const int index = indexOfFollowed(name);
     if (index < 0) continue;
@@ -48,12 +49,12 @@ void TallyRecord::addgame(std::string_view winner, const std::vector<std::string
     }
     addit(1, row);
     addit(5, row);
-    if (grid_.cell(0, row) == winner) {
-      addit(2, row);
-      addit(6, row);
-    } else if (winner == kMine) {
+    if (mine) {
       addit(3, row);
       addit(7, row);
+    } else if (grid_.cell(0, row) == winner) {
+      addit(2, row);
+      addit(6, row);
     } else {
       addit(4, row);
       addit(8, row);

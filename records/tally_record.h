@@ -16,9 +16,6 @@ namespace korvel::records {
 class TallyRecord {
  public:
   static constexpr int kColumns = 9;
-  // The winner text the client passes when the local player won.
-  static constexpr std::string_view kMine = "addtomine";
-
   // Own totals at "0", nobody followed.
   TallyRecord();
 
@@ -37,11 +34,12 @@ class TallyRecord {
   // Position of name among the followed, or -1.
   int indexOfFollowed(std::string_view name) const;
 
-  // Counts a finished game. winner is kMine when the local player won, else the winner's name
-  // (a tie names several players and matches nobody). playersInGame are the other players of
+  // Counts a finished game. mine says whether the local player won; it is never inferred from
+  // the winner's name, so an opponent who calls himself anything at all is counted by his name.
+  // winner is the winner text (a tie names several players and matches nobody). playersInGame are the other players of
   // the game in seat order. Throws TallyConversionError when a counter cell is not a number;
   // what was counted before stays.
-  void addgame(std::string_view winner, const std::vector<std::string>& playersInGame);
+  void addgame(std::string_view winner, bool mine, const std::vector<std::string>& playersInGame);
   // Adds 1 to a cell and returns the new value.
   int addit(int col, int row);
   // Adds 1 to a cell of row 0 and returns the new value.

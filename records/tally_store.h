@@ -41,7 +41,7 @@ class TallyStore {
 
   // The record's changes, each followed by a save. addgame saves also when a counter cell
   // stops it with TallyConversionError, which it passes on.
-  void addgame(std::string_view winner, const std::vector<std::string>& playersInGame);
+  void addgame(std::string_view winner, bool mine, const std::vector<std::string>& playersInGame);
   bool follow(const std::string& name);
   // Stops following the opponent at list position index (row index + 1).
   void drop(int index);

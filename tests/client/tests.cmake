@@ -4,3 +4,6 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
 endif()
+korvel_add_test(client_core_tests
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_test.cpp
+)

@@ -26,7 +26,7 @@ std::string counts(const TallyRecord& r, int row) {
 TEST(TallyGrid, OneFollowedOpponentIsTwentyLinesColumnByColumn) {
   TallyRecord r;
   r.follow("Bob");
-  r.addgame("Bob", {"Bob"});
+  r.addgame("Bob", false, {"Bob"});
   EXPECT_EQ(r.grid().toText(), lines({"9", "2", "0", "Bob", "1", "1", "0", "1", "0", "0",
                                       "0", "0", "0", "1",   "0", "1", "0", "0", "0", "0"}));
 }
@@ -97,68 +97,74 @@ TEST(TallyRecord, AddgameCountsOwnTotalsAndFollowedOpponentsInTheGame) {
   struct Case {
     const char* what;
     std::string winner;
+    bool mine;
     std::vector<std::string> inGame;
     std::string own;  // own games and wins
     std::string ann, bob;
   } cases[] = {
       {"local player wins",
-       "addtomine",
+       "Me",
+       true,
        {"Ann", "Bob"},
        "1 1",
        "1 0 1 0 1 0 1 0",
        "1 0 1 0 1 0 1 0"},
       {"followed opponent wins",
        "Ann",
+       false,
        {"Ann", "Bob"},
        "1 0",
        "1 1 0 0 1 1 0 0",
        "1 0 0 1 1 0 0 1"},
       {"a tie matches no single name",
        "Ann Bob",
+       false,
        {"Ann", "Bob"},
        "1 0",
        "1 0 0 1 1 0 0 1",
        "1 0 0 1 1 0 0 1"},
       {"someone not followed wins",
        "Cid",
+       false,
        {"Bob", "Cid"},
        "1 0",
        "0 0 0 0 0 0 0 0",
        "1 0 0 1 1 0 0 1"},
       {"followed opponents outside the game are not counted",
-       "addtomine",
+       "Me",
+       true,
        {"Dan"},
        "1 1",
        "0 0 0 0 0 0 0 0",
        "0 0 0 0 0 0 0 0"},
-      {"names compare exactly", "ann", {"ann", "BOB"}, "1 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
+      {"names compare exactly", "ann", false, {"ann", "BOB"}, "1 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
   };
   for (const auto& c : cases) {
     TallyRecord r;
     r.follow("Ann");
     r.follow("Bob");
-    r.addgame(c.winner, c.inGame);
+    r.addgame(c.winner, c.mine, c.inGame);
     EXPECT_EQ(r.cell(1, 0) + " " + r.cell(2, 0), c.own) << c.what;
     EXPECT_EQ(counts(r, 1), c.ann) << c.what;
     EXPECT_EQ(counts(r, 2), c.bob) << c.what;
   }
 }
 
-TEST(TallyRecord, AnOpponentNamedAddtomineWhoWinsCountsAsOwnWin) {
+TEST(TallyRecord, AnOpponentNamedAddtomineWhoWinsCountsAsHisWin) {
   TallyRecord r;
   r.follow("addtomine");
-  r.addgame("addtomine", {"addtomine"});
-  EXPECT_EQ(r.cell(2, 0), "1");
+  r.addgame("addtomine", false, {"addtomine"});
+  EXPECT_EQ(r.cell(2, 0), "0");
   EXPECT_EQ(counts(r, 1), "1 1 0 0 1 1 0 0");
 }
 
 TEST(TallyRecord, EmptyCountersStartAtZeroAndBadOnesStopTheUpdate) {
   TallyRecord r;
   r.loadgrid(lines({"9", "3", "0", "Ann", "Bob", "4", "", "2", "1", "", "x"}));
-  r.addgame("Ann", {"Ann"});
+  r.addgame("Ann", false, {"Ann"});
   EXPECT_EQ(counts(r, 1), "1 1 0 0 1 1 0 0");
 
-  EXPECT_THROW(r.addgame("Bob", {"Bob"}), TallyConversionError);
+  EXPECT_THROW(r.addgame("Bob", false, {"Bob"}), TallyConversionError);
   EXPECT_EQ(r.cell(1, 0), "6") << "the own totals counted before the bad cell stay";
   EXPECT_EQ(r.cell(2, 2), "x");
 }
@@ -194,7 +200,7 @@ TEST(TallyRecord, MoverowDropsOneOpponentAndMovesTheRestUp) {
   for (const auto& c : cases) {
     TallyRecord r;
     for (const char* name : {"Ann", "Bob", "Cid"}) r.follow(name);
-    r.addgame("Cid", {"Cid"});
+    r.addgame("Cid", false, {"Cid"});
     r.moverow(c.row);
     EXPECT_EQ(r.followed(), c.left) << c.row;
     const int cid = r.indexOfFollowed("Cid");
@@ -213,12 +219,12 @@ TEST(TallyRecord, MoverowDropsOneOpponentAndMovesTheRestUp) {
 TEST(TallyRecord, ResetDropsEveryoneAndTheNextGameIsGameOne) {
   TallyRecord r;
   r.follow("Ann");
-  r.addgame("addtomine", {"Ann"});
-  r.addgame("addtomine", {"Ann"});
+  r.addgame("Me", true, {"Ann"});
+  r.addgame("Me", true, {"Ann"});
   r.reset();
   EXPECT_TRUE(r.followed().empty());
   EXPECT_EQ(counts(r, 0), "0 0 0 0 0 0 0 0");
-  r.addgame("Ann", {"Ann"});
+  r.addgame("Ann", false, {"Ann"});
   EXPECT_EQ(r.cell(1, 0), "1");
   EXPECT_EQ(r.cell(2, 0), "0");
 }

@@ -40,7 +40,7 @@ TEST_F(TallyStoreTest, SavesAFastContainerOfTheTextAndLoadsItBack) {
   TallyStore store(file());
   EXPECT_FALSE(store.load()) << "no file means an empty record without an error";
   store.follow("Ann");
-  store.addgame("Ann", {"Ann"});
+  store.addgame("Ann", false, {"Ann"});
   ASSERT_TRUE(store.save());
 
   const Bytes saved = readFile(file());
@@ -67,7 +67,7 @@ TEST_F(TallyStoreTest, EveryChangeIsOnDiskAtOnce) {
     const char* ownGames;
   } steps[] = {
       {"follow", [](TallyStore& s) { s.follow("Ann"); }, {"Ann"}, "0"},
-      {"counted game", [](TallyStore& s) { s.addgame("addtomine", {"Ann"}); }, {"Ann"}, "1"},
+      {"counted game", [](TallyStore& s) { s.addgame("Me", true, {"Ann"}); }, {"Ann"}, "1"},
       {"drop", [](TallyStore& s) { s.drop(0); }, {}, "1"},
       {"reset", [](TallyStore& s) { s.reset(); }, {}, "0"},
   };
@@ -87,7 +87,7 @@ TEST_F(TallyStoreTest, AFailedSaveLeavesThePreviousTally) {
   const Bytes before = readFile(file());
   // The new file cannot be created while a folder has its name.
   fs::create_directory(dir / (std::string(kTallyFileName) + ".new"));
-  store.addgame("addtomine", {"Ann"});
+  store.addgame("Me", true, {"Ann"});
   EXPECT_FALSE(store.save());
   EXPECT_EQ(readFile(file()), before);
 }

@@ -1,0 +1,451 @@
+// The server's messages as the client mirror reads them.
+
+#include "client/game_mirror.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "protocol/message.h"
+
+namespace korvel::client {
+
+using protocol::FieldReader;
+
+namespace {
+
+// A hostile or broken host must not make the client write outside its arrays: every number that
+// indexes something is checked, and an item that fails the check is skipped.
+bool isSeatNumber(int n) {
+  return n >= 1 && n <= 9;
+}
+bool isCell(int x, int y) {
+  return x >= 0 && x < kBoardCells && y >= 0 && y < kBoardCells;
+}
+bool isSlot(int slot) {
+  return slot >= 1 && slot <= kRackSlots;
+}
+bool isLetter(int code) {
+  return code >= 1 && code <= 26;
+}
+bool isRackCode(int code) {
+  return isLetter(code) || code == -1;
+}
+bool isLimit(int limit) {
+  return limit >= 45 && limit <= 120;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+GameMirror::GameMirror() {
+  static constexpr std::array<const char*, kSeats> kStandby = {"", "Klot", "Klick", "Kling"};
+  for (int n = 0; n < kSeats; ++n) seat[n].standby = kStandby[n];
+  for (int n = 0; n < kRackSlots; ++n) rack[n].x = rackleft[n];
+}
+
+std::optional<std::string> playerrorText(int code) {
+  static constexpr std::array<const char*, 9> kTexts = {
+      "Not enough Letters",
+      "Invalid Placement",
+      "Can only build one tile at a time.",
+      "Invalid Word(s)",
+      "Invalid",
+      "Invalid Word",
+      "One letter must be touching another letter",
+      "The first word must be on the starting square.",
+      "Invalid Tile",
+  };
+  if (code < 1 || code > 9) return std::nullopt;
+  return kTexts[code - 1];
+}
+
+std::string GameMirror::seatLabel(int number) const {
+  if (number < 1 || number > seats || number > kSeats) return {};
+  return seat[number - 1].name;
+}
+
+Outcome GameMirror::handleLine(std::string_view line) {
+  Outcome out;
+  const auto split = protocol::splitLine(line);
+  if (!split.command.empty()) handle(split.command, split.argument, out);
+  return out;
+}
+
+bool GameMirror::handle(std::string_view command, std::string_view body, Outcome& out) {
+  using Handler = void (GameMirror::*)(std::string_view, Outcome&);
+  static const std::pair<std::string_view, Handler> kTable[] = {
+      {"CMD_newplayerinfo", &GameMirror::newplayerinfo},
+      {"CMD_existingplayers", &GameMirror::newplayerinfo},
+      {"CMD_playerdisconnected", &GameMirror::playerdisconnected},
+      {"CMD_justwatching", &GameMirror::justwatching},
+      {"CMD_startgame", &GameMirror::startthegame},
+      {"CMD_nextplayer", &GameMirror::getnextplayer},
+      {"CMD_winner", &GameMirror::winner},
+      {"CMD_mytiles", &GameMirror::mytiles},
+      {"CMD_playerror", &GameMirror::playerror},
+      {"CMD_goodword", &GameMirror::goodword},
+      {"CMD_hepassed", &GameMirror::hepassed},
+      {"CMD_loadboard", &GameMirror::loadboard},
+      {"CMD_gamestats", &GameMirror::gamestats},
+      {"CMD_notiles", &GameMirror::notiles},
+      {"CMD_newtiles", &GameMirror::newtiles},
+      {"CMD_boughtnew", &GameMirror::boughtnew},
+  };
+  try {
+    if (command == "CMD_havewrongversion") {
+      out.chat.push_back("0+" + std::string(body) +
+                         " has a different version of the game then you.");
+      return true;
+    }
+    if (command == "CMD_wrongversion") {
+      out.chat.push_back("0+You have a differnt version of the game then the host.");
+      return true;
+    }
+    if (command == "CMD_full") {
+      out.full = true;
+      return true;
+    }
+    if (command == "CMD_timeup") {
+      timeup(out);
+      return true;
+    }
+    for (const auto& [word, handler] : kTable) {
+      if (word == command) {
+        (this->*handler)(body, out);
+        return true;
+      }
+    }
+  } catch (const protocol::ParseError&) {
+    // A field that does not parse ends this message; what was done before stays done.
+    return true;
+  }
+  return false;
+}
+
+void GameMirror::newplayerinfo(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  r.beginList();
+  while (!r.atListEnd()) {
+    const int n = r.intField();
+    const std::string name = r.field();
+    const std::string flag = r.field();
+    if (!isSeatNumber(n)) continue;
+    if (n == myplayer) {
+      out.chat.push_back("0+You are Connected.");
+      ++out.loadSettings;
+    } else {
+      out.chat.push_back("0+" + name + " is Connected.");
+    }
+    if (n <= seats) {
+      seat[n - 1].name = name;
+      if (flag == "1") seat[n - 1].eyes = true;
+    } else {
+      spectators.push_back(std::to_string(n) + ": " + name);
+      out.chat.push_back(n == myplayer ? "0+You are spying." : "0+" + name + " is spying.");
+    }
+  }
+  out.cues.push_back("entered");
+}
+
+void GameMirror::playerdisconnected(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const std::string name = r.rest();
+  if (!isSeatNumber(n)) return;
+  if (n <= seats) {
+    SeatView& s = seat[n - 1];
+    // A seat that shows its stand-by name had nobody in it.
+    if (s.name != kWaiting && s.name != s.standby) {
+      out.chat.push_back("0+" + s.name + " disconnected.");
+    }
+    s.name = kWaiting;
+    s.eyes = false;
+    return;
+  }
+  const std::string entry = std::to_string(n) + ": " + name;
+  if (auto it = std::find(spectators.begin(), spectators.end(), entry); it != spectators.end()) {
+    out.chat.push_back("0+" + name + " has left.");
+    spectators.erase(it);
+  }
+}
+
+void GameMirror::justwatching(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  if (n < 1 || n > seats) return;
+  SeatView& s = seat[n - 1];
+  const bool watching = r.rest() == "1";
+  if (n == myplayer) justWatchChecked = watching;
+  out.chat.push_back("0+" + s.name + (watching ? " is just watching" : " is now playing again"));
+  s.eyes = watching;
+}
+
+void GameMirror::clearall() {
+  for (int n = 0; n < seats; ++n) {
+    seat[n].score = "0";
+    seat[n].bonus.clear();
+  }
+  for (auto& column : board) column.fill(tboard{});
+}
+
+void GameMirror::setLimit(int limit) {
+  turnlimit = limit;
+  barstep = kBarWidth / turnlimit;
+}
+
+void GameMirror::startthegame(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const std::string name = r.field();
+  r.field();  // the score to play to
+  const std::string limit = r.field();
+  buttonsVisible = false;
+  words.clear();
+  startVisible = false;
+  justWatchChecked = false;
+  winnerVisible = false;
+  clearall();
+  out.boardChanged = true;
+  const bool mine = myplayer >= 1 && myplayer <= seats && seatLabel(myplayer) == name;
+  out.chat.push_back(mine ? "0+You have started a game." : "0+" + name + " has started a game.");
+  heldtile.clear();
+  if (const int seconds = protocol::parseInt(limit); isLimit(seconds)) setLimit(seconds);
+}
+
+void GameMirror::setTilesLeft(int drawn) {
+  tilesleft = std::to_string(std::clamp(kBagSize - drawn, 0, kBagSize));
+}
+
+void GameMirror::getnextplayer(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const int drawn = r.intField();
+  if (n < 1 || n > seats) return;
+  for (auto& column : board) {
+    for (auto& cell : column) {
+      cell.placedslot.clear();
+      cell.underneath = 0;
+    }
+  }
+  out.boardChanged = true;
+  whoseturn = n;
+  turnTop = kSeatTop[n - 1] - 3;
+  buttonsVisible = false;
+  SeatView& s = seat[n - 1];
+  if (whoseturn == myplayer) {
+    buttonsVisible = true;
+    status = "Your Turn.";
+    out.cues.push_back(turnSoundNew ? "turnnew" : "turn");
+  } else {
+    status = s.name + "'s turn.";
+  }
+  setTilesLeft(drawn);
+  if (turnlimit > 0) {
+    turnclock = turnlimit;
+    clockRunning = true;
+    out.clock = Outcome::Clock::Restart;
+  }
+  if (s.name == kWaiting) s.name = s.standby;
+}
+
+void GameMirror::mytiles(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  if (r.intField() != myplayer) return;
+  r.beginList();
+  while (!r.atListEnd()) {
+    const int slot = r.intField();
+    const int code = r.intField();
+    if (!isSlot(slot) || !isRackCode(code)) continue;
+    RackImage& image = rack[slot - 1];
+    image = {code, rackleft[slot - 1], kRackTop, true};
+    if (carriedSlot() == slot) heldtile.clear();
+  }
+  (void)out;
+}
+
+void GameMirror::endTurn(Outcome& out) {
+  whoseturn = 0;
+  clockRunning = false;
+  out.clock = Outcome::Clock::Stop;
+  buttonsVisible = false;
+}
+
+void GameMirror::goodword(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const int total = r.intField();
+  const int points = r.intField();
+  words.clear();
+  endTurn(out);
+  for (auto& s : seat) s.bonus.clear();
+  if (n >= 1 && n <= seats) {
+    seat[n - 1].score = std::to_string(total);
+    seat[n - 1].bonus = "+" + std::to_string(points);
+  }
+  words.push_back("**** " + seatLabel(n) + " ****");
+  r.beginList();
+  while (!r.atListEnd()) {
+    const std::string kind = r.field();
+    if (kind == "l") {
+      const int x = r.intField();
+      const int y = r.intField();
+      r.intField();  // the slot it came from
+      const int code = r.intField();
+      if (!isCell(x, y) || !isLetter(code)) continue;
+      tboard& cell = board[x][y];
+      cell.letter = code;
+      cell.placedslot.clear();
+      cell.placedfrom = 0;
+      out.boardChanged = true;
+    } else if (kind == "w") {
+      words.push_back(upper(r.field()));
+    } else {
+      break;  // an unknown group cannot be skipped
+    }
+  }
+  status = "Word Created!";
+  out.cues.push_back("goodword");
+}
+
+void GameMirror::playerror(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  if (r.intField() != myplayer) return;
+  if (auto text = playerrorText(r.intField())) status = *text;
+  out.cues.push_back("invalid");
+  whoseturn = myplayer;
+}
+
+void GameMirror::hepassed(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  if (!isSeatNumber(n)) return;
+  endTurn(out);
+  status = n == myplayer ? "You Passed." : seatLabel(n) + " passed.";
+  out.cues.push_back("pass");
+}
+
+void GameMirror::timeup(Outcome& out) {
+  status = "Time Up!";
+  endTurn(out);
+  clearwordInto(out);
+  out.cues.push_back("timeup");
+}
+
+void GameMirror::loadboard(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  if (r.intField() != myplayer) return;
+  r.beginList();
+  while (!r.atListEnd()) {
+    const int x = r.intField();
+    const int y = r.intField();
+    const int code = r.intField();
+    if (!isCell(x, y) || !isLetter(code)) continue;
+    tboard& cell = board[x][y];
+    cell.letter = code;
+    cell.placedslot.clear();
+    cell.placedfrom = 0;
+    out.boardChanged = true;
+  }
+}
+
+void GameMirror::gamestats(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  if (r.intField() != myplayer) return;
+  const int limit = r.intField();
+  const int left = r.intField();
+  const int whose = r.intField();
+  const int drawn = r.intField();
+  const bool clockOk = isLimit(limit);
+  if (clockOk) turnclock = std::clamp(left, 0, limit);
+  if (whose >= 0 && whose <= 9) whoseturn = whose;
+  r.beginList();
+  while (!r.atListEnd()) {
+    const std::string kind = r.field();
+    if (kind == "s") {
+      const int n = r.intField();
+      const int score = r.intField();
+      if (n >= 1 && n <= seats) seat[n - 1].score = std::to_string(score);
+    } else if (kind == "t") {
+      const int slot = r.intField();
+      const int code = r.intField();
+      if (!isSlot(slot) || !isRackCode(code)) continue;
+      rack[slot - 1] = {code, rackleft[slot - 1], kRackTop, true};
+    } else {
+      break;
+    }
+  }
+  setTilesLeft(drawn);
+  if (clockOk) {
+    setLimit(limit);
+    clockRunning = true;
+    out.clock = Outcome::Clock::Restart;
+  }
+  heldtile.clear();
+}
+
+void GameMirror::notiles(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  if (r.intField() != myplayer) return;
+  status = "There are no more tiles.";
+  out.cues.push_back("invalid");
+  whoseturn = myplayer;
+}
+
+void GameMirror::newtiles(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const int total = r.intField();
+  const int price = r.intField();
+  if (n >= 1 && n <= seats) {
+    seat[n - 1].score = std::to_string(total);
+    seat[n - 1].bonus = "-" + std::to_string(price);
+  }
+  if (n != myplayer) return;
+  r.beginList();
+  while (!r.atListEnd()) {
+    const int slot = r.intField();
+    const int code = r.intField();
+    if (isSlot(slot) && isRackCode(code)) rack[slot - 1].code = code;
+  }
+  status = "You bought new tiles.";
+  whoseturn = myplayer;
+  out.cues.push_back("newtiles");
+}
+
+void GameMirror::boughtnew(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const int total = r.intField();
+  const int price = r.intField();
+  if (n < 1 || n > seats) return;
+  seat[n - 1].score = std::to_string(total);
+  seat[n - 1].bonus = "-" + std::to_string(price);
+  status = seat[n - 1].name + " bought new tiles.";
+  out.cues.push_back("newtiles");
+}
+
+void GameMirror::winner(std::string_view body, Outcome& out) {
+  FieldReader r(body);
+  const std::string names = r.field();
+  buttonsVisible = false;
+  out.cues.push_back("gameover");
+  const bool seated = myplayer >= 1 && myplayer <= seats;
+  const bool mine = seated && seatLabel(myplayer) == names;
+  winnerText = mine ? "You have Won the Game!" : names + " has Won the Game!";
+  status = "Game Over!";
+  out.chat.push_back("0+" + winnerText);
+  winnerVisible = true;
+  if (hosting) startVisible = true;
+  if (!seated) return;
+  Outcome::Tally tally{names, mine, {}};
+  for (int n = 1; n <= seats; ++n) {
+    if (n != myplayer && seatLabel(n) != kWaiting) tally.others.push_back(seatLabel(n));
+  }
+  out.tally = std::move(tally);
+}
+
+}  // namespace korvel::client

@@ -1,0 +1,184 @@
+#pragma once
+// The client's mirror of the game: seats, scores, board, rack, turn clock and what the player may
+// do with the mouse. It learns everything from the server's messages and judges nothing about the
+// rules; the window renders its state after every call and acts on the returned Outcome (chat
+// lines, sound cues, messages to send, clock changes). No Qt here, so every rule is tested
+// directly.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel::client {
+
+inline constexpr int kSeats = 4;
+inline constexpr int kBoardCells = 11;
+inline constexpr int kCell = 39;
+// The board surface lies at this offset in the game panel.
+inline constexpr int kBoardLeft = 1;
+inline constexpr int kBoardTop = 27;
+inline constexpr int kRackTop = 483;
+inline constexpr int kRackSlots = 8;
+inline constexpr std::array<int, kRackSlots> kRackHome = {41, 85, 130, 174, 219, 263, 308, 352};
+// Tops of the four seats' name labels; the turn marker sits 3 pixels above.
+inline constexpr std::array<int, kSeats> kSeatTop = {65, 117, 168, 219};
+inline constexpr int kBarWidth = 428;
+inline constexpr const char* kWaiting = "<Waiting>";
+// The bag holds 75 tiles; the server counts its draws, and 76 once a draw found it empty.
+inline constexpr int kBagSize = 75;
+
+// One board cell of the mirror.
+struct tboard {
+  int letter = 0;          // letter code shown, 0 = empty
+  std::string placedslot;  // slot of the own tile laid here this turn, "" if none
+  int placedfrom = 0;      // home x of that tile when it was picked up
+  int underneath = 0;      // letter the own tile covers, 0 if the cell was empty
+};
+
+struct SeatView {
+  std::string name = kWaiting;  // `label_playername`n
+  std::string standby;          // its hint: the stand-by name
+  std::string score = "0";
+  std::string bonus = "0";
+  bool eyes = false;  // `image_eyes`n: only watching
+};
+
+// One rack image `letter_`n: its letter code (-1 no tile, 0 never dealt), where it is, whether it
+// shows (a tile laid this turn is hidden and parked at home).
+struct RackImage {
+  int code = 0;
+  int x = 0;
+  int y = kRackTop;
+  bool visible = true;
+};
+
+enum class Button { Left, Right, Other };
+
+// What the window does besides rendering the state.
+struct Outcome {
+  enum class Clock { Unchanged, Stop, Restart };
+  std::vector<std::string> chat;  // program lines "0+..."
+  std::vector<std::string> cues;  // sound cue names, in order
+  std::vector<std::string> send;  // framed messages for the server
+  Clock clock = Clock::Unchanged;
+  int loadSettings = 0;      // times the settings file is read
+  bool boardChanged = false;  // repaint the board surface
+  bool raiseCarried = false;  // bring the carried image in front of everything
+  bool full = false;          // "Game is full": the program ends
+  struct Tally {
+    std::string winner;
+    bool mine;  // the local player won (never inferred from the winner's name)
+    std::vector<std::string> others;  // the other seated names, in seat order
+  };
+  std::optional<Tally> tally;
+};
+
+class GameMirror {
+ public:
+  GameMirror();
+
+  // Client state.
+  int myplayer = 0;
+  bool connected = false;
+  bool hosting = false;
+  int seats = kSeats;
+  int whoseturn = 0;
+  int turnlimit = 0;
+  int barstep = 0;
+  int turnclock = 0;
+  bool clockRunning = false;
+  std::array<std::array<tboard, kBoardCells>, kBoardCells> board{};  // [column][row]
+  std::array<RackImage, kRackSlots> rack{};                          // slot n at n - 1
+  std::array<int, kRackSlots> rackleft = kRackHome;
+  std::string heldtile;  // slot number of the carried image, "" when none
+  int heldleft = 0;
+  bool turnSoundNew = false;  // Options, "Turn Sound": "New" plays "turnnew"
+
+  // View state.
+  std::array<SeatView, kSeats> seat{};
+  std::string status = "Welcome to Korvel";
+  int turnTop = 63;  // top of `image_Turn`
+  std::string tilesleft = std::to_string(kBagSize);
+  std::vector<std::string> words;  // `listbox_words`
+  bool buttonsVisible = false;     // the four action buttons over their grey twins
+  bool startVisible = false;       // `button_start`
+  bool winnerVisible = false;
+  std::string winnerText = "Winner!";
+  bool justWatchChecked = false;
+  std::vector<std::string> spectators;  // "n: name"
+  std::string timerText = "Time: 0:00";
+  int barWidth = kBarWidth;
+  bool timerBlack = false;  // pale yellow while 20 s or more are left
+
+  // One message from the server: the command word and the text after its first "+". Commands
+  // that are not the mirror's (login, chat, sounds) return false and change nothing.
+  bool handle(std::string_view command, std::string_view body, Outcome& out);
+  // Convenience for tests and tools: a whole line without its terminator.
+  Outcome handleLine(std::string_view line);
+
+  // The mouse on the rack, the outlines and the board (panel coordinates).
+  Outcome rackClick(int slot, int panelX, int panelY);    // `letter_2MouseUp`
+  Outcome outlineClick(int outlineX);                     // `shape_1MouseUp`
+  Outcome boardClick(int x, int y, Button b, int panelX, int panelY);  // surface coordinates
+  // The pointer moved over the rack, an outline or the board: the carried image follows.
+  bool pointerMoved(int panelX, int panelY);
+  Outcome clearword();
+  Outcome submitword();
+  Outcome passClick();
+  Outcome newtilesClick();
+
+  // Requests from the menus.
+  Outcome justWatchClick();
+  struct KickMenu {
+    bool remove = false, setWatch = false, unsetWatch = false;
+  };
+  KickMenu kickMenu(int seatNumber) const;
+  Outcome kicking(int seatNumber);
+  Outcome setJustWatch(int seatNumber, bool watch);
+
+  // One second of the turn clock (`turntimeTimer`).
+  Outcome tick();
+
+  bool myTurn() const { return whoseturn != 0 && whoseturn == myplayer; }
+  // The seat's name label text; "" for a number without a seat label.
+  std::string seatLabel(int number) const;
+  // Slot 1..8 of the carried image, or 0.
+  int carriedSlot() const;
+
+ private:
+  void newplayerinfo(std::string_view body, Outcome& out);
+  void playerdisconnected(std::string_view body, Outcome& out);
+  void justwatching(std::string_view body, Outcome& out);
+  void startthegame(std::string_view body, Outcome& out);
+  void getnextplayer(std::string_view body, Outcome& out);
+  void mytiles(std::string_view body, Outcome& out);
+  void goodword(std::string_view body, Outcome& out);
+  void playerror(std::string_view body, Outcome& out);
+  void hepassed(std::string_view body, Outcome& out);
+  void timeup(Outcome& out);
+  void loadboard(std::string_view body, Outcome& out);
+  void gamestats(std::string_view body, Outcome& out);
+  void notiles(std::string_view body, Outcome& out);
+  void newtiles(std::string_view body, Outcome& out);
+  void boughtnew(std::string_view body, Outcome& out);
+  void winner(std::string_view body, Outcome& out);
+
+  void clearall();
+  void endTurn(Outcome& out);
+  void setTilesLeft(int drawn);
+  void setLimit(int limit);
+  // Takes the own tile laid on a cell off it; the cell shows what it covered.
+  int liftFrom(tboard& cell);
+  void clearwordInto(Outcome& out);
+  void submitInto(Outcome& out);
+  void sendIfConnected(Outcome& out, std::string message);
+};
+
+// The status text of a refused move's code; nullopt leaves the status line as it is.
+std::optional<std::string> playerrorText(int code);
+// "Time: m:ss".
+std::string clockText(int seconds);
+
+}  // namespace korvel::client

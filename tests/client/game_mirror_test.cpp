@@ -1,0 +1,557 @@
+#include "client/game_mirror.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/message.h"
+
+namespace {
+
+using korvel::client::Button;
+using korvel::client::GameMirror;
+using korvel::client::Outcome;
+namespace toclient = korvel::protocol::toclient;
+using Strings = std::vector<std::string>;
+
+// Hands a framed server message (as the builders make it) to the mirror.
+Outcome feed(GameMirror& m, std::string framed) {
+  if (!framed.empty() && framed.back() == korvel::protocol::kTerminator) framed.pop_back();
+  return m.handleLine(framed);
+}
+
+// The mirror of a connected client at `me`, with Ann at seat 1 and Bob at seat 2.
+GameMirror table(int me = 1) {
+  GameMirror m;
+  m.myplayer = me;
+  m.connected = true;
+  feed(m, toclient::existingplayers({{1, "Ann", false}, {2, "Bob", false}}));
+  return m;
+}
+
+// A running game at 60 seconds with the turn at `turn` and the own rack dealt.
+GameMirror running(int me = 1, int turn = 1) {
+  GameMirror m = table(me);
+  feed(m, toclient::startgame("Ann", "30", 60, "1"));
+  feed(m, toclient::mytiles(me, {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}));
+  feed(m, toclient::nextplayer(turn, 16));
+  return m;
+}
+
+// Panel coordinates of the centre of board cell [c][r].
+int cellX(int c) {
+  return c * 39 + 20;
+}
+
+TEST(GameMirrorSeats, ArrivalsDeparturesAndWatching) {
+  struct Case {
+    const char* what;
+    int me;
+    Strings before;  // framed messages handled first
+    std::string message;
+    Strings chat;
+    Strings cues;
+    int loads;
+  } cases[] = {
+      {"three entries: three lines, one cue",
+       1,
+       {},
+       toclient::existingplayers({{2, "Bob", false}, {3, "Cy", false}, {4, "Di", true}}),
+       {"0+Bob is Connected.", "0+Cy is Connected.", "0+Di is Connected."},
+       {"entered"},
+       0},
+      {"own entry loads the settings each time", 2, {toclient::newplayerinfo(2, "Me")},
+       toclient::newplayerinfo(2, "Me"), {"0+You are Connected."}, {"entered"}, 1},
+      {"a spectator connects and spies", 1, {}, toclient::newplayerinfo(6, "Zed"),
+       {"0+Zed is Connected.", "0+Zed is spying."}, {"entered"}, 0},
+      {"the own spectator seat", 7, {}, toclient::newplayerinfo(7, "Me"),
+       {"0+You are Connected.", "0+You are spying."}, {"entered"}, 1},
+      {"a seated player leaves", 1, {toclient::newplayerinfo(3, "Cy")},
+       toclient::playerdisconnected(3, "Cy"), {"0+Cy disconnected."}, {}, 0},
+      {"a free seat shown under its stand-by name leaves silently", 1,
+       {toclient::nextplayer(3, 0)}, toclient::playerdisconnected(3, ""), {}, {}, 0},
+      {"a known spectator leaves", 1, {toclient::newplayerinfo(6, "Zed")},
+       toclient::playerdisconnected(6, "Zed"), {"0+Zed has left."}, {}, 0},
+      {"an unknown spectator leaves", 1, {}, toclient::playerdisconnected(6, "Zed"), {}, {}, 0},
+      {"own seat watches", 2, {}, toclient::justwatching(2, 1), {"0+Bob is just watching"}, {}, 0},
+      {"plays again", 1, {}, toclient::justwatching(2, 2), {"0+Bob is now playing again"}, {}, 0},
+      {"version lines", 1, {}, toclient::havewrongversion("Bob"),
+       {"0+Bob has a different version of the game then you."}, {}, 0},
+      {"", 1, {}, toclient::wrongversion(),
+       {"0+You have a differnt version of the game then the host."}, {}, 0},
+      {"seat numbers outside 1 to 9 are skipped", 1, {},
+       toclient::existingplayers({{0, "X", false}, {12, "Y", false}, {-3, "Z", false}}), {},
+       {"entered"}, 0},
+  };
+  for (const auto& c : cases) {
+    GameMirror m = table(c.me);
+    for (const auto& b : c.before) feed(m, b);
+    const Outcome out = feed(m, c.message);
+    EXPECT_EQ(out.chat, c.chat) << c.what;
+    EXPECT_EQ(out.cues, c.cues) << c.what;
+    EXPECT_EQ(out.loadSettings, c.loads) << c.what;
+  }
+}
+
+TEST(GameMirrorSeats, ViewFollowsTheMessages) {
+  GameMirror m = table(2);
+  feed(m, toclient::existingplayers({{3, "Cy", true}, {6, "Zed", false}}));
+  EXPECT_EQ(m.seat[2].name, "Cy");
+  EXPECT_TRUE(m.seat[2].eyes);
+  EXPECT_EQ(m.spectators, Strings{"6: Zed"});
+  feed(m, toclient::newplayerinfo(3, "Cy"));  // flag "0" does not hide the mark
+  EXPECT_TRUE(m.seat[2].eyes);
+  m.seat[2].score = "12";
+  feed(m, toclient::playerdisconnected(3, "Cy"));
+  EXPECT_EQ(m.seat[2].name, "<Waiting>");
+  EXPECT_FALSE(m.seat[2].eyes);
+  EXPECT_EQ(m.seat[2].score, "12");
+  feed(m, toclient::playerdisconnected(6, "Zed"));
+  EXPECT_TRUE(m.spectators.empty());
+  feed(m, toclient::justwatching(2, 1));
+  EXPECT_TRUE(m.justWatchChecked);
+  EXPECT_TRUE(m.seat[1].eyes);
+  feed(m, toclient::justwatching(2, 2));
+  EXPECT_FALSE(m.justWatchChecked);
+  EXPECT_FALSE(m.seat[1].eyes);
+  EXPECT_EQ(m.seat[0].standby, "");
+  EXPECT_EQ(m.seat[3].standby, "Kling");
+}
+
+TEST(GameMirrorTurns, StartAndNextPlayer) {
+  struct Case {
+    const char* what;
+    int me;
+    std::string starter;
+    bool turnNew;
+    int next;
+    std::string startLine, status;
+    Strings cues;
+    bool buttons;
+  } cases[] = {
+      {"own start, own turn", 1, "Ann", false, 1, "0+You have started a game.", "Your Turn.",
+       {"turn"}, true},
+      {"the New turn sound", 1, "Ann", true, 1, "0+You have started a game.", "Your Turn.",
+       {"turnnew"}, true},
+      {"another's start and turn", 1, "Bob", false, 2, "0+Bob has started a game.",
+       "Bob's turn.", {}, false},
+      {"a spectator never started it", 6, "Ann", false, 1, "0+Ann has started a game.",
+       "Ann's turn.", {}, false},
+      {"the turn reaches a free seat", 2, "Ann", false, 3, "0+Ann has started a game.",
+       "<Waiting>'s turn.", {}, false},
+  };
+  for (const auto& c : cases) {
+    GameMirror m = table(c.me);
+    m.turnSoundNew = c.turnNew;
+    m.winnerVisible = m.startVisible = m.justWatchChecked = true;
+    m.words = {"OLD"};
+    const Outcome start = feed(m, toclient::startgame(c.starter, "30", 60, "1"));
+    EXPECT_EQ(start.chat, Strings{c.startLine}) << c.what;
+    EXPECT_FALSE(m.winnerVisible || m.startVisible || m.justWatchChecked) << c.what;
+    EXPECT_TRUE(m.words.empty()) << c.what;
+    EXPECT_EQ(start.clock, Outcome::Clock::Unchanged) << c.what;
+    EXPECT_EQ(m.tilesleft, "75") << c.what;
+    const Outcome next = feed(m, toclient::nextplayer(c.next, 16));
+    EXPECT_EQ(m.status, c.status) << c.what;
+    EXPECT_EQ(next.cues, c.cues) << c.what;
+    EXPECT_EQ(m.buttonsVisible, c.buttons) << c.what;
+    const int markerTops[] = {62, 114, 165, 216};
+    EXPECT_EQ(m.turnTop, markerTops[c.next - 1]) << c.what;
+    EXPECT_EQ(next.clock, Outcome::Clock::Restart) << c.what;
+    EXPECT_EQ(m.turnclock, 60) << c.what;
+    EXPECT_EQ(m.tilesleft, "59") << c.what;
+  }
+  GameMirror m = table(2);
+  feed(m, toclient::startgame("Ann", "30", 60, "1"));
+  feed(m, toclient::nextplayer(3, 0));
+  EXPECT_EQ(m.seat[2].name, "Klick");
+  feed(m, toclient::nextplayer(1, 0));
+  EXPECT_EQ(m.seat[0].name, "Ann");
+}
+
+TEST(GameMirrorTurns, TilesLeftIsTheBagMinusTheDraws) {
+  for (auto [drawn, shown] : std::vector<std::pair<int, const char*>>{
+           {0, "75"}, {32, "43"}, {74, "1"}, {75, "0"}, {76, "0"}, {-5, "75"}}) {
+    GameMirror m = running();
+    feed(m, toclient::nextplayer(2, drawn));
+    EXPECT_EQ(m.tilesleft, shown) << drawn;
+  }
+}
+
+TEST(GameMirrorTurns, OutcomesOfATurn) {
+  struct Case {
+    const char* what;
+    int me, turn;
+    std::string message;
+    std::string status;
+    Strings cues;
+    int whoseturn;
+    Outcome::Clock clock;
+  } cases[] = {
+      {"refused move, code 4", 1, 1, toclient::playerror(1, 4), "Invalid Word(s)", {"invalid"}, 1,
+       Outcome::Clock::Unchanged},
+      {"code 12 keeps the status", 1, 1, toclient::playerror(1, 12), "Your Turn.", {"invalid"}, 1,
+       Outcome::Clock::Unchanged},
+      {"another's error is not ours", 1, 1, toclient::playerror(2, 4), "Your Turn.", {}, 0,
+       Outcome::Clock::Unchanged},
+      {"own pass", 1, 1, toclient::hepassed(1), "You Passed.", {"pass"}, 0,
+       Outcome::Clock::Stop},
+      {"another passes", 1, 2, toclient::hepassed(2), "Bob passed.", {"pass"}, 0,
+       Outcome::Clock::Stop},
+      {"time up", 1, 1, toclient::timeup(), "Time Up!", {"timeup"}, 0, Outcome::Clock::Stop},
+      {"empty bag", 1, 1, toclient::notiles(1), "There are no more tiles.", {"invalid"}, 1,
+       Outcome::Clock::Unchanged},
+      {"own purchase", 1, 1, toclient::newtiles(1, 12, {{1, 26}}), "You bought new tiles.",
+       {"newtiles"}, 1, Outcome::Clock::Unchanged},
+      {"another's purchase", 1, 2, toclient::boughtnew(2, 4), "Bob bought new tiles.",
+       {"newtiles"}, 2, Outcome::Clock::Unchanged},
+  };
+  for (const auto& c : cases) {
+    GameMirror m = running(c.me, c.turn);
+    if (c.turn == c.me) m.whoseturn = 0;  // suspended by the request that this answers
+    const Outcome out = feed(m, c.message);
+    EXPECT_EQ(m.status, c.status) << c.what;
+    EXPECT_EQ(out.cues, c.cues) << c.what;
+    if (c.whoseturn != 0 || out.clock == Outcome::Clock::Stop) {
+      EXPECT_EQ(m.whoseturn, c.whoseturn) << c.what;
+    }
+    EXPECT_EQ(out.clock, c.clock) << c.what;
+  }
+  std::string codes;
+  for (int code = 0; code <= 10; ++code)
+    codes += korvel::client::playerrorText(code).value_or("-") + "|";
+  EXPECT_EQ(codes,
+            "-|Not enough Letters|Invalid Placement|Can only build one tile at a time.|Invalid "
+            "Word(s)|Invalid|Invalid Word|One letter must be touching another letter|The first "
+            "word must be on the starting square.|Invalid Tile|-|");
+}
+
+TEST(GameMirrorTurns, ScoresBonusesWordsAndBoard) {
+  GameMirror m = running(2, 1);
+  feed(m, toclient::boughtnew(2, 0));
+  EXPECT_EQ(m.seat[1].bonus, "-30");
+  const Outcome out =
+      feed(m, toclient::goodword(1, 14, 14, {{5, 5, 3, 3}, {6, 5, 1, 1}, {11, 5, 2, 20}},
+                                 {"Cat", "at"}));
+  EXPECT_EQ(m.seat[0].score, "14");
+  EXPECT_EQ(m.seat[0].bonus, "+14");
+  EXPECT_EQ(m.seat[1].bonus, "");
+  EXPECT_EQ(m.words, (Strings{"**** Ann ****", "CAT", "AT"}));
+  EXPECT_EQ(m.board[5][5].letter, 3);
+  EXPECT_EQ(m.board[6][5].letter, 1);
+  EXPECT_EQ(m.status, "Word Created!");
+  EXPECT_EQ(out.cues, Strings{"goodword"});
+  EXPECT_TRUE(out.boardChanged);
+  EXPECT_FALSE(m.buttonsVisible);
+
+  feed(m, toclient::newtiles(2, 0, {{1, 9}, {2, -1}}));
+  EXPECT_EQ(m.seat[1].score, "0");
+  EXPECT_EQ(m.rack[0].code, 9);
+  EXPECT_EQ(m.rack[1].code, -1);
+}
+
+TEST(GameMirrorTurns, TheWinner) {
+  struct Case {
+    const char* what;
+    int me;
+    bool hosting;
+    std::string names;
+    std::string text;
+    bool tallied, mine;
+  } cases[] = {
+      {"own win", 1, true, "Ann", "You have Won the Game!", true, true},
+      {"another's win", 1, false, "Bob", "Bob has Won the Game!", true, false},
+      {"a tie", 1, false, "Ann and Bob", "Ann and Bob has Won the Game!", true, false},
+      {"a spectator", 6, false, "Ann", "Ann has Won the Game!", false, false},
+      {"an opponent named addtomine", 1, false, "addtomine", "addtomine has Won the Game!", true,
+       false},
+  };
+  for (const auto& c : cases) {
+    GameMirror m = running(c.me, 1);
+    m.hosting = c.hosting;
+    const Outcome out = feed(m, toclient::winner(c.names));
+    EXPECT_EQ(m.winnerText, c.text) << c.what;
+    EXPECT_EQ(out.chat, Strings{"0+" + c.text}) << c.what;
+    EXPECT_EQ(m.status, "Game Over!") << c.what;
+    EXPECT_EQ(out.cues, Strings{"gameover"}) << c.what;
+    EXPECT_TRUE(m.winnerVisible) << c.what;
+    EXPECT_EQ(m.startVisible, c.hosting) << c.what;
+    ASSERT_EQ(out.tally.has_value(), c.tallied) << c.what;
+    if (!c.tallied) continue;
+    EXPECT_EQ(out.tally->winner, c.names) << c.what;
+    EXPECT_EQ(out.tally->mine, c.mine) << c.what;
+    EXPECT_EQ(out.tally->others, Strings{"Bob"}) << c.what;
+  }
+}
+
+TEST(GameMirrorTurns, ArrivingInARunningGame) {
+  GameMirror m = table(3);
+  const Outcome out = feed(m, toclient::gamestats(3, 45, 30, 2, 40, {5, 7, 0, 0}, {{2, 11}}));
+  EXPECT_EQ(m.turnlimit, 45);
+  EXPECT_EQ(m.barstep, 9);
+  EXPECT_EQ(m.turnclock, 30);
+  EXPECT_EQ(m.whoseturn, 2);
+  EXPECT_EQ(m.seat[1].score, "7");
+  EXPECT_EQ(m.rack[1].code, 11);
+  EXPECT_EQ(m.tilesleft, "35");
+  EXPECT_EQ(out.clock, Outcome::Clock::Restart);
+  feed(m, toclient::loadboard(3, {{0, 0, 26}, {10, 10, 1}}));
+  EXPECT_EQ(m.board[0][0].letter, 26);
+  EXPECT_EQ(m.board[10][10].letter, 1);
+  feed(m, toclient::loadboard(2, {{1, 1, 5}}));
+  EXPECT_EQ(m.board[1][1].letter, 0);
+}
+
+// A broken or hostile host: items that would index outside the mirror are skipped, fields that
+// do not parse end the message, and nothing else changes.
+TEST(GameMirrorHostile, OutOfRangeItemsAreSkipped) {
+  const Strings lines = {
+      "CMD_mytiles+1+0+5+9+5+3+27+3+0+3+-2",
+      "CMD_loadboard+1+11+0+5+-1+3+5+3+3+0+3+3+27",
+      "CMD_goodword+1+5+5+l+11+2+1+3+l+2+-1+1+3+l+1+1+1+99+q+1",
+      "CMD_gamestats+1+0+30+2+10+s+9+5+t+9+3",
+      "CMD_gamestats+1+500+30+2+10",
+      "CMD_startgame+Ann+30+0+1+",
+      "CMD_startgame+Ann+30+x+1+",
+      "CMD_nextplayer+0+5+",
+      "CMD_nextplayer+77+5+",
+      "CMD_justwatching+9+1",
+      "CMD_newtiles+1+0+30+12+5+1+40",
+      "CMD_mytiles+1+1",
+      "CMD_goodword+1+x",
+      "CMD_existingplayers+2",
+      "CMD_playerdisconnected+-1+x",
+      "CMD_winner+Ann",
+  };
+  GameMirror m = table(1);
+  const GameMirror before = m;
+  for (const auto& line : lines) m.handleLine(line);
+  EXPECT_EQ(m.turnlimit, 0);
+  for (const auto& image : m.rack) EXPECT_EQ(image.code, 0);
+  for (const auto& column : m.board)
+    for (const auto& cell : column) EXPECT_EQ(cell.letter, 0);
+  EXPECT_EQ(m.seat[0].name, before.seat[0].name);
+  EXPECT_EQ(m.seat[1].name, before.seat[1].name);
+}
+
+TEST(GameMirrorRack, PickExchangeAndOutlines) {
+  GameMirror m = running(1, 2);  // not the own turn: the rack works all the same
+  Outcome out = m.rackClick(2, 100, 490);
+  EXPECT_EQ(out.cues, Strings{"pickupletter"});
+  EXPECT_TRUE(out.raiseCarried);
+  EXPECT_EQ(m.heldtile, "2");
+  EXPECT_EQ(m.heldleft, 85);
+  EXPECT_EQ(m.rack[1].x, 104);
+  m.pointerMoved(300, 200);
+  EXPECT_EQ(m.rack[1].x, 304);
+  EXPECT_EQ(m.rack[1].y, 204);
+
+  out = m.rackClick(5, 230, 490);  // exchange slots 2 and 5
+  EXPECT_EQ(out.cues, Strings{"swapletter"});
+  EXPECT_EQ(m.rackleft[1], 219);
+  EXPECT_EQ(m.rackleft[4], 85);
+  EXPECT_EQ(m.rack[1].x, 219);
+  EXPECT_EQ(m.rack[4].x, 85);
+  EXPECT_EQ(m.rack[1].y, 483);
+  EXPECT_FALSE(m.pointerMoved(1, 1));
+
+  m.rackClick(3, 140, 490);
+  out = m.rackClick(3, 144, 494);  // released over the carried tile itself: back home
+  EXPECT_EQ(out.cues, Strings{"swapletter"});
+  EXPECT_EQ(m.rack[2].x, 130);
+  EXPECT_EQ(m.rackleft[2], 130);
+
+  EXPECT_TRUE(m.outlineClick(41).cues.empty());  // nothing carried
+  m.rackClick(1, 50, 490);
+  out = m.outlineClick(41);  // its own outline: home
+  EXPECT_EQ(out.cues, Strings{"clear"});
+  EXPECT_EQ(m.rack[0].x, 41);
+  EXPECT_EQ(m.heldtile, "");
+
+  // A tile laid on the board leaves its outline free; putting another tile there swaps homes
+  // and moves the hidden one too.
+  m.whoseturn = 1;
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  m.rackClick(8, 360, 490);
+  m.outlineClick(41);
+  EXPECT_EQ(m.rack[7].x, 41);
+  EXPECT_EQ(m.rackleft[7], 41);
+  EXPECT_EQ(m.rackleft[0], 352);
+  EXPECT_EQ(m.rack[0].x, 352);
+  EXPECT_FALSE(m.rack[0].visible);
+  m.clearword();
+  EXPECT_EQ(m.rack[0].x, 352);
+  EXPECT_TRUE(m.rack[0].visible);
+}
+
+TEST(GameMirrorRack, LayLiftClearAndSubmit) {
+  GameMirror m = running(1, 1);
+  m.board[3][8].letter = 20;  // a letter already on the board
+  m.rackClick(2, 90, 490);
+  Outcome out = m.boardClick(cellX(3), cellX(7), Button::Left, 0, 0);
+  EXPECT_EQ(out.cues, Strings{"placeletter"});
+  EXPECT_EQ(m.board[3][7].letter, 2);
+  EXPECT_EQ(m.board[3][7].placedslot, "2");
+  EXPECT_EQ(m.board[3][7].placedfrom, 85);
+  EXPECT_FALSE(m.rack[1].visible);
+  EXPECT_EQ(m.rack[1].x, 85);
+
+  m.rackClick(5, 220, 490);
+  EXPECT_TRUE(m.boardClick(cellX(3), cellX(7), Button::Left, 0, 0).cues.empty());  // taken
+  m.boardClick(cellX(3), cellX(8), Button::Left, 0, 0);
+  EXPECT_EQ(m.board[3][8].underneath, 20);
+  EXPECT_EQ(m.board[3][8].letter, 5);
+
+  out = m.submitword();
+  ASSERT_EQ(out.send.size(), 1u);
+  EXPECT_EQ(out.send[0], korvel::protocol::toserver::submit(1, {{3, 7, 2}, {3, 8, 5}}));
+  EXPECT_EQ(out.send[0], "CMD_submit+1+3+7+2+3+8+5\xFF");
+  EXPECT_EQ(m.board[3][7].placedslot, "2");  // nothing changes until the answer
+
+  // Lifting with the left button restores the covered letter and carries the tile.
+  out = m.boardClick(cellX(3), cellX(8), Button::Left, 100, 300);
+  EXPECT_EQ(out.cues, Strings{"pickupletter"});
+  EXPECT_EQ(m.board[3][8].letter, 20);
+  EXPECT_EQ(m.heldtile, "5");
+  EXPECT_TRUE(m.rack[4].visible);
+  EXPECT_EQ(m.rack[4].x, 104);
+  // Exchanging it with a rack tile gives that tile the lifted tile's home.
+  m.rackClick(7, 310, 490);
+  EXPECT_EQ(m.rackleft[6], 219);
+  EXPECT_EQ(m.rackleft[4], 308);
+
+  // Right button: home with "clear"; another button: home in silence.
+  m.rackClick(4, 180, 490);
+  m.boardClick(cellX(0), cellX(0), Button::Left, 0, 0);
+  EXPECT_EQ(m.boardClick(cellX(0), cellX(0), Button::Right, 0, 0).cues, Strings{"clear"});
+  EXPECT_EQ(m.rack[3].x, 174);
+  m.rackClick(4, 180, 490);
+  m.boardClick(cellX(0), cellX(0), Button::Left, 0, 0);
+  EXPECT_TRUE(m.boardClick(cellX(0), cellX(0), Button::Other, 0, 0).cues.empty());
+  EXPECT_TRUE(m.rack[3].visible);
+  EXPECT_EQ(m.board[0][0].letter, 0);
+
+  // Right click on an empty cell submits; Clear takes every tile back once.
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(3), cellX(8), Button::Left, 0, 0);
+  out = m.boardClick(cellX(9), cellX(9), Button::Right, 0, 0);
+  EXPECT_EQ(out.send, Strings{"CMD_submit+1+3+7+2+3+8+1\xFF"});
+  out = m.clearword();
+  EXPECT_EQ(out.cues, Strings{"clear"});
+  EXPECT_EQ(m.board[3][8].letter, 20);
+  EXPECT_EQ(m.board[3][7].letter, 0);
+  EXPECT_TRUE(m.rack[0].visible && m.rack[1].visible);
+  EXPECT_TRUE(m.clearword().cues.empty());
+  EXPECT_TRUE(m.submitword().send.empty());
+}
+
+TEST(GameMirrorRack, WhoMayDoWhat) {
+  GameMirror m = running(1, 2);
+  m.rackClick(1, 50, 490);
+  EXPECT_FALSE(m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0).boardChanged);
+  EXPECT_EQ(m.heldtile, "1");  // still carried
+  EXPECT_TRUE(m.passClick().send.empty());
+  EXPECT_TRUE(m.newtilesClick().send.empty());
+  EXPECT_TRUE(m.boardClick(cellX(5), cellX(5), Button::Right, 0, 0).send.empty());
+
+  m = running(1, 1);
+  m.rackClick(1, 50, 490);
+  EXPECT_TRUE(m.boardClick(429, 10, Button::Left, 0, 0).cues.empty());  // outside the cells
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  Outcome out = m.newtilesClick();
+  EXPECT_EQ(out.send, Strings{"CMD_newtiles+1+\xFF"});
+  EXPECT_EQ(out.cues, Strings{"clear"});
+  EXPECT_EQ(m.whoseturn, 0);
+  EXPECT_TRUE(m.buttonsVisible);  // shown while the board waits for the answer
+
+  m = running(1, 1);
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  out = m.passClick();
+  EXPECT_EQ(out.send, Strings{"CMD_pass+1+\xFF"});
+  EXPECT_EQ(out.cues, Strings{"clear"});
+  EXPECT_FALSE(m.buttonsVisible);
+  EXPECT_EQ(m.board[5][5].letter, 0);
+
+  m = running(1, 1);
+  m.connected = false;
+  EXPECT_TRUE(m.passClick().send.empty());
+
+  // Time up sends the laid tiles home before its own cue.
+  m = running(1, 1);
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  EXPECT_EQ(feed(m, toclient::timeup()).cues, (Strings{"clear", "timeup"}));
+  EXPECT_TRUE(m.rack[0].visible);
+
+  // The next turn makes laid tiles ordinary letters.
+  m = running(1, 1);
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  feed(m, toclient::nextplayer(2, 20));
+  EXPECT_EQ(m.board[5][5].placedslot, "");
+  EXPECT_EQ(m.board[5][5].letter, 1);
+  EXPECT_EQ(m.board[5][5].placedfrom, 41);
+}
+
+TEST(GameMirrorClock, TicksWidthsColoursAndCues) {
+  struct Case {
+    int limit, barstep;
+    std::string firstText;
+    int firstWidth;
+  } cases[] = {{45, 9, "Time: 0:44", 396}, {60, 7, "Time: 0:59", 413}, {120, 3, "Time: 1:59", 357}};
+  for (const auto& c : cases) {
+    GameMirror m = table(1);
+    feed(m, toclient::startgame("Ann", "30", c.limit, "1"));
+    feed(m, toclient::nextplayer(2, 16));
+    EXPECT_EQ(m.barstep, c.barstep);
+    m.tick();
+    EXPECT_EQ(m.timerText, c.firstText);
+    EXPECT_EQ(m.barWidth, c.firstWidth);
+    EXPECT_FALSE(m.timerBlack);
+    int ticks = 0;
+    std::vector<int> blackAt;
+    while (m.turnclock > 0) {
+      ticks += static_cast<int>(m.tick().cues.size());
+      if (m.timerBlack && blackAt.empty()) blackAt.push_back(m.turnclock);
+    }
+    EXPECT_EQ(ticks, 12) << c.limit;
+    EXPECT_EQ(blackAt, std::vector<int>{19});
+    EXPECT_EQ(m.timerText, "Time: 0:00");
+    EXPECT_EQ(m.barWidth, 0);
+    EXPECT_TRUE(m.tick().cues.empty());
+  }
+  EXPECT_EQ(korvel::client::clockText(65), "Time: 1:05");
+  EXPECT_EQ(korvel::client::clockText(59), "Time: 0:59");
+}
+
+TEST(GameMirrorMenus, RequestsAndTheirRules) {
+  GameMirror m = table(2);
+  EXPECT_EQ(m.justWatchClick().send, Strings{"CMD_justwatch+2+1\xFF"});
+  m.justWatchChecked = true;
+  EXPECT_EQ(m.justWatchClick().send, Strings{"CMD_justwatch+2+2\xFF"});
+  m.myplayer = 6;
+  EXPECT_TRUE(m.justWatchClick().send.empty());
+  m.connected = false;
+  m.myplayer = 2;
+  EXPECT_TRUE(m.justWatchClick().send.empty());
+
+  m = table(1);
+  auto menu = m.kickMenu(2);
+  EXPECT_FALSE(menu.remove || menu.setWatch || menu.unsetWatch);
+  EXPECT_TRUE(m.kicking(2).send.empty());
+  m.hosting = true;
+  menu = m.kickMenu(2);
+  EXPECT_TRUE(menu.remove && menu.setWatch && menu.unsetWatch);
+  menu = m.kickMenu(3);
+  EXPECT_FALSE(menu.remove);
+  EXPECT_TRUE(menu.setWatch);
+  EXPECT_EQ(m.kicking(2).send, Strings{"CMD_kickhim+1+2+\xFF"});
+  EXPECT_EQ(m.setJustWatch(3, true).send, Strings{"CMD_justwatch+3+1\xFF"});
+  EXPECT_EQ(m.setJustWatch(3, false).send, Strings{"CMD_justwatch+3+2\xFF"});
+  EXPECT_TRUE(m.setJustWatch(5, true).send.empty());
+}
+
+}  // namespace
