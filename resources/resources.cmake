@@ -31,4 +31,19 @@ function(korvel_embed_resources target)
     FILES ${KORVEL_TEXT_DEMO_BLOB}
   )
   add_dependencies(${target} korvel_text_demo)
+
+  # Readable as ":/sounds/<name>.wav"; made by scripts/make-sounds.sh and committed. Listed by
+  # name so that a missing file fails the build.
+  set(sounds clear entered gameover goodword invalid newtiles pass pickupletter placeletter
+    swapletter tick timeup turn turnnew default)
+  foreach(n RANGE 1 20)
+    list(APPEND sounds wave${n})
+  endforeach()
+  list(TRANSFORM sounds PREPEND ${CMAKE_SOURCE_DIR}/resources/sounds/)
+  list(TRANSFORM sounds APPEND .wav)
+  qt_add_resources(${target} "sounds"
+    PREFIX "/sounds"
+    BASE ${CMAKE_SOURCE_DIR}/resources/sounds
+    FILES ${sounds}
+  )
 endfunction()

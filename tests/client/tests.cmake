@@ -3,6 +3,10 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/tchat_startup_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
+  korvel_add_test(sound_player_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/sound_player_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
 endif()
 korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_test.cpp
