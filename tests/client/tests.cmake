@@ -3,4 +3,8 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/tchat_startup_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
+  korvel_add_test(artwork_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/artwork_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
 endif()
