@@ -1,5 +1,155 @@
 #include "dialogs/tgamestart.h"
 
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <algorithm>
+
+#include "client/artwork.h"
+#include "client/picture_button.h"
+#include "protocol/message.h"
+
+namespace {
+
+QFont arial(int pixels, bool bold = false) {
+  QFont f("Arial");
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+// A counter whose number box cannot be typed into: only the arrows (and the arrow keys) change
+// it, and it never wraps around. Returns the number box.
+QLineEdit* setUpCounter(QSpinBox* counter, int low, int high, int step, int value,
+                        const QString& name) {
+  counter->setRange(low, high);
+  counter->setSingleStep(step);
+  counter->setWrapping(false);
+  counter->setValue(value);
+  counter->setAccessibleName(name);
+  counter->setFont(arial(13));
+  counter->setFixedWidth(64);
+  // The box's own read-only flag would also stop the arrows, so only its text field is locked.
+  auto* box = counter->findChild<QLineEdit*>();
+  box->setReadOnly(true);
+  box->setAccessibleName(name);
+  return box;
+}
+
+}  // namespace
+
 Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Korvel - Game Start");
+  setAccessibleName("Korvel - Game Start");
+  QPalette white = palette();
+  white.setColor(QPalette::Window, Qt::white);
+  setPalette(white);
+  setAutoFillBackground(true);
+
+  label_title = new QLabel("Game Option", this);
+  label_title->setFont(arial(16, true));
+  label_title->setAccessibleName("Game Option");
+
+  label_creationtime = new QLabel("Creation Time:", this);
+  UpDown2 = new QSpinBox(this);
+  UpDown2->setObjectName("UpDown2");
+  edit_creationtime = setUpCounter(UpDown2, 45, 120, 5, 60, "Creation Time");
+  edit_creationtime->setObjectName("edit_creationtime");
+
+  label_playtoscore = new QLabel("Play to Score:", this);
+  UpDown1 = new QSpinBox(this);
+  UpDown1->setObjectName("UpDown1");
+  edit_playtoscore = setUpCounter(UpDown1, 30, 100, 1, 30, "Play to Score");
+  edit_playtoscore->setObjectName("edit_playtoscore");
+
+  label_team = new QLabel("Team Game", this);
+  image_team = new QLabel(this);
+  image_team->setAccessibleName("Team Game");
+  image_team->setFixedSize(artwork::kCheckBoxSize);
+  image_team->setCursor(Qt::PointingHandCursor);
+  image_team->installEventFilter(this);
+
+  for (QLabel* label : {label_creationtime, label_playtoscore, label_team}) {
+    label->setFont(arial(13));
+    label->setAccessibleName(label->text());
+  }
+  label_creationtime->setBuddy(UpDown2);
+  label_playtoscore->setBuddy(UpDown1);
+
+  button_start = new PictureButton(artwork::startButton, "Start Game", this);
+  button_start->setDefault(true);
+  connect(button_start, &QPushButton::clicked, this, &Tgamestart::button_startClick);
+
+  // The layout skips hidden rows and fixes the dialog at the size of what is shown.
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(18, 14, 18, 16);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(12);
+  grid->addWidget(label_title, 0, 0, 1, 2);
+  grid->addWidget(label_creationtime, 1, 0, Qt::AlignRight);
+  grid->addWidget(UpDown2, 1, 1, Qt::AlignLeft);
+  grid->addWidget(label_playtoscore, 2, 0, Qt::AlignRight);
+  grid->addWidget(UpDown1, 2, 1, Qt::AlignLeft);
+  grid->addWidget(label_team, 3, 0, Qt::AlignRight);
+  grid->addWidget(image_team, 3, 1, Qt::AlignLeft);
+  grid->addWidget(button_start, 4, 0, 1, 2, Qt::AlignHCenter);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+
+  for (QWidget* hidden : {static_cast<QWidget*>(label_playtoscore), static_cast<QWidget*>(UpDown1),
+                          static_cast<QWidget*>(label_team), static_cast<QWidget*>(image_team)})
+    hidden->hide();
+  setTeam(1);
+  UpDown2->setFocus();
+}
+
+void Tgamestart::setCreationTime(int seconds) {
+  UpDown2->setValue(seconds);
+}
+int Tgamestart::creationTime() const {
+  return UpDown2->value();
+}
+void Tgamestart::setPlayToScore(int score) {
+  UpDown1->setValue(score);
+}
+int Tgamestart::playToScore() const {
+  return UpDown1->value();
+}
+
+void Tgamestart::setTeam(int flag) {
+  team_ = std::clamp(flag, 0, 1);
+  image_team->setPixmap(artwork::checkBox(team_ == 1, devicePixelRatioF()));
+}
+
+void Tgamestart::image_teamClick() {
+  setTeam(team_ == 0 ? 1 : 0);
+}
+
+void Tgamestart::button_startClick() {
+  const std::string name = playername ? playername() : std::string();
+  const std::string message = korvel::protocol::toserver::startgame(
+      name, edit_playtoscore->text().toStdString(), edit_creationtime->text().toStdString(),
+      std::to_string(team_));
+  if (send) send(message);
+  hide();
+  if (savesettings) savesettings();
+}
+
+void Tgamestart::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  QWidget* over = centreOver ? centreOver : parentWidget();
+  if (!over) return;
+  const QRect frame = frameGeometry();
+  move(over->window()->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+bool Tgamestart::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == image_team && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    image_teamClick();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }

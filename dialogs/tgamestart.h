@@ -1,9 +1,57 @@
 #pragma once
-#include <QDialog>
+// The game start dialog: the host picks the turn time and starts the game. The score to play to
+// and the team flag are hidden but still sent.
 
-// The game start dialog.
+#include <QDialog>
+#include <functional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class PictureButton;
+
 class Tgamestart : public QDialog {
   Q_OBJECT
  public:
   explicit Tgamestart(QWidget* parent = nullptr);
+
+  // Hooks the program sets: sends a finished message on the client's connection; saves the
+  // settings after a start; gives the player's name. Any may be left empty.
+  std::function<void(const std::string&)> send;
+  std::function<void()> savesettings;
+  std::function<std::string()> playername;
+  // Window to centre over when shown; the parent when not set.
+  QWidget* centreOver = nullptr;
+
+  // Counters: a value from outside their range goes to the nearest bound. A value between two
+  // steps is kept as it is (the arrows then step on from it and stop at the bounds).
+  void setCreationTime(int seconds);
+  int creationTime() const;
+  void setPlayToScore(int score);
+  int playToScore() const;
+  // Team flag: 0 or 1; anything else counts as the nearest of the two.
+  void setTeam(int flag);
+  int team() const { return team_; }
+
+  void button_startClick();
+  void image_teamClick();
+
+  QLabel* label_title = nullptr;
+  QLabel* label_creationtime = nullptr;
+  QSpinBox* UpDown2 = nullptr;             // turn time counter, 45 to 120 step 5
+  QLineEdit* edit_creationtime = nullptr;  // its read-only number box
+  QLabel* label_playtoscore = nullptr;
+  QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
+  QLineEdit* edit_playtoscore = nullptr;
+  QLabel* label_team = nullptr;
+  QLabel* image_team = nullptr;  // check box picture (hidden)
+  PictureButton* button_start = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  int team_ = 1;
 };
