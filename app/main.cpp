@@ -1,6 +1,7 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdlib>
 
 #include "app/instance_guard.h"
@@ -12,6 +13,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
+#include "protocol/tsock.h"
 #include "server/tserver.h"
 
 namespace {
@@ -48,7 +50,25 @@ int main(int argc, char** argv) {
   Ttallylist tallylist;
   TServer server;  // created last, never shown
 
+  tallylist.loadFrom(
+      korvel::records::chooseTallyFolder(
+          QCoreApplication::applicationDirPath().toStdString(),
+          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
+      korvel::records::kTallyFileName);
+
   chat.showDownload = [&download] { download.show(); };
+  chat.addgame = [&tallylist](const std::string& winner, bool mine,
+                              const std::vector<std::string>& others) {
+    tallylist.addgame(winner, mine, others);
+  };
+  gamestart.playername = [&chat] { return chat.playername; };
+  gamestart.send = [&chat](const std::string& message) { chat.sock->send(message); };
+  gamestart.centreOver = &chat;
+  chat.showGameStart = [&gamestart] {
+    gamestart.show();
+    gamestart.raise();
+    gamestart.activateWindow();
+  };
   chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);

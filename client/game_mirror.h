@@ -63,7 +63,7 @@ struct Outcome {
   std::vector<std::string> cues;  // sound cue names, in order
   std::vector<std::string> send;  // framed messages for the server
   Clock clock = Clock::Unchanged;
-  int loadSettings = 0;      // times the settings file is read
+  int loadSettings = 0;       // times the settings file is read
   bool boardChanged = false;  // repaint the board surface
   bool raiseCarried = false;  // bring the carried image in front of everything
   bool full = false;          // "Game is full": the program ends
@@ -119,8 +119,8 @@ class GameMirror {
   Outcome handleLine(std::string_view line);
 
   // The mouse on the rack, the outlines and the board (panel coordinates).
-  Outcome rackClick(int slot, int panelX, int panelY);    // `letter_2MouseUp`
-  Outcome outlineClick(int outlineX);                     // `shape_1MouseUp`
+  Outcome rackClick(int slot, int panelX, int panelY);                 // `letter_2MouseUp`
+  Outcome outlineClick(int outlineX);                                  // `shape_1MouseUp`
   Outcome boardClick(int x, int y, Button b, int panelX, int panelY);  // surface coordinates
   // The pointer moved over the rack, an outline or the board: the carried image follows.
   bool pointerMoved(int panelX, int panelY);

@@ -5,9 +5,14 @@ list(APPEND KORVEL_CORE_SOURCES
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/artwork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/panel_widgets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_button.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_player.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_board.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
 )

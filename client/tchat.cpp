@@ -1,12 +1,12 @@
 #include "client/tchat.h"
 
-#include <QLabel>
+#include <QActionGroup>
+#include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRandomGenerator>
 #include <QTextBrowser>
 
 #include "app/instance_guard.h"
+#include "client/sound_player.h"
 #include "protocol/tsock.h"
 
 Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent)
@@ -32,6 +32,11 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   Timer1.setInterval(1);
   Timer1.setTimerType(Qt::PreciseTimer);
   connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { processsocktimer(); }); });
+  turntime.setInterval(1000);
+  connect(&turntime, &QTimer::timeout, this, [this] { turntimeTimer(); });
+
+  ownCues_ = std::make_unique<EffectSoundPlayer>(false);
+  cues_ = ownCues_.get();
 
   FormCreate();
 }
@@ -43,54 +48,53 @@ void Tchat::FormCreate() {
   mainchat->setProperty("tag", -1);
   marker_ = std::make_unique<RunningMarker>(InstanceGuard::runtimeDirectory());
   systemcolor = QColor(0, 0, 255);
-  seats = 4;
   // The server's shuffle is seeded from the clock where the server is created.
-  hosting = false;
-  whoseturn = 0;
-  rackleft = {41, 85, 130, 174, 219, 263, 308, 352};
+  game = korvel::client::GameMirror();
+  turntime.stop();
+  syncView();
 }
 
-void Tchat::buildLayout() {
-  auto* client = new QWidget(this);
-  client->setMinimumSize(korvel::app::kMinClientWidth, korvel::app::kMinClientHeight);
-  setCentralWidget(client);
-  QPalette pal = client->palette();
-  pal.setColor(QPalette::Window, QColor(248, 244, 177));
-  client->setPalette(pal);
-  client->setAutoFillBackground(true);
-
-  panel_board = new QWidget(client);
-  panel_board->setGeometry(1, 1, korvel::app::kBoardPanelWidth, korvel::app::kBoardPanelHeight);
-
-  label_status = new QLabel("Welcome to Korvel", panel_board);
-  label_status->setGeometry(3, 522, 430, 16);
-  QFont bold("Arial");
-  bold.setPixelSize(13);
-  bold.setBold(true);
-  label_status->setFont(bold);
-
-  button_start = new QPushButton("Start Game", panel_board);
-  button_start->setGeometry(156, 228, 120, 26);
-  button_start->setCursor(Qt::PointingHandCursor);
-  button_start->hide();
-
-  auto* frame = new QWidget(panel_board);
-  frame->setGeometry(493, 289, 265, 221);
-  mainchat = new QTextBrowser(frame);
-  mainchat->setGeometry(2, 2, 261, 217);
-  mainchat->setOpenLinks(false);
-
-  resize(767, 539 + menuBar()->sizeHint().height());
+void Tchat::setCuePlayer(SoundPlayer* player) {
+  cues_ = player ? player : ownCues_.get();
 }
 
 void Tchat::buildMenus() {
   QMenu* file = menuBar()->addMenu("File");
-  StartGame1 = file->addAction("Start Game");
+  StartGame1 = file->addAction("Start Game", this, [this] { button_startClick(); });
   StartGame1->setEnabled(false);
   file->addSeparator();
   file->addAction("Exit", this, [this] { Exit1Click(); });
+
   QMenu* options = menuBar()->addMenu("Options");
+  PlaySounds1 = options->addAction("Play Sounds", this, [this] { PlaySounds1Click(); });
+  PlaySounds1->setCheckable(true);
+  PlaySounds1->setChecked(true);
+  QMenu* turnSound = options->addMenu("Turn Sound");
+  auto* turnGroup = new QActionGroup(this);
+  Classic1 = turnSound->addAction("Classic");
+  New1 = turnSound->addAction("New");
+  for (auto [action, tag] : {std::pair{Classic1, 0}, std::pair{New1, 1}}) {
+    action->setCheckable(true);
+    action->setData(tag);
+    turnGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, action = action] { Classic1Click(action); });
+  }
+  Classic1->setChecked(true);
+  options->addSeparator();
   options->addAction("Reset Screen Location", this, [this] { ResetScreenLocation1Click(); });
+  options->addSeparator();
+  JustWatch1 = options->addAction("Just Watch");
+  JustWatch1->setCheckable(true);
+  // The check mark follows the server's answer; the click only asks.
+  connect(JustWatch1, &QAction::triggered, this, [this] { JustWatch1Click(); });
+
+  popup_kick = new QMenu(this);
+  RemoveFromGame1 =
+      popup_kick->addAction("Remove From Game", this, [this] { RemoveFromGame1Click(); });
+  SettoJustWatch1 =
+      popup_kick->addAction("Set to Just Watch", this, [this] { SettoJustWatch1Click(); });
+  UnsetJustWatch1 =
+      popup_kick->addAction("Unset Just Watch", this, [this] { UnsetJustWatch1Click(); });
 }
 
 void Tchat::addlinetochat(const std::string& line, const QColor& colour) {

@@ -1,9 +1,9 @@
 // Start-up choice, the game and lobby connections, the receive queue and the login.
 
-#include <QPushButton>
 #include <exception>
 
 #include "app/message_boxes.h"
+#include "client/panel_widgets.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -21,8 +21,9 @@ void Tchat::guarded(const std::function<void()>& handler) {
 }
 
 void Tchat::processparams() {
-  button_start->hide();
-  StartGame1->setEnabled(false);
+  game.startVisible = false;
+  game.hosting = false;
+  syncView();
   loginname.clear();
   const auto plan = korvel::app::planStart(params_);
   addlinetochat(plan.loadingLine, systemcolor);
@@ -47,24 +48,24 @@ void Tchat::processparams() {
 void Tchat::hostpress() {
   if (startListening) startListening(ports_.game);
   loginname = korvel::protocol::cleanName(playername) + kTerminator;
-  hosting = true;
+  game.hosting = true;
+  game.startVisible = true;
+  syncView();
   sock->HostName = "127.0.0.1";
   sock->open();
-  button_start->show();
-  StartGame1->setEnabled(true);
 }
 
 void Tchat::joinpress() {
   loginname = korvel::protocol::cleanName(playername) + kTerminator;
   sock->HostName = hostaddress;
+  game.startVisible = false;
+  syncView();
   sock->open();
-  button_start->hide();
-  StartGame1->setEnabled(false);
 }
 
 void Tchat::sendloginfo(const std::string& number) {
-  myplayer = korvel::protocol::parseInt(number);
-  connected = true;
+  game.myplayer = korvel::protocol::parseInt(number);
+  game.connected = true;
   sock->send(korvel::protocol::toserver::logininfo(number, korvel::protocol::kVersion, loginname));
 }
 
@@ -81,7 +82,12 @@ void Tchat::processsocktimer() {
   if (receivedlist.empty()) Timer1.stop();
   const auto split = korvel::protocol::splitLine(line.text);
   if (split.command.empty()) return;
-  if (auto it = commands_.find(split.command); it != commands_.end()) it->second(split.argument);
+  if (auto it = commands_.find(split.command); it != commands_.end()) {
+    it->second(split.argument);
+    return;
+  }
+  korvel::client::Outcome out;
+  if (game.handle(split.command, split.argument, out)) render(out);
 }
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
@@ -91,7 +97,7 @@ void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   }
   // A connection attempt that fails reports only an error; tell the user instead of leaving the
   // loading line standing forever.
-  if (kind == 7 && !sock->connected() && !connected && !reportedConnectFailure_) {
+  if (kind == 7 && !sock->connected() && !game.connected && !reportedConnectFailure_) {
     reportedConnectFailure_ = true;
     addlinetochat("0+Could not connect to " + sock->HostName + ".", systemcolor);
   }

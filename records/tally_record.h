@@ -36,9 +36,9 @@ class TallyRecord {
 
   // Counts a finished game. mine says whether the local player won; it is never inferred from
   // the winner's name, so an opponent who calls himself anything at all is counted by his name.
-  // winner is the winner text (a tie names several players and matches nobody). playersInGame are the other players of
-  // the game in seat order. Throws TallyConversionError when a counter cell is not a number;
-  // what was counted before stays.
+  // winner is the winner text (a tie names several players and matches nobody). playersInGame are
+  // the other players of the game in seat order. Throws TallyConversionError when a counter cell is
+  // not a number; what was counted before stays.
   void addgame(std::string_view winner, bool mine, const std::vector<std::string>& playersInGame);
   // Adds 1 to a cell and returns the new value.
   int addit(int col, int row);

@@ -70,7 +70,8 @@ bool TallyStore::save() const {
   }
 }
 
-void TallyStore::addgame(std::string_view winner, bool mine, const std::vector<std::string>& playersInGame) {
+void TallyStore::addgame(std::string_view winner, bool mine,
+                         const std::vector<std::string>& playersInGame) {
   try {
     record_.addgame(winner, mine, playersInGame);
   } catch (const TallyConversionError&) {

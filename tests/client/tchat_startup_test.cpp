@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/message_boxes.h"
+#include "client/panel_widgets.h"
+#include "client/picture_button.h"
 #include "client/tchat.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -75,15 +77,15 @@ TEST_F(TchatStartup, JoinsLogsInWithTwoTerminatorsAndOpensLobbyAfterGame) {
              {game.port(), lobby.port()});
   chat.processparams();
   EXPECT_EQ(chatText(chat), "Loading Multi-player Game.. Please Wait.");
-  EXPECT_FALSE(chat.hosting);
+  EXPECT_FALSE(chat.game.hosting);
   EXPECT_FALSE(chat.button_start->isVisibleTo(&chat));
   ASSERT_TRUE(game.waitConnection());
   ASSERT_TRUE(lobby.waitConnection());
 
   game.conn->write("CMD_sendlogininfo+2" + FF);
   ASSERT_TRUE(game.waitReceived("CMD_logininfo+2+1.0.2+Ann" + FF + FF));
-  EXPECT_EQ(chat.myplayer, 2);
-  EXPECT_TRUE(chat.connected);
+  EXPECT_EQ(chat.game.myplayer, 2);
+  EXPECT_TRUE(chat.game.connected);
   // The lobby connection is never written to.
   QTest::qWait(0);
   EXPECT_EQ(lobby.conn->bytesAvailable(), 0);
@@ -135,7 +137,7 @@ TEST_F(TchatStartup, HostingWhenListeningFailsShowsTheErrorAndDoesNotConnect) {
   chat.startListening = [](int) { throw ESockError("Listen - Error Binding Socket"); };
   chat.show();
   EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
-  EXPECT_FALSE(chat.hosting);
+  EXPECT_FALSE(chat.game.hosting);
   EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
   EXPECT_FALSE(chat.button_start->isVisibleTo(&chat));
 }
@@ -176,7 +178,7 @@ TEST_F(TchatStartup, HostingOnATakenPortShowsTheBindErrorAndLeavesTheClientUncon
   chat.show();
   EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
   EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
-  EXPECT_FALSE(chat.hosting);
+  EXPECT_FALSE(chat.game.hosting);
 }
 
 TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection) {
@@ -190,11 +192,11 @@ TEST_F(TchatStartup, HostsItsOwnServerLogsInOnSeatOneAndOpensTheLobbyConnection)
   Tchat chat({"Ann", "127.0.0.1", "true"}, {port, lobby.port()});
   chat.startListening = [&server, &chat](int p) { server.startListening(p, chat.sock); };
   chat.show();
-  EXPECT_TRUE(chat.hosting);
+  EXPECT_TRUE(chat.game.hosting);
   EXPECT_TRUE(chat.button_start->isVisibleTo(&chat));
   EXPECT_TRUE(chat.StartGame1->isEnabled());
   ASSERT_TRUE(QTest::qWaitFor([&] { return server.core().players[1].name == "Ann"; }, 5000));
-  EXPECT_EQ(chat.myplayer, 1);
+  EXPECT_EQ(chat.game.myplayer, 1);
   EXPECT_TRUE(lobby.waitConnection());
   EXPECT_TRUE(boxes.shown.isEmpty());
 }
@@ -231,5 +233,5 @@ TEST_F(TchatStartup, SomebodyConnectingBeforeTheHostsOwnClientDoesNotTakeSeatOne
       5000));
   EXPECT_EQ(received, "CMD_sendlogininfo+2" + FF);
   ASSERT_TRUE(QTest::qWaitFor([&] { return server.core().players[1].name == "Ann"; }, 5000));
-  EXPECT_EQ(chat.myplayer, 1);
+  EXPECT_EQ(chat.game.myplayer, 1);
 }

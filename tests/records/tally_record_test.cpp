@@ -137,7 +137,13 @@ TEST(TallyRecord, AddgameCountsOwnTotalsAndFollowedOpponentsInTheGame) {
        "1 1",
        "0 0 0 0 0 0 0 0",
        "0 0 0 0 0 0 0 0"},
-      {"names compare exactly", "ann", false, {"ann", "BOB"}, "1 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
+      {"names compare exactly",
+       "ann",
+       false,
+       {"ann", "BOB"},
+       "1 0",
+       "0 0 0 0 0 0 0 0",
+       "0 0 0 0 0 0 0 0"},
   };
   for (const auto& c : cases) {
     TallyRecord r;

@@ -1,0 +1,40 @@
+#include "client/panel_widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+MouseLabel::MouseLabel(QWidget* parent) : QLabel(parent) {
+  setMouseTracking(true);
+}
+
+void MouseLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (onRelease) {
+    onRelease(event);
+  } else {
+    QLabel::mouseReleaseEvent(event);
+  }
+}
+
+void MouseLabel::mouseMoveEvent(QMouseEvent* event) {
+  if (onMove) onMove(event);
+  QLabel::mouseMoveEvent(event);
+}
+
+BoardSurface::BoardSurface(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  setAccessibleName("Board");
+}
+
+void BoardSurface::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (onPaint) onPaint(p);
+}
+
+void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
+  if (onRelease) onRelease(event);
+}
+
+void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
+  if (onMove) onMove(event);
+}

@@ -1,0 +1,116 @@
+// What the server's messages and the player's clicks change on screen: the Outcome's side
+// effects, then every widget redrawn from the mirror.
+
+#include <QListWidget>
+#include <QStringListModel>
+
+#include "app/message_boxes.h"
+#include "client/artwork.h"
+#include "client/panel_widgets.h"
+#include "client/picture_button.h"
+#include "client/tchat.h"
+#include "protocol/tsock.h"
+
+namespace {
+
+QString text(const std::string& s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+void setLabel(QLabel* label, const std::string& s) {
+  const QString t = text(s);
+  if (label->text() != t) label->setText(t);
+}
+
+}  // namespace
+
+void Tchat::render(const korvel::client::Outcome& out) {
+  using Clock = korvel::client::Outcome::Clock;
+  for (const auto& line : out.chat) addlinetochat(line, systemcolor);
+  for (const auto& message : out.send) sock->send(message);
+  for (int n = 0; n < out.loadSettings; ++n) {
+    if (loadsettings) loadsettings();
+  }
+  if (out.clock == Clock::Restart) turntime.start();
+  if (out.clock == Clock::Stop) turntime.stop();
+  if (out.boardChanged) paintbox_board->update();
+  if (out.tally && addgame) addgame(out.tally->winner, out.tally->mine, out.tally->others);
+  syncView();
+  if (out.raiseCarried) {
+    if (const int slot = game.carriedSlot()) letter[slot - 1]->raise();
+  }
+  for (const auto& cue : out.cues) playsounds(cue);
+  if (out.full) {
+    messageBoxes().showMessage("Game is full");
+    close();
+  }
+}
+
+void Tchat::syncView() {
+  for (int n = 0; n < korvel::client::kSeats; ++n) {
+    const auto& s = game.seat[n];
+    setLabel(label_playername[n], s.name);
+    label_playername[n]->setToolTip(text(s.standby));
+    label_playername[n]->setAccessibleName(
+        QString("Seat %1: %2")
+            .arg(n + 1)
+            .arg(s.name == korvel::client::kWaiting ? "empty" : text(s.name)));
+    setLabel(label_score[n], s.score);
+    label_score[n]->adjustSize();
+    setLabel(label_bonus[n], s.bonus);
+    label_bonus[n]->adjustSize();
+    image_eyes[n]->setVisible(s.eyes);
+  }
+  setLabel(label_status, game.status);
+  setLabel(label_tilesleft, game.tilesleft);
+  image_Turn->move(image_Turn->x(), game.turnTop);
+
+  QStringList words;
+  for (const auto& w : game.words) words << text(w);
+  bool sameWords = listbox_words->count() == words.size();
+  for (int i = 0; sameWords && i < words.size(); ++i)
+    sameWords = listbox_words->item(i)->text() == words[i];
+  if (!sameWords) {
+    listbox_words->clear();
+    listbox_words->addItems(words);
+  }
+
+  for (PictureButton* b : {button_pass, button_newtiles, button_clear, button_submit})
+    b->setVisible(game.buttonsVisible);
+  button_start->setVisible(game.startVisible);
+  StartGame1->setEnabled(game.hosting);
+  setLabel(label_winner1, game.winnerText);
+  setLabel(label_winner2, game.winnerText);
+  panel_winner->setVisible(game.winnerVisible);
+  if (game.winnerVisible) panel_winner->raise();
+  JustWatch1->setChecked(game.justWatchChecked);
+
+  QStringList spies;
+  for (const auto& s : game.spectators) spies << text(s);
+  if (spylist->stringList() != spies) spylist->setStringList(spies);
+
+  syncRack();
+  syncClock();
+}
+
+void Tchat::syncRack() {
+  const qreal dpr = devicePixelRatioF();
+  for (int n = 0; n < korvel::client::kRackSlots; ++n) {
+    const auto& image = game.rack[n];
+    MouseLabel* label = letter[n];
+    if (shownCode_[n] != image.code) {
+      shownCode_[n] = image.code;
+      // A slot without a tile shows nothing, so its outline shows through.
+      if (image.code >= 1 && image.code <= 26) {
+        label->setPixmap(artwork::tile(image.code, dpr));
+        label->setAccessibleName(
+            QString("Tile %1: %2").arg(n + 1).arg(QChar('A' + image.code - 1)));
+      } else {
+        label->clear();
+        label->setAccessibleName(QString("Tile %1: empty").arg(n + 1));
+      }
+    }
+    if (label->pos() != QPoint(image.x, image.y)) label->move(image.x, image.y);
+    label->setVisible(image.visible);
+  }
+}
