@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QStandardPaths>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/instance_guard.h"
 #include "client/tchat.h"
@@ -34,13 +37,22 @@ ClientPorts portsFromEnvironment() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // The command line is the game's (name, host address, "true" to host), read exactly as given.
+  // QApplication would take the options it knows out of argv (-reverse, -platform X, -style X,
+  // -session X, ...) and act on them, so a player called "-reverse" would be lost and mirror the
+  // window, and one called "-platform" would make Qt look for a platform plugin named after the
+  // host address and abort. Qt therefore sees only the program name; its settings still come
+  // from the environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+  std::vector<std::string> params;
+  for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
+  int qtArgc = argc > 0 ? 1 : 0;
+  QApplication app(qtArgc, argv);
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   if (!guard.acquire()) return EXIT_SUCCESS;
   QApplication::setApplicationName("Korvel");
   QApplication::setQuitOnLastWindowClosed(false);
 
-  Tchat chat(std::vector<std::string>(argv + 1, argv + argc), portsFromEnvironment());
+  Tchat chat(std::move(params), portsFromEnvironment());
   Tabout about;
   Tspylist spylist;
   Thelp help;

@@ -37,11 +37,10 @@ void Tchat::Exit1Click() {
 }
 
 void Tchat::bringToFront() {
-  if (isMinimized()) {
-    showNormal();
-  } else {
-    show();
-  }
+  // Only the minimised flag goes: a window that was maximised before it was minimised comes back
+  // maximised (showNormal() would also drop that).
+  if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
   raise();
   activateWindow();
 }

@@ -32,20 +32,34 @@ class ReceiveQueue {
   static constexpr std::size_t kEntryCost = 64;
   static constexpr std::size_t kMaxQueuedPerSeat = 1024 * 1024;
 
-  // Appends one message. A CR LF pair inside it splits it into separate entries.
+  // Appends one message at the end of its seat's waiting lines. A CR LF pair inside it splits it
+  // into separate entries.
   void append(std::string_view text, int seat = 0, std::uint64_t origin = 0);
-  // Removes and returns the first entry; an empty line when the queue is empty.
+  // Removes and returns one entry; an empty line when the queue is empty. The seats that have
+  // lines waiting take turns (round robin), one line each, and each seat's lines come out in
+  // the order they arrived. So a seat that floods delays only itself: another seat's line waits
+  // at most one line of every other waiting seat. With a single seat (the client's queue, seat
+  // 0) this is first in, first out.
   QueuedLine take();
-  bool empty() const { return entries_.empty(); }
-  std::size_t size() const { return entries_.size(); }
+  // Removes at once every waiting line that came from the connection `origin` on `seat` (it has
+  // left), so that those lines cost no tick. Returns how many were removed.
+  std::size_t discard(int seat, std::uint64_t origin);
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
   void clear() {
-    entries_.clear();
-    queued_.clear();
+    seats_.clear();
+    turns_.clear();
+    size_ = 0;
   }
 
  private:
-  std::deque<QueuedLine> entries_;
-  std::map<int, std::size_t> queued_;  // cost of what each seat has waiting
+  struct SeatLines {
+    std::deque<QueuedLine> lines;
+    std::size_t cost = 0;  // what the seat has waiting, against kMaxQueuedPerSeat
+  };
+  std::map<int, SeatLines> seats_;  // only seats that have lines waiting
+  std::deque<int> turns_;           // those seats, in the order they take their next turn
+  std::size_t size_ = 0;
 };
 
 // Per-connection framing state.

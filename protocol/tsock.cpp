@@ -157,10 +157,13 @@ quint16 lookupPort(const std::string& name) {
 
 QHostAddress lookupHost(const std::string& name) {
   if (startsWithDigit(name)) {
+    // Read as a dotted address, never looked up. Like the classic inet_addr(), text that is not
+    // one ("127.0.0.1.5", "300.1.2.3") gives INADDR_NONE, 255.255.255.255, whose connect then
+    // fails like any other unreachable host (kind 7) instead of failing the open.
     QHostAddress address;
     if (!address.setAddress(QString::fromStdString(name)) ||
         address.protocol() != QAbstractSocket::IPv4Protocol) {
-      throw ESockError(kHostLookupFailed);
+      return QHostAddress(quint32(INADDR_NONE));
     }
     return address;
   }

@@ -92,7 +92,9 @@ class TSock : public QObject {
 
   // Connects to HostName:PortName without waiting; returns the connected flag (false until the
   // connection completes). With a handle already present, only returns the flag. A failed port or
-  // host lookup throws and leaves no handle, so open() may be tried again.
+  // host lookup throws and leaves no handle, so open() may be tried again. A host name that
+  // starts with a digit is read as a dotted address and never fails the open: one that is not a
+  // dotted address (say "127.0.0.1.5") becomes 255.255.255.255 and its connect fails (kind 7).
   bool open();
   // Starts or stops listening on PortName (any local address, backlog 5). Turning off a socket
   // that is not listening does nothing.

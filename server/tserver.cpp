@@ -135,6 +135,10 @@ void TServer::tempsockDisconnect(TSock* Sender) {
 void TServer::tempsockInfo(TSock* sender, int, const std::string& Msg) {
   if (Msg != "Socket Closed") return;
   const int seat = sender->tag;
+  // What the connection left waiting speaks for nobody any more: gone at once, not a tick each.
+  if (auto handle = handles_.find(sender); handle != handles_.end()) {
+    receivedlist.discard(seat, handle->second);
+  }
   // Only the seat's present connection speaks for it: an old connection of a reused seat does
   // not free its new occupant.
   if (seatSock(seat) != sender) return;

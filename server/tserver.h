@@ -49,6 +49,7 @@ class TServer : public QObject, private korvel::server::Outbound {
   int listeningPort() const;
 
   // Takes one entry of `receivedlist` and hands it to its handler (what each socktimer tick does).
+  // The seats with messages waiting take turns, so one seat's flood delays only that seat.
   void dispatchOne();
   // One second of the turn clock.
   void timer1Timer();

@@ -91,3 +91,34 @@ TEST(Program, SoloGameHostsWithItsOwnClientOnSeatOneAndAJoinerLogsIn) {
   joiner.process.kill();
   EXPECT_TRUE(observer.waitFor("CMD_playerdisconnected+3+Ann" + FF));
 }
+
+// Qt knows options such as -reverse, -platform X, -style X and -session X; the game's command
+// line is read as given all the same, and Qt does not act on it.
+TEST(Program, ArgumentsThatLookLikeQtOptionsAreTheGamesOwn) {
+  const QList<QStringList> starts = {
+      {"-reverse", "127.0.0.1", "false"},
+      {"-platform", "127.0.0.1", "false"},
+      {"-session", "127.0.0.1", "false", "-style", "-reverse"},
+  };
+  for (const QStringList& args : starts) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    QTcpServer game, lobby;
+    ASSERT_TRUE(game.listen(QHostAddress::LocalHost, 0));
+    ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+    Program joiner(args, game.serverPort(), lobby.serverPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game.hasPendingConnections(); }, 20000))
+        << joiner.process.readAllStandardError().toStdString();
+    std::unique_ptr<QTcpSocket> conn(game.nextPendingConnection());
+    conn->write("CMD_sendlogininfo+2" + FF);
+    QByteArray received;
+    const QByteArray login = "CMD_logininfo+2+1.0.2+" + args[0].toUtf8() + FF + FF;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          received += conn->readAll();
+          return received == login;
+        },
+        10000))
+        << received.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lobby.hasPendingConnections(); }, 10000));
+  }
+}

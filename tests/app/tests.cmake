@@ -3,6 +3,10 @@ korvel_add_test(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry_test.cpp
 )
 if(KORVEL_BUILD_UI)
+  korvel_add_test(message_boxes_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/message_boxes_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
   # Whole-program tests start the built korvel with their own runtime directory and ports.
   korvel_add_test(program_tests UI
     ${CMAKE_CURRENT_LIST_DIR}/instance_guard_test.cpp

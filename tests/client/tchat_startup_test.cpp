@@ -6,7 +6,10 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextBrowser>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/message_boxes.h"
 #include "client/panel_widgets.h"
@@ -21,9 +24,18 @@ const QByteArray FF(1, '\xFF');
 
 class RecordingBoxes : public MessageBoxes {
  public:
-  void showMessage(const QString& text) override { shown << text; }
   bool askYesNo(const QString&) override { return true; }
   QStringList shown;
+  // Runs while the next box is open, the way a real modal box runs the event loop until the
+  // user presses OK; the box is dismissed when it returns.
+  std::function<void()> whileOpen;
+
+ protected:
+  void presentMessage(const QString& text, std::function<void()> dismissed) override {
+    shown << text;
+    if (whileOpen) std::exchange(whileOpen, nullptr)();
+    dismissed();
+  }
 };
 
 // A raw TCP peer standing in for the server or the lobby.
@@ -136,6 +148,9 @@ TEST_F(TchatStartup, HostingWhenListeningFailsShowsTheErrorAndDoesNotConnect) {
   Tchat chat({"Ann", "127.0.0.1", "true"}, {1, lobby.port()});
   chat.startListening = [](int) { throw ESockError("Listen - Error Binding Socket"); };
   chat.show();
+  // The box opens from the event loop once the handler that met the error has finished.
+  EXPECT_TRUE(boxes.shown.isEmpty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 5000));
   EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
   EXPECT_FALSE(chat.game.hosting);
   EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
@@ -176,6 +191,7 @@ TEST_F(TchatStartup, HostingOnATakenPortShowsTheBindErrorAndLeavesTheClientUncon
   Tchat chat({"Ann", "127.0.0.1", "true"}, {taken.serverPort(), lobby.port()});
   chat.startListening = [&server](int port) { server.startListening(port); };
   chat.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 5000));
   EXPECT_EQ(boxes.shown, QStringList{"Listen - Error Binding Socket"});
   EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
   EXPECT_FALSE(chat.game.hosting);
@@ -234,4 +250,61 @@ TEST_F(TchatStartup, SomebodyConnectingBeforeTheHostsOwnClientDoesNotTakeSeatOne
   EXPECT_EQ(received, "CMD_sendlogininfo+2" + FF);
   ASSERT_TRUE(QTest::qWaitFor([&] { return server.core().players[1].name == "Ann"; }, 5000));
   EXPECT_EQ(chat.game.myplayer, 1);
+}
+
+TEST_F(TchatStartup, BringingToFrontKeepsAMaximisedWindowMaximised) {
+  Tchat chat({"Ann"}, {1, 1});
+  chat.showMaximized();
+  chat.setWindowState(chat.windowState() | Qt::WindowMinimized);
+  ASSERT_TRUE(chat.isMinimized());
+  ASSERT_TRUE(chat.windowState() & Qt::WindowMaximized);
+  chat.bringToFront();
+  EXPECT_FALSE(chat.isMinimized());
+  EXPECT_TRUE(chat.isMaximized());
+  EXPECT_TRUE(chat.isVisible());
+}
+
+TEST_F(TchatStartup, AHostAddressStartingWithADigitIsReadAsDottedAndFailsLikeAnyUnreachableHost) {
+  Peer lobby;
+  for (const std::string address : {"127.0.0.1.5", "300.1.2.3"}) {
+    SCOPED_TRACE(address);
+    lobby.conn = nullptr;
+    Tchat chat({"Ann", address, "false"}, {7772, lobby.port()});
+    QSignalSpy closed(&chat, &Tchat::formClosed);
+    chat.processparams();
+    // The start-up goes on to the lobby link; the failed connect is a chat line, not a box.
+    EXPECT_TRUE(lobby.waitConnection());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return chatText(chat).find("Could not connect to " + address + ".") != std::string::npos;
+        },
+        5000))
+        << chatText(chat);
+    QTest::qWait(0);
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(", ").toStdString();
+    EXPECT_EQ(closed.count(), 0);
+  }
+}
+
+// Qt never fires a timer again while its own slot runs, not even in the nested loop of a modal
+// box; a box raised by a Timer1 tick must therefore not be open inside that tick.
+TEST_F(TchatStartup, TheQueueGoesOnWhileABoxRaisedByItsTickIsOpen) {
+  // Not connected: every CMD_sendlogininfo fails to answer with "Send - Socket Not Connected".
+  Tchat chat({"Ann"}, {1, 1});
+  for (int seat = 1; seat <= 51; ++seat) {
+    chat.receivedlist.append("CMD_sendlogininfo+" + std::to_string(seat));
+  }
+  bool drainedWhileOpen = false;
+  boxes.whileOpen = [&] {
+    // The first box is open: the 50 messages still waiting are dispatched underneath it.
+    drainedWhileOpen =
+        QTest::qWaitFor([&] { return chat.receivedlist.empty() && chat.myplayer == 51; }, 5000);
+  };
+  chat.Timer1.start();  // what the arrival of the messages does
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !boxes.shown.isEmpty() && boxes.pendingMessages() == 0; }, 10000));
+  EXPECT_TRUE(drainedWhileOpen);
+  // The 50 boxes asked for while the first was open are one box, shown after it.
+  EXPECT_EQ(boxes.shown,
+            QStringList({"Send - Socket Not Connected", "Send - Socket Not Connected"}));
 }

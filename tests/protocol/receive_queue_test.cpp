@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace korvel::protocol;
@@ -99,13 +101,72 @@ TEST(ReceiveQueue, AFloodingSeatLosesOnlyItsOwnMessages) {
   const auto first = q.take();
   EXPECT_EQ(first.seat, 3);
   EXPECT_EQ(first.origin, 30u);
-  q.take();
-  flood.arrive("CMD_chat+3+hi\xFF", q, 3, 30);
-  EXPECT_EQ(q.size(), bound);
-  for (std::size_t i = 2; i < bound; ++i) q.take();
   const auto honestLine = q.take();
   EXPECT_EQ(honestLine.text, "CMD_pass+2+");
   EXPECT_EQ(honestLine.origin, 20u);
+  q.take();
+  flood.arrive("CMD_chat+3+hi\xFF", q, 3, 30);
+  EXPECT_EQ(q.size(), bound - 1);
+  for (std::size_t i = 2; i < bound; ++i) ASSERT_EQ(q.take().text, "");
   EXPECT_EQ(q.take().text, "CMD_chat+3+hi");
   EXPECT_TRUE(q.empty());
+}
+
+TEST(ReceiveQueue, SeatsWithLinesWaitingTakeTurnsAndEachKeepsItsOrder) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, std::string>> appended;  // seat, line
+    std::vector<std::string> taken;
+  } cases[] = {
+      {"one seat is first in, first out", {{0, "a"}, {0, "b"}, {0, "c"}}, {"a", "b", "c"}},
+      {"a flood waits behind one line of every other seat",
+       {{2, "f1"}, {2, "f2"}, {2, "f3"}, {2, "f4"}, {3, "x"}, {4, "y"}},
+       {"f1", "x", "y", "f2", "f3", "f4"}},
+      {"turns go round in the order seats began waiting",
+       {{5, "a1"}, {1, "b1"}, {5, "a2"}, {1, "b2"}, {7, "c1"}, {5, "a3"}},
+       {"a1", "b1", "c1", "a2", "b2", "a3"}},
+  };
+  for (const auto& c : cases) {
+    ReceiveQueue q;
+    for (const auto& [seat, line] : c.appended) q.append(line, seat, 1);
+    EXPECT_EQ(q.size(), c.appended.size()) << c.what;
+    EXPECT_EQ(drain(q), c.taken) << c.what;
+  }
+
+  // A seat that empties and begins waiting again takes its turn after the seats waiting now.
+  ReceiveQueue q;
+  q.append("a1", 1);
+  q.append("b1", 2);
+  q.append("b2", 2);
+  q.append("c1", 3);
+  EXPECT_EQ(q.take().text, "a1");
+  q.append("a2", 1);
+  EXPECT_EQ(drain(q), (std::vector<std::string>{"b1", "c1", "a2", "b2"}));
+}
+
+TEST(ReceiveQueue, DiscardRemovesADepartedConnectionsLinesAtOnce) {
+  ReceiveQueue q;
+  q.append("old1", 2, 20);
+  q.append("other", 3, 30);
+  q.append("old2", 2, 20);
+  q.append("new1", 2, 21);  // a newcomer on the same seat
+  EXPECT_EQ(q.discard(2, 20), 2u);
+  EXPECT_EQ(q.size(), 2u);
+  EXPECT_EQ(q.discard(2, 20), 0u);
+  EXPECT_EQ(q.discard(4, 20), 0u);
+  EXPECT_EQ(drain(q), (std::vector<std::string>{"new1", "other"}));
+
+  // A seat whose lines are all gone gives up its turn and its budget.
+  q.append("x", 2, 20);
+  q.append("y", 3, 30);
+  EXPECT_EQ(q.discard(2, 20), 1u);
+  EXPECT_EQ(drain(q), (std::vector<std::string>{"y"}));
+  const std::size_t bound = ReceiveQueue::kMaxQueuedPerSeat / ReceiveQueue::kEntryCost;
+  for (std::size_t i = 0; i <= bound; ++i) q.append("", 2, 20);
+  EXPECT_EQ(q.size(), bound);
+  EXPECT_EQ(q.discard(2, 20), bound);
+  EXPECT_TRUE(q.empty());
+  EXPECT_EQ(q.take().text, "");
+  q.append("z", 2, 21);
+  EXPECT_EQ(drain(q), (std::vector<std::string>{"z"}));
 }

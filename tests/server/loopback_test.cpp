@@ -12,9 +12,12 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "app/message_boxes.h"
 #include "dictionary/record_blob.h"
+#include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "tests/server/core_harness.h"
 
@@ -24,10 +27,19 @@ namespace {
 class RecordingBoxes : public MessageBoxes {
  public:
   std::vector<std::string> shown;
-  void showMessage(const QString& text) override { shown.push_back(text.toStdString()); }
   bool askYesNo(const QString& text) override {
     shown.push_back(text.toStdString());
     return false;
+  }
+  // Runs while the next box is open, the way a real modal box runs the event loop until the
+  // user presses OK; the box is dismissed when it returns.
+  std::function<void()> whileOpen;
+
+ protected:
+  void presentMessage(const QString& text, std::function<void()> dismissed) override {
+    shown.push_back(text.toStdString());
+    if (whileOpen) std::exchange(whileOpen, nullptr)();
+    dismissed();
   }
 };
 
@@ -69,6 +81,17 @@ class Peer {
     pending_.erase(0, end + 1);
     return message;
   }
+  // Skips whole messages until `message` has come; false when it does not come.
+  bool waitFor(const std::string& message) {
+    return spinUntil([&] {
+      for (std::size_t end; (end = pending_.find('\xFF')) != std::string::npos;) {
+        const bool found = pending_.compare(0, end, message) == 0;
+        pending_.erase(0, end + 1);
+        if (found) return true;
+      }
+      return false;
+    });
+  }
   bool waitEnded() {
     return spinUntil([this] { return socket_.state() == QAbstractSocket::UnconnectedState; });
   }
@@ -88,15 +111,16 @@ std::string unescape(std::string text) {
 class ServerOverLoopback : public ::testing::Test {
  protected:
   void SetUp() override { start(true); }
-  void start(bool runSocktimer, std::size_t maxBacklog = 16 * 1024 * 1024) {
+  void start(bool runSocktimer, std::size_t maxBacklog = 16 * 1024 * 1024, bool runTimer1 = false) {
     server_.reset();
     setMessageBoxes(&boxes_);
     TServer::Options options;
     options.wordList = korvel::recordBlob({"ab", "bad", "bade", "cat", "cats"});
     options.pick = korvel::server::testing::sequentialPick();
-    options.runTimer1 = false;
+    options.runTimer1 = runTimer1;
     options.runSocktimer = runSocktimer;
     options.maxBacklog = maxBacklog;
+    runSocktimer_ = runSocktimer;
     server_ = std::make_unique<TServer>(std::move(options));
     server_->startListening(0);
     port_ = server_->listeningPort();
@@ -109,8 +133,23 @@ class ServerOverLoopback : public ::testing::Test {
     setMessageBoxes(nullptr);
   }
 
+  // A participant that connected and logged in under `name`, given `seat`.
+  std::unique_ptr<Peer> join(const std::string& name, int seat) {
+    auto peer = std::make_unique<Peer>(port_);
+    const std::string number = std::to_string(seat);
+    EXPECT_EQ(peer->next(), "CMD_sendlogininfo+" + number);
+    peer->send("CMD_logininfo+" + number + "+1.0.2+" + name + "\xFF");
+    if (!runSocktimer_) {
+      EXPECT_TRUE(spinUntil([this] { return !server_->receivedlist.empty(); }));
+      server_->dispatchOne();
+    }
+    EXPECT_TRUE(peer->waitFor("CMD_newplayerinfo+" + number + "+" + name + "+0"));
+    return peer;
+  }
+
   RecordingBoxes boxes_;
   std::unique_ptr<TServer> server_;
+  bool runSocktimer_ = true;
   int port_ = 0;
   std::map<std::string, std::unique_ptr<Peer>> peers_;
 };
@@ -202,6 +241,8 @@ TEST_F(ServerOverLoopback, ALineLeftQueuedByADepartedConnectionDoesNotSpeakForTh
   ASSERT_TRUE(spinUntil([this] { return !server_->receivedlist.empty(); }));
   bob->close();
   ASSERT_EQ(ann.next(), "CMD_playerdisconnected+2+Bob");
+  // Removed when he left, not left to cost a tick.
+  EXPECT_TRUE(server_->receivedlist.empty());
   Peer cy(port_);
   ASSERT_EQ(cy.next(), "CMD_sendlogininfo+2");
   server_->dispatchOne();
@@ -243,6 +284,116 @@ TEST_F(ServerOverLoopback, APeerThatStopsReadingIsDisconnectedInsteadOfPilingUpM
   }
   EXPECT_TRUE(gone);
   EXPECT_EQ(chatty.next(), "CMD_playerdisconnected+2+Lazy");
+}
+
+std::string chatLines(const std::string& from, int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) {
+    lines += "CMD_chat+" + from + "+line " + std::to_string(i) + "|clBlack\xFF";
+  }
+  return lines;
+}
+
+TEST_F(ServerOverLoopback, SeatsTakeTurnsSoAFloodDelaysOnlyTheSeatThatFloods) {
+  start(false);
+  auto ann = join("Ann", 1);
+  auto bob = join("Bob", 2);
+  bob->send(chatLines("2", 2000));
+  ASSERT_TRUE(spinUntil([this] { return server_->receivedlist.size() == 2000; }));
+  ann->send("CMD_chat+1+me too|clBlack\xFF");
+  ASSERT_TRUE(spinUntil([this] { return server_->receivedlist.size() == 2001; }));
+
+  server_->dispatchOne();
+  server_->dispatchOne();
+  EXPECT_TRUE(ann->waitFor("CMD_chat+2+Bob chats: line 0|clBlack"));
+  EXPECT_EQ(ann->next(), "CMD_chat+1+Ann chats: me too|clBlack");
+  // Bob's own lines keep their order.
+  for (int i = 1; i < 2000; ++i) server_->dispatchOne();
+  EXPECT_TRUE(server_->receivedlist.empty());
+  for (int i = 1; i < 2000; ++i) {
+    ASSERT_EQ(ann->next(), "CMD_chat+2+Bob chats: line " + std::to_string(i) + "|clBlack");
+  }
+}
+
+TEST_F(ServerOverLoopback, AFloodOfTwoThousandLinesDelaysAnotherSeatsChatByLessThanHalfASecond) {
+  auto ann = join("Ann", 1);
+  auto bob = join("Bob", 2);
+  bob->send(chatLines("2", 2000));
+  ASSERT_TRUE(spinUntil([this] { return server_->receivedlist.size() >= 1900; }));
+  QElapsedTimer delay;
+  delay.start();
+  ann->send("CMD_chat+1+me too|clBlack\xFF");
+  ASSERT_TRUE(ann->waitFor("CMD_chat+1+Ann chats: me too|clBlack"));
+  EXPECT_LT(delay.elapsed(), 500);
+  EXPECT_GT(server_->receivedlist.size(), 1000u) << "the flood is still waiting";
+}
+
+// The acceptance case of a box on the host: Qt never fires a timer again while its own slot
+// runs, not even in the nested loop of a modal box, so a box must not be open inside the
+// socktimer tick that raised it.
+TEST_F(ServerOverLoopback, ChatMovesAndTheTurnClockGoOnWhileABoxRaisedByADispatchIsOpen) {
+  start(true, 16 * 1024 * 1024, true);
+  server_->timer1.setInterval(10);  // a second of the turn clock lasts 10 ms here
+  auto ann = join("Ann", 1);
+  auto bob = join("Bob", 2);
+  auto cy = join("Cy", 3);
+  ASSERT_TRUE(ann->waitFor("CMD_newplayerinfo+3+Cy+0"));
+  ASSERT_TRUE(bob->waitFor("CMD_newplayerinfo+3+Cy+0"));
+
+  // Cy's connection vanishes just as it is written to: its handle is gone and the server hears
+  // of it only later, so relaying to seat 3 fails with "Send - Socket Not Connected".
+  TSock* cySock = nullptr;
+  for (TSock* s : server_->Sock1->findChildren<TSock*>()) {
+    if (s->tag == 3 && s->connected()) cySock = s;
+  }
+  ASSERT_NE(cySock, nullptr);
+  const TSock::TNotifyInfoEvent tellServer = cySock->OnInfo;
+  cySock->OnInfo = nullptr;
+  cySock->close();
+
+  bool held = false;
+  boxes_.whileOpen = [&] {
+    held = true;
+    // The first box is open, and Bob's 50 further lines wait in the queue.
+    for (int i = 0; i < 50; ++i) {
+      EXPECT_TRUE(ann->waitFor("CMD_chat+2+Bob chats: line " + std::to_string(i) + "|clBlack"));
+    }
+    // Cy's departure arrives underneath the box too.
+    tellServer(cySock, 2, "Socket Closed");
+    EXPECT_TRUE(bob->waitFor("CMD_playerdisconnected+3+Cy"));
+    // A game: a move is relayed and the turn clock runs out.
+    ann->send("CMD_startgame+Ann+30+45+0+\xFF");
+    EXPECT_TRUE(bob->waitFor("CMD_nextplayer+1+16+"));
+    ann->send("CMD_pass+1+\xFF");
+    EXPECT_TRUE(bob->waitFor("CMD_hepassed+1+"));
+    EXPECT_TRUE(bob->waitFor("CMD_nextplayer+2+16+"));
+    EXPECT_TRUE(bob->waitFor("CMD_timeup+"));
+    EXPECT_TRUE(server_->receivedlist.empty());
+  };
+  bob->send("CMD_chat+2+hello|clBlack\xFF" + chatLines("2", 50));
+  ASSERT_TRUE(spinUntil([&] { return held && boxes_.pendingMessages() == 0; }));
+  ASSERT_FALSE(boxes_.shown.empty());
+  for (const std::string& text : boxes_.shown) EXPECT_EQ(text, "Send - Socket Not Connected");
+  boxes_.shown.clear();
+}
+
+TEST_F(ServerOverLoopback, TheTurnClockGoesOnWhileABoxRaisedInItsOwnTickIsOpen) {
+  start(true, 16 * 1024 * 1024, true);
+  server_->timer1.setInterval(10);
+  auto ann = join("Ann", 1);
+  ann->send("CMD_startgame+Ann+30+45+0+\xFF");
+  ASSERT_TRUE(ann->waitFor("CMD_nextplayer+1+8+"));
+  // Something on the turn clock's tick raises a box, the way an error in timer1Timer does.
+  bool raised = false;
+  QObject::connect(&server_->timer1, &QTimer::timeout, server_.get(), [&raised] {
+    if (!std::exchange(raised, true)) messageBoxes().showMessage("Raised in a timer1 tick");
+  });
+  bool timedOut = false;
+  boxes_.whileOpen = [&] { timedOut = ann->waitFor("CMD_timeup+"); };
+  ASSERT_TRUE(spinUntil([&] { return raised && boxes_.pendingMessages() == 0; }));
+  EXPECT_TRUE(timedOut);
+  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"Raised in a timer1 tick"});
+  boxes_.shown.clear();
 }
 
 }  // namespace
