@@ -187,5 +187,6 @@ class Tchat : public QMainWindow {
   SoundPlayer* cues_ = nullptr;
   std::array<int, 8> shownCode_{};  // letter code each rack image shows
   bool shownOnce_ = false;
+  bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
 };

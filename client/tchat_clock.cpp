@@ -1,6 +1,7 @@
 // The turn clock, the sound cues and the menu commands that only ask the server for something.
 
 #include <QAction>
+#include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QMenu>
 
@@ -18,7 +19,11 @@ void Tchat::syncClock() {
   label_timer->setAccessibleName(shown);
   // Pale yellow while there is time, black for the last 19 seconds.
   const char* colour = game.timerBlack ? "color: black" : "color: rgb(224, 227, 157)";
-  if (label_timer->styleSheet() != colour) label_timer->setStyleSheet(colour);
+  if (label_timer->styleSheet() != colour) {
+    label_timer->setStyleSheet(colour);
+    if (auto* halo = qobject_cast<QGraphicsDropShadowEffect*>(label_timer->graphicsEffect()))
+      halo->setColor(game.timerBlack ? QColor(255, 255, 255, 230) : QColor(0, 0, 0, 230));
+  }
   if (image_timer->width() != game.barWidth) image_timer->resize(game.barWidth, 22);
   image_timer->setVisible(game.barWidth > 0);
 }

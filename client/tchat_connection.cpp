@@ -92,7 +92,7 @@ void Tchat::processsocktimer() {
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   if (msg == "Socket Closed") {
-    close();
+    if (!gameFull_) close();
     return;
   }
   // A connection attempt that fails reports only an error; tell the user instead of leaving the

@@ -1,6 +1,7 @@
 // The game panel's widgets at their fixed positions: action buttons, board, clock, rack, status
 // line, winner panel, seats and the word list.
 
+#include <QGraphicsDropShadowEffect>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -99,6 +100,11 @@ void Tchat::buildGamePanel() {
   label_timer->setGeometry(2, 461, 87, 19);
   label_timer->setFont(arial(13, true));
   label_timer->setAlignment(Qt::AlignCenter);
+  // A soft halo keeps the time readable on every colour of the bar beneath it.
+  auto* halo = new QGraphicsDropShadowEffect(label_timer);
+  halo->setOffset(0, 0);
+  halo->setBlurRadius(4);
+  label_timer->setGraphicsEffect(halo);
 
   for (int n = 0; n < korvel::client::kRackSlots; ++n) {
     const QString slot = QString::number(n + 1);

@@ -2,6 +2,7 @@
 // effects, then every widget redrawn from the mirror.
 
 #include <QListWidget>
+#include <QPointer>
 #include <QStringListModel>
 
 #include "app/message_boxes.h"
@@ -27,7 +28,7 @@ void setLabel(QLabel* label, const std::string& s) {
 void Tchat::render(const korvel::client::Outcome& out) {
   using Clock = korvel::client::Outcome::Clock;
   for (const auto& line : out.chat) addlinetochat(line, systemcolor);
-  for (const auto& message : out.send) sock->send(message);
+  for (const auto& message : out.send) guarded([&] { sock->send(message); });
   for (int n = 0; n < out.loadSettings; ++n) {
     if (loadsettings) loadsettings();
   }
@@ -41,8 +42,11 @@ void Tchat::render(const korvel::client::Outcome& out) {
   }
   for (const auto& cue : out.cues) playsounds(cue);
   if (out.full) {
-    messageBoxes().showMessage("Game is full");
-    close();
+    // The server closes the connection right after; the window stays until the box is read.
+    gameFull_ = true;
+    messageBoxes().showMessage("Game is full", [window = QPointer<Tchat>(this)] {
+      if (window) window->close();
+    });
   }
 }
 

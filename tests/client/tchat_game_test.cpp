@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,14 @@ using Strings = std::vector<std::string>;
 
 class RecordingBoxes : public MessageBoxes {
  public:
-  void showMessage(const QString& text) override { shown << text; }
   bool askYesNo(const QString&) override { return true; }
   QStringList shown;
+
+ protected:
+  void presentMessage(const QString& text, std::function<void()> dismissed) override {
+    shown << text;
+    dismissed();
+  }
 };
 
 class RecordingSounds : public SoundPlayer {
@@ -128,6 +134,7 @@ TEST_F(TchatGame, TheMouseOnRackAndBoard) {
 
   // Not connected: a right click on an empty cell submits nothing and changes nothing.
   click(chat.paintbox_board, Qt::RightButton, cellCentre(0, 0));
+  QCoreApplication::processEvents();
   EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -156,14 +163,17 @@ TEST_F(TchatGame, StartButtonAndGameIsFull) {
   int shown = 0;
   chat.showGameStart = [&] { ++shown; };
   chat.button_startClick();
+  QCoreApplication::processEvents();
   EXPECT_EQ(boxes.shown, QStringList{"You are not connected"});
   chat.game.connected = true;
   chat.button_startClick();
   EXPECT_EQ(shown, 1);
   chat.show();
   deliver(chat, toclient::full());
+  EXPECT_TRUE(chat.isVisible());  // until the box is dismissed
+  QCoreApplication::processEvents();
   EXPECT_EQ(boxes.shown.last(), "Game is full");
-  EXPECT_FALSE(chat.isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !chat.isVisible(); }, 2000));
 }
 
 TEST_F(TchatGame, AHostAndAJoinerPlayAGameToTheWinnerPanel) {
@@ -246,5 +256,6 @@ TEST_F(TchatGame, AHostAndAJoinerPlayAGameToTheWinnerPanel) {
               hostSounds.played.end())
         << cue;
   }
+  QCoreApplication::processEvents();
   EXPECT_TRUE(boxes.shown.isEmpty());
 }

@@ -298,7 +298,7 @@ TEST_F(TchatStartup, TheQueueGoesOnWhileABoxRaisedByItsTickIsOpen) {
   boxes.whileOpen = [&] {
     // The first box is open: the 50 messages still waiting are dispatched underneath it.
     drainedWhileOpen =
-        QTest::qWaitFor([&] { return chat.receivedlist.empty() && chat.myplayer == 51; }, 5000);
+        QTest::qWaitFor([&] { return chat.receivedlist.empty() && chat.game.myplayer == 51; }, 5000);
   };
   chat.Timer1.start();  // what the arrival of the messages does
   ASSERT_TRUE(QTest::qWaitFor(
