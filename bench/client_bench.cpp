@@ -50,7 +50,7 @@ void BM_TurnThroughWindow(benchmark::State& state) {
   chat.receivedlist.append("CMD_startgame+Ann+30+60+1+");
   while (!chat.receivedlist.empty()) chat.processsocktimer();
   const auto lines = turnMessages();
-  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32);
+  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     for (const auto& line : lines) {
       chat.receivedlist.append(line);
@@ -70,7 +70,7 @@ void BM_FullBoardRepaint(benchmark::State& state) {
       if ((c + r) % 3 == 0) chat.game.board[c][r].placedslot = "1";
     }
   }
-  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32);
+  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
   target.setDevicePixelRatio(chat.devicePixelRatio());
   for (auto _ : state) {
     QPainter p(&target);
