@@ -1,7 +1,9 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QStandardPaths>
+#include <QUrl>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -76,6 +78,12 @@ int main(int argc, char** argv) {
   gamestart.playername = [&chat] { return chat.playername; };
   gamestart.send = [&chat](const std::string& message) { chat.sock->send(message); };
   gamestart.centreOver = &chat;
+  phrases.centreOver = &chat;
+  chat.showPhrases = [&phrases, &chat] { phrases.open(chat.phrases); };
+  phrases.done = [&chat](const Tphrases::Phrases& edited) {
+    for (int n = 0; n < 9; ++n) chat.setPhrase(n + 1, edited[n]);
+  };
+  chat.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
   chat.showGameStart = [&gamestart] {
     gamestart.show();
     gamestart.raise();

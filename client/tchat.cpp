@@ -1,6 +1,7 @@
 #include "client/tchat.h"
 
 #include <QActionGroup>
+#include <QColorDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBrowser>
@@ -26,6 +27,9 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   Sock11->PortName = std::to_string(ports_.lobby);
 
   commands_["CMD_sendlogininfo"] = [this](const std::string& arg) { sendloginfo(arg); };
+  commands_["CMD_chat"] = [this](const std::string& arg) { chatrecieved(arg); };
+  commands_["CMD_action"] = [this](const std::string& arg) { chatrecieved(arg); };
+  commands_["CMD_playasound"] = [this](const std::string& arg) { playasound(arg); };
 
   // One queued message per 1 ms tick. The timer sleeps while the queue is empty and wakes when a
   // message arrives, so an idle game costs no processor time.
@@ -37,6 +41,14 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
 
   ownCues_ = std::make_unique<EffectSoundPlayer>(false);
   cues_ = ownCues_.get();
+  // A clip name without a sound plays the default sound.
+  ownClips_ = std::make_unique<EffectSoundPlayer>(true);
+  clips_ = ownClips_.get();
+  chooseColour = [this](const QColor& initial, const QString& title) -> std::optional<QColor> {
+    const QColor chosen = QColorDialog::getColor(initial, this, title);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+  };
 
   FormCreate();
 }
@@ -50,6 +62,8 @@ void Tchat::FormCreate() {
   systemcolor = QColor(0, 0, 255);
   // The server's shuffle is seeded from the clock where the server is created.
   game = korvel::client::GameMirror();
+  setTextSize(10);
+  setTextColour(korvel::client::kBlack);
   turntime.stop();
   syncView();
 }
@@ -69,6 +83,10 @@ void Tchat::buildMenus() {
   PlaySounds1 = options->addAction("Play Sounds", this, [this] { PlaySounds1Click(); });
   PlaySounds1->setCheckable(true);
   PlaySounds1->setChecked(true);
+  PlayerPhraseSounds1 =
+      options->addAction("Player Phrase Sounds", this, [this] { PlayerPhraseSounds1Click(); });
+  PlayerPhraseSounds1->setCheckable(true);
+  PlayerPhraseSounds1->setChecked(true);
   QMenu* turnSound = options->addMenu("Turn Sound");
   auto* turnGroup = new QActionGroup(this);
   Classic1 = turnSound->addAction("Classic");
@@ -81,6 +99,26 @@ void Tchat::buildMenus() {
   }
   Classic1->setChecked(true);
   options->addSeparator();
+  options->addAction("Text Color", this, [this] { TextColor1Click(); });
+  options->addAction("Action Color", this, [this] { ActionColor1Click(); });
+  QMenu* textSize = options->addMenu("Text Size");
+  auto* sizeGroup = new QActionGroup(this);
+  for (std::size_t n = 0; n < TextSize.size(); ++n) {
+    const int size = 8 + 2 * static_cast<int>(n);
+    TextSize[n] =
+        textSize->addAction(QString::number(size), this, [this, size] { N14Click(size); });
+    TextSize[n]->setCheckable(true);
+    TextSize[n]->setData(size);
+    sizeGroup->addAction(TextSize[n]);
+  }
+  // A size loaded from the settings without an entry checks none.
+  sizeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  ScrollChatOff1 = options->addAction("Scroll Chat Off");
+  ScrollChatOff1->setShortcut(QKeySequence("Ctrl+S"));
+  ScrollChatOff1->setCheckable(true);
+  connect(ScrollChatOff1, &QAction::triggered, this,
+          [this](bool checked) { ScrollChatOff1Click(checked); });
+  options->addAction("Clear Main Chat", this, [this] { ClearMainChat1Click(); });
   options->addAction("Reset Screen Location", this, [this] { ResetScreenLocation1Click(); });
   options->addSeparator();
   JustWatch1 = options->addAction("Just Watch");
@@ -95,17 +133,5 @@ void Tchat::buildMenus() {
       popup_kick->addAction("Set to Just Watch", this, [this] { SettoJustWatch1Click(); });
   UnsetJustWatch1 =
       popup_kick->addAction("Unset Just Watch", this, [this] { UnsetJustWatch1Click(); });
-}
-
-void Tchat::addlinetochat(const std::string& line, const QColor& colour) {
-  // A chat line is its kind, "+", then the text; the kind decides the styling.
-  const auto plus = line.find('+');
-  const std::string text = plus == std::string::npos ? line : line.substr(plus + 1);
-  QTextCharFormat format;
-  format.setForeground(colour);
-  QTextCursor cursor(mainchat->document());
-  cursor.movePosition(QTextCursor::End);
-  if (!mainchat->document()->isEmpty()) cursor.insertBlock();
-  cursor.insertText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), format);
-  mainchat->ensureCursorVisible();
+  buildChatMenus();
 }

@@ -8,23 +8,29 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/window_geometry.h"
+#include "client/colour_text.h"
 #include "client/game_mirror.h"
+#include "client/phrases.h"
 #include "protocol/receive_queue.h"
 
 class QAction;
 class QActionGroup;
 class QLabel;
+class QLineEdit;
 class QListWidget;
+class QToolButton;
 class QMenu;
 class QMouseEvent;
 class QPainter;
@@ -59,6 +65,15 @@ class Tchat : public QMainWindow {
   // Counts a finished game in the tally: the winner text, whether the local player won, the
   // other seated players' names.
   std::function<void(const std::string&, bool, const std::vector<std::string>&)> addgame;
+  // Opens a web address with the desktop's handler; false when that failed.
+  std::function<bool(const QString&)> openUrl;
+  // A colour chooser (`ColorDialog`, `ColorDialog2`): the chosen colour, or nullopt when
+  // cancelled.
+  std::function<std::optional<QColor>(const QColor& initial, const QString& title)> chooseColour;
+  std::function<void()> showPhrases;  // the phrase editor
+  std::function<void()> logoClicked;  // the maker's web site
+  // Real time for the phrase cool-down; tests move it by hand.
+  std::function<korvel::client::PhraseCooldown::Clock::time_point()> now;
 
   // Client state: the game's mirror (seat, turn, board, rack, clock) and the connection's.
   korvel::client::GameMirror game;
@@ -77,6 +92,13 @@ class Tchat : public QMainWindow {
 
   // Sound cues go through this player; tests install a recorder.
   void setCuePlayer(SoundPlayer* player);
+  void setClipPlayer(SoundPlayer* player);
+
+  // Chat options: the own text colour, the action colour, the text size of every style.
+  korvel::client::Colour textcolor = korvel::client::kBlack;
+  korvel::client::Colour actioncolor = korvel::client::kBlack;
+  int textsize = 10;
+  std::array<std::string, korvel::client::kPhrases> phrases{};
 
   // Handlers.
   void processparams();
@@ -107,6 +129,26 @@ class Tchat : public QMainWindow {
   void RemoveFromGame1Click();
   void SettoJustWatch1Click();
   void UnsetJustWatch1Click();
+  void chatrecieved(const std::string& argument);
+  void sendit();
+  void Paste1Click();
+  void N271Click(int number);
+  void button_smiliesClick();
+  void mainchatJump(const QString& address);
+  void ClearMainChat1Click();
+  void ScrollChatOff1Click(bool checked);
+  void TextColor1Click();
+  void ActionColor1Click();
+  void N14Click(int size);
+  void b_phrase1Click(int button);
+  void wave4Click(int clip);
+  void playasound(const std::string& argument);
+  void PlayerPhraseSounds1Click();
+  void PrhaseList1Click();
+  // Sets the text size of all chat styles and checks its menu entry.
+  void setTextSize(int size);
+  void setTextColour(korvel::client::Colour colour);
+  void setPhrase(int button, const std::string& phrase);
   void FormResize();
   void ResetScreenLocation1Click();
   void Exit1Click();
@@ -141,6 +183,20 @@ class Tchat : public QMainWindow {
   std::array<QLabel*, 4> label_score{};
   std::array<QLabel*, 4> label_bonus{};
   QListWidget* listbox_words = nullptr;
+  MouseLabel* image_logo = nullptr;
+  QWidget* FlatPanel1 = nullptr;
+  QLineEdit* mychat = nullptr;
+  QToolButton* button_smilies = nullptr;
+  std::array<QToolButton*, korvel::client::kPhrases> b_phrase{};  // `b_phrase1` to `b_phrase9`
+  QToolButton* b_phrase10 = nullptr;
+  QMenu* popup_smilies = nullptr;
+  QMenu* popup_mainchat = nullptr;
+  QMenu* popup_mychat = nullptr;
+  QMenu* popup_sounds = nullptr;
+  QAction* ScrollChatOff1 = nullptr;  // in the Options menu
+  QAction* ScrollChatOff2 = nullptr;  // in the chat view's menu
+  QAction* PlayerPhraseSounds1 = nullptr;
+  std::array<QAction*, 4> TextSize{};  // "8", "10", "12", "14"
   // The spectators, "n: name", for the spy list.
   QStringListModel* spylist = nullptr;
   QMenu* popup_kick = nullptr;
@@ -173,6 +229,15 @@ class Tchat : public QMainWindow {
   void syncView();
   void syncRack();
   void syncClock();
+  void buildChat();
+  void buildPhraseButtons();
+  void buildChatMenus();
+  void buildDecorations();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Sets a chat style's colour and makes it bold, recolouring its runs already shown only when
+  // something changed.
+  void setStyle(int style, const QColor& colour);
+  QTextCharFormat styleFormat(int style) const;
   void sockRead(TSock* sender);
   void sockInfo(TSock* sender, int kind, const std::string& msg);
   // Runs a handler; an error it raises abandons it and is shown in a message box.
@@ -185,6 +250,17 @@ class Tchat : public QMainWindow {
   std::map<std::string, std::function<void(const std::string&)>> commands_;
   std::unique_ptr<SoundPlayer> ownCues_;
   SoundPlayer* cues_ = nullptr;
+  std::unique_ptr<SoundPlayer> ownClips_;
+  SoundPlayer* clips_ = nullptr;
+  korvel::client::PhraseCooldown cooldown_;
+  // Each chat style's look and where its runs lie, so that a style change reaches the runs it
+  // owns without a pass over the whole history.
+  struct ChatStyle {
+    QColor colour;
+    bool bold = false;
+    std::vector<std::pair<int, int>> runs;  // position, length
+  };
+  std::array<ChatStyle, 15> styles_{};
   std::array<int, 8> shownCode_{};  // letter code each rack image shows
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read

@@ -88,7 +88,7 @@ TEST_F(TchatStartup, JoinsLogsInWithTwoTerminatorsAndOpensLobbyAfterGame) {
   Tchat chat({"A+n" + std::string(1, '\xFF') + "n", "127.0.0.1", "yes"},
              {game.port(), lobby.port()});
   chat.processparams();
-  EXPECT_EQ(chatText(chat), "Loading Multi-player Game.. Please Wait.");
+  EXPECT_EQ(chatText(chat), " Loading Multi-player Game.. Please Wait. ");
   EXPECT_FALSE(chat.game.hosting);
   EXPECT_FALSE(chat.button_start->isVisibleTo(&chat));
   ASSERT_TRUE(game.waitConnection());
@@ -108,7 +108,7 @@ TEST_F(TchatStartup, OneOrTwoParametersOpenNothing) {
        {std::vector<std::string>{"Ann"}, std::vector<std::string>{"Ann", "127.0.0.1"}}) {
     Tchat chat(params, {1, 1});
     chat.processparams();
-    EXPECT_EQ(chatText(chat), "Loading Multi-player Game.. Please Wait.");
+    EXPECT_EQ(chatText(chat), " Loading Multi-player Game.. Please Wait. ");
     EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
     EXPECT_EQ(chat.Sock11->state(), TSock::State::NoHandle);
     EXPECT_FALSE(chat.StartGame1->isEnabled());
@@ -297,8 +297,8 @@ TEST_F(TchatStartup, TheQueueGoesOnWhileABoxRaisedByItsTickIsOpen) {
   bool drainedWhileOpen = false;
   boxes.whileOpen = [&] {
     // The first box is open: the 50 messages still waiting are dispatched underneath it.
-    drainedWhileOpen =
-        QTest::qWaitFor([&] { return chat.receivedlist.empty() && chat.game.myplayer == 51; }, 5000);
+    drainedWhileOpen = QTest::qWaitFor(
+        [&] { return chat.receivedlist.empty() && chat.game.myplayer == 51; }, 5000);
   };
   chat.Timer1.start();  // what the arrival of the messages does
   ASSERT_TRUE(QTest::qWaitFor(

@@ -2,6 +2,7 @@ if(KORVEL_BUILD_UI)
   korvel_add_test(tchat_tests UI
     ${CMAKE_CURRENT_LIST_DIR}/tchat_startup_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_game_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tchat_chat_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sound_player_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/artwork_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
@@ -9,4 +10,5 @@ if(KORVEL_BUILD_UI)
 endif()
 korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/chat_line_test.cpp
 )
