@@ -72,6 +72,8 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
   QTextDocument* doc = mainchat->document();
   QTextCursor cursor(doc);
   cursor.movePosition(QTextCursor::End);
+  // One edit block: the view lays the line out once, not once per run.
+  cursor.beginEditBlock();
   if (!doc->isEmpty()) cursor.insertBlock();
   const QTextCharFormat format = styleFormat(line->style);
   using Kind = korvel::client::ChatRun::Kind;
@@ -99,6 +101,7 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
       styles_[line->style].runs.emplace_back(start, shown.size());
     }
   }
+  cursor.endEditBlock();
   if (!ScrollChatOff1->isChecked()) {
     QScrollBar* bar = mainchat->verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -227,6 +230,7 @@ void Tchat::buildChat() {
   mainchat->setObjectName("mainchat");
   mainchat->setGeometry(2, 2, 261, 217);
   mainchat->setOpenLinks(false);
+  mainchat->setUndoRedoEnabled(false);  // a long chat must not keep an undo history
   mainchat->setAccessibleName("Chat");
   QPalette pal = mainchat->palette();
   pal.setColor(QPalette::Base, QColor(0xFD, 0xFC, 0xE3));
