@@ -1,8 +1,12 @@
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/settings_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
 )

@@ -1,4 +1,5 @@
 list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/colour_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp

@@ -9,6 +9,7 @@ if(KORVEL_BUILD_UI)
   )
 endif()
 korvel_add_test(client_core_tests
+  ${CMAKE_CURRENT_LIST_DIR}/colour_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line_test.cpp
 )

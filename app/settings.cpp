@@ -1,0 +1,115 @@
+#include "app/settings.h"
+
+#include <algorithm>
+
+namespace korvel::app {
+
+namespace {
+
+using client::readIntegerText;
+
+std::optional<int> integerValue(const IniFile& ini, std::string_view section,
+                                std::string_view key) {
+  const auto text = ini.get(section, key);
+  if (!text) return std::nullopt;
+  return readIntegerText(*text);
+}
+
+int integerIn(const IniFile& ini, std::string_view section, std::string_view key, int fallback,
+              int min, int max) {
+  const auto value = integerValue(ini, section, key);
+  return value && *value >= min && *value <= max ? *value : fallback;
+}
+
+std::string_view boolText(bool on) {
+  return on ? "true" : "false";
+}
+
+std::optional<std::string> countText(const std::optional<int>& value) {
+  if (!value) return std::nullopt;
+  return std::to_string(*value);
+}
+
+// The text saveSettings writes under key; nothing for an unset value or a key it does not write.
+std::optional<std::string> textFor(const Settings& s, std::string_view key) {
+  if (key == kTextsizeKey) return std::to_string(s.textsize);
+  if (key == kTopKey) return std::to_string(s.top);
+  if (key == kLeftKey) return std::to_string(s.left);
+  if (key == kWidthKey) return std::to_string(s.width);
+  if (key == kHeightKey) return std::to_string(s.height);
+  if (key == kTextcolorKey) return client::colourToText(s.textcolor);
+  if (key == kPlaytoscoreKey) return countText(s.playtoscore);
+  if (key == kTimeperturnKey) return countText(s.timeperturn);
+  if (key == kBotspeedKey) return std::to_string(s.botspeed);
+  if (key == kTurnsoundKey) return std::to_string(s.turnsound);
+  if (key == kPlayerphrasesoundsKey) return std::string(boolText(s.playerphrasesounds));
+  if (key == kPlaysoundsKey) return std::string(boolText(s.playsounds));
+  if (key == kComputerplayersKey) return countText(s.computerplayers);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string phraseKey(int index) {
+  return "Phrase" + std::to_string(index + 1);
+}
+
+Settings loadSettings(const IniFile& ini, std::string_view section) {
+  const Settings builtIn;
+  Settings s;
+  s.textsize = integerIn(ini, section, kTextsizeKey, builtIn.textsize, kMinTextsize, kMaxTextsize);
+  s.top = integerIn(ini, section, kTopKey, builtIn.top, INT32_MIN, INT32_MAX);
+  s.left = integerIn(ini, section, kLeftKey, builtIn.left, INT32_MIN, INT32_MAX);
+  s.width = integerIn(ini, section, kWidthKey, builtIn.width, 1, kMaxWindowSide);
+  s.height = integerIn(ini, section, kHeightKey, builtIn.height, 1, kMaxWindowSide);
+
+  const std::string colour = ini.get(section, kTextcolorKey).value_or("clblack");
+  s.textcolor = client::readColourText(colour).value_or(client::kBlack);
+
+  // Absent counters read their default text; a present value that is not an integer gives
+  // nothing, so the dialog keeps what it shows.
+  s.playtoscore = readIntegerText(ini.get(section, kPlaytoscoreKey).value_or("30"));
+  s.timeperturn = readIntegerText(ini.get(section, kTimeperturnKey).value_or("1"));
+
+  const std::string botspeed = ini.get(section, kBotspeedKey).value_or("");
+  s.botspeed = botspeed == "2000" ? 2000 : botspeed == "500" ? 500 : 1000;
+  s.turnsound = ini.get(section, kTurnsoundKey) == "1" ? 1 : 0;
+
+  for (int n = 0; n < kPhraseCount; ++n) {
+    auto phrase = ini.get(section, phraseKey(n));
+    if (phrase && !phrase->empty()) s.phrases[n] = std::move(phrase);
+  }
+
+  // Only the exact lower-case "false" turns an option off.
+  s.playsounds = ini.get(section, kPlaysoundsKey) != "false";
+  s.playerphrasesounds = ini.get(section, kPlayerphrasesoundsKey) != "false";
+
+  if (const auto count = integerValue(ini, section, kComputerplayersKey);
+      count && *count >= 0 && *count <= kMaxComputerPlayers) {
+    s.computerplayers = count;
+  }
+  return s;
+}
+
+bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
+                 std::string_view key) {
+  if (key != kComputerplayersKey &&
+      std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
+    return false;
+  }
+  if (const auto text = textFor(settings, key)) ini.set(section, key, *text);
+  return true;
+}
+
+void saveSettings(IniFile& ini, std::string_view section, const Settings& settings) {
+  for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
+  saveSetting(ini, section, settings, kComputerplayersKey);
+}
+
+void savePhrases(IniFile& ini, std::string_view section, const Phrases& phrases) {
+  for (int n = 0; n < kPhraseCount; ++n) {
+    if (phrases[n]) ini.set(section, phraseKey(n), *phrases[n]);
+  }
+}
+
+}  // namespace korvel::app

@@ -1,0 +1,149 @@
+#include "app/settings_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
+
+namespace korvel::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+fs::path chooseSettingsFolder(const fs::path& programDir, const fs::path& userConfigDir) {
+  if (!programDir.empty() && ::access(programDir.c_str(), W_OK) == 0) return programDir;
+  std::error_code ec;
+  fs::create_directories(userConfigDir, ec);
+  return userConfigDir;
+}
+
+std::optional<std::string> readFileBytes(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+  std::string bytes;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  char buffer[65536];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+bool replaceFileBytes(const fs::path& file, std::string_view bytes) {
+  std::error_code ec;
+  fs::path target = file;
+  // Write through a symbolic link rather than replacing it with a plain file.
+  if (fs::is_symlink(file, ec)) {
+    target = fs::weakly_canonical(file, ec);
+    if (ec) return false;
+  }
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+
+  struct stat old {};
+  const mode_t mode =
+      ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+  bool ok = writeAll(fd, bytes);
+  ok = ok && ::fchmod(fd, mode) == 0;
+  ok = ok && ::fsync(fd) == 0;  // the rename must not land before the data
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+bool updateIniFile(const fs::path& file, const std::function<void(IniFile&)>& change) {
+  try {
+    const auto bytes = readFileBytes(file);
+    if (!bytes) return false;  // writing now would lose whatever the file holds
+    IniFile ini = IniFile::parse(*bytes);
+    change(ini);
+    const std::string text = ini.serialise();
+    return text == *bytes || replaceFileBytes(file, text);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+Settings loadSettingsFile(const fs::path& file, std::string_view section) {
+  const auto bytes = readFileBytes(file);
+  return loadSettings(IniFile::parse(bytes.value_or("")), section);
+}
+
+bool saveSettingsFile(const fs::path& file, std::string_view section, const Settings& settings) {
+  return updateIniFile(file, [&](IniFile& ini) { saveSettings(ini, section, settings); });
+}
+
+bool saveKey(const fs::path& file, std::string_view section, std::string_view key,
+             std::string_view value) {
+  return updateIniFile(file, [&](IniFile& ini) { ini.set(section, key, value); });
+}
+
+bool savePhrasesFile(const fs::path& file, std::string_view section, const Phrases& phrases) {
+  return updateIniFile(file, [&](IniFile& ini) { app::savePhrases(ini, section, phrases); });
+}
+
+Settings SettingsStore::load() {
+  loaded_ = true;
+  return loadSettingsFile(file_, section_);
+}
+
+bool SettingsStore::saveAfterChange(const Settings& current,
+                                    std::initializer_list<std::string_view> keys) {
+  if (loaded_) return saveSettingsFile(file_, section_, current);
+  if (keys.size() == 0) return true;
+  return updateIniFile(file_, [&](IniFile& ini) {
+    for (std::string_view key : keys) saveSetting(ini, section_, current, key);
+  });
+}
+
+bool SettingsStore::saveAtClose(const Settings& current) {
+  return !loaded_ || saveSettingsFile(file_, section_, current);
+}
+
+bool SettingsStore::savePhrases(const std::array<std::string, kPhraseCount>& edited,
+                                const std::array<std::string, kPhraseCount>& shownAtOpen) {
+  Phrases changed;
+  bool any = false;
+  for (int n = 0; n < kPhraseCount; ++n) {
+    if (loaded_ || edited[n] != shownAtOpen[n]) {
+      changed[n] = edited[n];
+      any = true;
+    }
+  }
+  return !any || savePhrasesFile(file_, section_, changed);
+}
+
+}  // namespace korvel::app

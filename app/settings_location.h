@@ -1,0 +1,13 @@
+#pragma once
+// Where the settings file lives on this machine, from Qt's idea of the program's folder and the
+// per-user config folder.
+
+#include <filesystem>
+
+namespace korvel::app {
+
+// The program's folder when it is writable, else the per-user config folder; call after the
+// application object exists and has its name.
+std::filesystem::path settingsFilePath();
+
+}  // namespace korvel::app
