@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/instance_guard.h"
+#include "app/settings_file.h"
+#include "app/settings_location.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Korvel");
   QApplication::setQuitOnLastWindowClosed(false);
 
+  // Outlives the windows that save into it.
+  korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
   Tchat chat(std::move(params), portsFromEnvironment());
   Tabout about;
   Tspylist spylist;
@@ -80,8 +84,11 @@ int main(int argc, char** argv) {
   gamestart.centreOver = &chat;
   phrases.centreOver = &chat;
   chat.showPhrases = [&phrases, &chat] { phrases.open(chat.phrases); };
-  phrases.done = [&chat](const Tphrases::Phrases& edited) {
-    for (int n = 0; n < 9; ++n) chat.setPhrase(n + 1, edited[n]);
+  phrases.done = [&chat](const Tphrases::Phrases& edited) { chat.savePhraseEdits(edited); };
+  chat.settingsStore = &settings;
+  chat.gamestartDialog = &gamestart;
+  gamestart.savesettings = [&chat] {
+    chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey});
   };
   chat.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
   chat.showGameStart = [&gamestart] {

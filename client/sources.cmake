@@ -4,7 +4,6 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/colour_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
@@ -20,5 +19,6 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
 )

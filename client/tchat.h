@@ -12,13 +12,16 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/settings.h"
 #include "app/window_geometry.h"
 #include "client/colour_text.h"
 #include "client/game_mirror.h"
@@ -39,6 +42,10 @@ class QTextBrowser;
 class TSock;
 class RunningMarker;
 class SoundPlayer;
+class Tgamestart;
+namespace korvel::app {
+class SettingsStore;
+}
 class PictureButton;
 class MouseLabel;
 class BoardSurface;
@@ -59,9 +66,14 @@ class Tchat : public QMainWindow {
   // Hooks set by the program after the other windows exist.
   std::function<void(int port)> startListening;  // turns the server's `Sock1` listening on
   std::function<void()> showDownload;            // the lobby download dialog
-  std::function<void()> savesettings;            // writes the settings file
-  std::function<void()> loadsettings;            // reads the settings file
-  std::function<void()> showGameStart;           // the game start dialog
+  // Called whenever the settings are written or read (tests count them).
+  std::function<void()> savesettings;
+  std::function<void()> loadsettings;
+  // The settings file, when this window keeps one (the program's; tests may give a temporary
+  // one), and the game start dialog whose counters it stores.
+  korvel::app::SettingsStore* settingsStore = nullptr;
+  Tgamestart* gamestartDialog = nullptr;
+  std::function<void()> showGameStart;  // the game start dialog
   // Counts a finished game in the tally: the winner text, whether the local player won, the
   // other seated players' names.
   std::function<void(const std::string&, bool, const std::vector<std::string>&)> addgame;
@@ -98,6 +110,7 @@ class Tchat : public QMainWindow {
   korvel::client::Colour textcolor = korvel::client::kBlack;
   korvel::client::Colour actioncolor = korvel::client::kBlack;
   int textsize = 10;
+  int botspeed = 1000;  // a computer player's pause before its move, in milliseconds
   std::array<std::string, korvel::client::kPhrases> phrases{};
 
   // Handlers.
@@ -149,6 +162,13 @@ class Tchat : public QMainWindow {
   void setTextSize(int size);
   void setTextColour(korvel::client::Colour colour);
   void setPhrase(int button, const std::string& phrase);
+  // `loadinifile`: reads the settings file and applies every option.
+  void loadinifile();
+  // `saveinifile` after a change of the options stored under keys.
+  void saveinifile(std::initializer_list<std::string_view> keys);
+  // The phrase editor's "Done": the buttons take the texts, and the file stores them.
+  void savePhraseEdits(const std::array<std::string, korvel::client::kPhrases>& edited);
+  korvel::app::Settings currentSettings() const;
   void FormResize();
   void ResetScreenLocation1Click();
   void Exit1Click();

@@ -197,7 +197,7 @@ void Tchat::TextColor1Click() {
   if (!chooseColour) return;
   if (auto chosen = chooseColour(toQColor(textcolor), "Text Color")) {
     setTextColour(fromQColor(*chosen));
-    if (savesettings) savesettings();
+    saveinifile({korvel::app::kTextcolorKey});
   }
 }
 
@@ -206,7 +206,8 @@ void Tchat::ActionColor1Click() {
     if (auto chosen = chooseColour(toQColor(actioncolor), "Action Color"))
       actioncolor = fromQColor(*chosen);
   }
-  if (savesettings) savesettings();
+  // The action colour is not stored, yet choosing it saves the other options as they are.
+  saveinifile({});
 }
 
 void Tchat::setTextSize(int size) {
@@ -219,7 +220,7 @@ void Tchat::setTextSize(int size) {
 
 void Tchat::N14Click(int size) {
   setTextSize(size);
-  if (savesettings) savesettings();
+  saveinifile({korvel::app::kTextsizeKey});
 }
 
 void Tchat::buildChat() {

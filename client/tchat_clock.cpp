@@ -34,13 +34,13 @@ void Tchat::playsounds(const std::string& name) {
 
 void Tchat::PlaySounds1Click() {
   // The action has already turned its check mark over.
-  if (savesettings) savesettings();
+  saveinifile({korvel::app::kPlaysoundsKey});
 }
 
 void Tchat::Classic1Click(QAction* sender) {
   game.turnSoundNew = sender->data().toInt() == 1;
   sender->setChecked(true);
-  if (savesettings) savesettings();
+  saveinifile({korvel::app::kTurnsoundKey});
 }
 
 void Tchat::JustWatch1Click() {

@@ -79,7 +79,7 @@ void Tchat::playasound(const std::string& argument) {
 }
 
 void Tchat::PlayerPhraseSounds1Click() {
-  if (savesettings) savesettings();
+  saveinifile({korvel::app::kPlayerphrasesoundsKey});
 }
 
 void Tchat::PrhaseList1Click() {

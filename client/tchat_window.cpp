@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QScreen>
 
+#include "app/settings_file.h"
 #include "client/tchat.h"
 
 void Tchat::showEvent(QShowEvent* event) {
@@ -64,4 +65,7 @@ void Tchat::FormClose() {
     resize(save->width, save->height);
   savedgeometry = *save;
   if (savesettings) savesettings();
+  // Before the settings were loaded in this run the window holds built-in values: nothing is
+  // written then, so they never replace the user's.
+  if (settingsStore) settingsStore->saveAtClose(currentSettings());
 }

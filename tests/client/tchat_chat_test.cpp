@@ -11,17 +11,22 @@
 #include <QMenuBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/message_boxes.h"
+#include "app/settings_file.h"
 #include "client/picture_button.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
+#include "dialogs/tgamestart.h"
 #include "protocol/tsock.h"
 
 namespace {
@@ -291,4 +296,46 @@ TEST(TchatLayout, MenusTheirShortcutsAndInitialStates) {
   chat.TextColor1Click();    // cancelled: nothing saved
   chat.ActionColor1Click();  // saved either way
   EXPECT_EQ(saves, 2);
+}
+
+TEST(TchatSettings, OptionsSurviveARestart) {
+  QTemporaryDir dir;
+  const std::filesystem::path file = dir.filePath("quonlobby.ini").toStdString();
+  { std::ofstream(file, std::ios::binary) << "[Lobby]\r\nName=Ann\r\n"; }
+  {
+    korvel::app::SettingsStore store(file);
+    Tgamestart gamestart;
+    Tchat chat({"Ann"}, {1, 1});
+    chat.settingsStore = &store;
+    chat.gamestartDialog = &gamestart;
+    chat.loadinifile();
+    EXPECT_EQ(gamestart.creationTime(), 45);  // the stored default "1" is brought to 45
+    chat.N14Click(12);
+    chat.chooseColour = [](const QColor&, const QString&) { return QColor(255, 0, 0); };
+    chat.TextColor1Click();
+    chat.PlaySounds1->trigger();
+    chat.New1->trigger();
+    gamestart.setCreationTime(90);
+    chat.saveinifile({korvel::app::kTimeperturnKey});
+    chat.savePhraseEdits({"Hi all", "", "Nice Try!", "Excellent!", "Brilliant!", "Wow, WTG!",
+                          "Thanks!", "Way To Go Teamie!", "Good Game Everyone!"});
+  }
+  korvel::app::SettingsStore store(file);
+  Tgamestart gamestart;
+  Tchat chat({"Ann"}, {1, 1});
+  chat.settingsStore = &store;
+  chat.gamestartDialog = &gamestart;
+  chat.loadinifile();
+  EXPECT_EQ(chat.textsize, 12);
+  EXPECT_TRUE(chat.TextSize[2]->isChecked());
+  EXPECT_EQ(chat.textcolor, korvel::client::kRed);
+  EXPECT_FALSE(chat.PlaySounds1->isChecked());
+  EXPECT_TRUE(chat.New1->isChecked());
+  EXPECT_TRUE(chat.game.turnSoundNew);
+  EXPECT_EQ(gamestart.creationTime(), 90);
+  EXPECT_EQ(chat.phrases[0], "Hi all");
+  EXPECT_EQ(chat.phrases[1], "Good One!");  // an empty stored phrase keeps the built-in one
+  std::ifstream in(file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("[Lobby]\r\nName=Ann\r\n", 0), 0u) << text;
 }
