@@ -129,6 +129,17 @@ class GameMirror {
   Outcome passClick();
   Outcome newtilesClick();
 
+  // The keyboard on the board: a cursor cell, a letter lays the first tile of that letter still
+  // at home there and moves on across or down, Backspace takes back the last tile laid, Escape
+  // all of them, Enter submits, Space turns the direction. The same placement rules as the
+  // mouse: only on the own turn, and a tile laid by key is the same thing as one laid by click.
+  int cursorX = 5, cursorY = 5;
+  bool cursorDown = false;
+  bool moveCursor(int dx, int dy);
+  Outcome keyLetter(char letter);
+  Outcome keyBackspace();
+  void turnDirection() { cursorDown = !cursorDown; }
+
   // Requests from the menus.
   Outcome justWatchClick();
   struct KickMenu {
@@ -174,6 +185,8 @@ class GameMirror {
   void clearwordInto(Outcome& out);
   void submitInto(Outcome& out);
   void sendIfConnected(Outcome& out, std::string message);
+  // Cells laid by key this turn, oldest first (a cell lifted since no longer counts).
+  std::vector<std::pair<int, int>> keyLaid_;
 };
 
 // The status text of a refused move's code; nullopt leaves the status line as it is.

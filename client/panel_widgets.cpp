@@ -1,5 +1,6 @@
 #include "client/panel_widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -24,6 +25,22 @@ BoardSurface::BoardSurface(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   setAccessibleName("Board");
+  // A click or Tab gives the board the keyboard.
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void BoardSurface::keyPressEvent(QKeyEvent* event) {
+  if (!onKey || !onKey(event)) QWidget::keyPressEvent(event);
+}
+
+void BoardSurface::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();  // the cursor shows only while the board has the focus
+}
+
+void BoardSurface::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void BoardSurface::paintEvent(QPaintEvent*) {

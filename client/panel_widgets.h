@@ -29,9 +29,14 @@ class BoardSurface : public QWidget {
   std::function<void(QPainter&)> onPaint;
   std::function<void(QMouseEvent*)> onRelease;
   std::function<void(QMouseEvent*)> onMove;
+  // A key while the board has the focus; true when it was the board's.
+  std::function<bool(QKeyEvent*)> onKey;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 };

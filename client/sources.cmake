@@ -2,6 +2,7 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/colour_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp

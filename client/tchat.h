@@ -35,6 +35,7 @@ class QLineEdit;
 class QListWidget;
 class QToolButton;
 class QMenu;
+class QKeyEvent;
 class QMouseEvent;
 class QPainter;
 class QStringListModel;
@@ -117,6 +118,8 @@ class Tchat : public QMainWindow {
   void processparams();
   void hostpress();
   void joinpress();
+  // Tells the host where friends can join: this computer's addresses and the port.
+  void showHostingHelp();
   void sendloginfo(const std::string& number);
   void processsocktimer();
   void addlinetochat(const std::string& line, const QColor& colour);
@@ -135,6 +138,9 @@ class Tchat : public QMainWindow {
   void paintbox_boardMouseUp(QMouseEvent* event);
   void pointerMoved(QWidget* over, QMouseEvent* event);
   void paintbox_boardPaint(QPainter& painter);
+  // A key on the board; false for keys that are not the board's.
+  bool paintbox_boardKeyDown(QKeyEvent* event);
+  void announceCursor();
   void PlaySounds1Click();
   void Classic1Click(QAction* sender);
   void JustWatch1Click();

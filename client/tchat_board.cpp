@@ -1,6 +1,7 @@
 // The board and the rack under the mouse, and the four action buttons. The mirror decides; these
 // handlers translate widget coordinates and buttons and render the result.
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -62,6 +63,73 @@ void Tchat::paintbox_boardPaint(QPainter& painter) {
       if (!cell.placedslot.empty()) painter.drawPixmap(kCell * c, kCell * r, marker);
     }
   }
+  if (paintbox_board->hasFocus()) {
+    // The keyboard's cursor cell, with a small arrow for the direction letters go on in.
+    const QRect cell(kCell * game.cursorX, kCell * game.cursorY, kCell, kCell);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1c, 0x74, 0xd4), 2, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(cell.adjusted(1, 1, -1, -1));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x1c, 0x74, 0xd4));
+    const QPointF tip = game.cursorDown ? QPointF(cell.center().x(), cell.bottom() - 2)
+                                        : QPointF(cell.right() - 2, cell.center().y());
+    const QPointF side = game.cursorDown ? QPointF(4, 0) : QPointF(0, 4);
+    const QPointF back = game.cursorDown ? QPointF(0, -6) : QPointF(-6, 0);
+    painter.drawPolygon(QPolygonF({tip, tip + back + side, tip + back - side}));
+  }
+}
+
+bool Tchat::paintbox_boardKeyDown(QKeyEvent* event) {
+  korvel::client::Outcome out;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      game.moveCursor(-1, 0);
+      break;
+    case Qt::Key_Right:
+      game.moveCursor(1, 0);
+      break;
+    case Qt::Key_Up:
+      game.moveCursor(0, -1);
+      break;
+    case Qt::Key_Down:
+      game.moveCursor(0, 1);
+      break;
+    case Qt::Key_Space:
+      game.turnDirection();
+      break;
+    case Qt::Key_Backspace:
+      out = game.keyBackspace();
+      break;
+    case Qt::Key_Escape:
+      out = game.clearword();
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      out = game.submitword();
+      break;
+    default: {
+      const QString text = event->text();
+      if (text.size() != 1 || !text[0].isLetter() || text[0].unicode() > 127) return false;
+      out = game.keyLetter(static_cast<char>(text[0].unicode()));
+    }
+  }
+  render(out);
+  paintbox_board->update();
+  announceCursor();
+  return true;
+}
+
+void Tchat::announceCursor() {
+  const auto& cell = game.board[game.cursorX][game.cursorY];
+  const QString content =
+      cell.letter >= 1 && cell.letter <= 26 ? QString(QChar('A' + cell.letter - 1)) : "empty";
+  paintbox_board->setAccessibleDescription(
+      QString("Column %1, row %2: %3%4, laying %5")
+          .arg(game.cursorX + 1)
+          .arg(game.cursorY + 1)
+          .arg(content, cell.placedslot.empty() ? "" : " (laid this turn)",
+               game.cursorDown ? "down" : "across"));
 }
 
 void Tchat::button_submitClick() {

@@ -18,6 +18,8 @@
 #include "client/artwork.h"
 #include "client/chat_line.h"
 #include "client/colour_qt.h"
+#include "client/panel_widgets.h"
+#include "client/picture_button.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -274,6 +276,12 @@ void Tchat::buildChat() {
   button_smilies->setToolTip("Play Chatter Sounds");
   button_smilies->setAccessibleName("Smilies");
   connect(button_smilies, &QToolButton::clicked, this, [this] { button_smiliesClick(); });
+  // Tab goes from the board through the action buttons to the chat input.
+  setTabOrder(paintbox_board, button_submit);
+  setTabOrder(button_submit, button_clear);
+  setTabOrder(button_clear, button_pass);
+  setTabOrder(button_pass, button_newtiles);
+  setTabOrder(button_newtiles, mychat);
 }
 
 void Tchat::buildChatMenus() {

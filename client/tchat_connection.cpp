@@ -1,7 +1,10 @@
 // Start-up choice, the game and lobby connections, the receive queue and the login.
 
+#include <QHostAddress>
+#include <QNetworkInterface>
 #include <exception>
 
+#include "app/hosting_help.h"
 #include "app/message_boxes.h"
 #include "client/panel_widgets.h"
 #include "client/tchat.h"
@@ -37,6 +40,7 @@ void Tchat::processparams() {
   }
   if (plan.mode == korvel::app::StartMode::Host) {
     hostpress();
+    showHostingHelp();
   } else {
     joinpress();
   }
@@ -53,6 +57,16 @@ void Tchat::hostpress() {
   syncView();
   sock->HostName = "127.0.0.1";
   sock->open();
+}
+
+void Tchat::showHostingHelp() {
+  // Only this window is told; nothing goes over the network.
+  std::vector<std::string> addresses;
+  for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+    if (a.isLoopback() || a.isLinkLocal()) continue;
+    addresses.push_back(a.toString().toStdString());
+  }
+  addlinetochat(korvel::app::hostingLine(addresses, ports_.game), systemcolor);
 }
 
 void Tchat::joinpress() {

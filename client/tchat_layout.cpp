@@ -90,11 +90,15 @@ void Tchat::buildGamePanel() {
     int left;
     PictureButton** button;
     void (Tchat::*click)();
+    const char* shortcut;
   } actions[] = {
-      {ActionButton::Pass, "pass", 1, &button_pass, &Tchat::button_passClick},
-      {ActionButton::NewTiles, "newtiles", 114, &button_newtiles, &Tchat::button_newtilesClick},
-      {ActionButton::Clear, "clear", 228, &button_clear, &Tchat::button_clearClick},
-      {ActionButton::Submit, "submit", 341, &button_submit, &Tchat::button_submitClick},
+      {ActionButton::Pass, "pass", 1, &button_pass, &Tchat::button_passClick, "Ctrl+P"},
+      {ActionButton::NewTiles, "newtiles", 114, &button_newtiles, &Tchat::button_newtilesClick,
+       "Ctrl+N"},
+      {ActionButton::Clear, "clear", 228, &button_clear, &Tchat::button_clearClick,
+       "Ctrl+Backspace"},
+      {ActionButton::Submit, "submit", 341, &button_submit, &Tchat::button_submitClick,
+       "Ctrl+Return"},
   };
   for (std::size_t n = 0; n < std::size(actions); ++n) {
     const auto& a = actions[n];
@@ -110,6 +114,10 @@ void Tchat::buildGamePanel() {
     button->setObjectName(QString("button_") + a.name);
     button->hide();
     connect(button, &QAbstractButton::clicked, this, [this, click = a.click] { (this->*click)(); });
+    button->setShortcut(QKeySequence(a.shortcut));
+    button->setToolTip(
+        QString("%1 (%2)").arg(artwork::actionButtonText(a.which),
+                               QKeySequence(a.shortcut).toString(QKeySequence::NativeText)));
     *a.button = button;
   }
 
@@ -121,6 +129,7 @@ void Tchat::buildGamePanel() {
   paintbox_board->onPaint = [this](QPainter& p) { paintbox_boardPaint(p); };
   paintbox_board->onRelease = [this](QMouseEvent* e) { paintbox_boardMouseUp(e); };
   paintbox_board->onMove = [this](QMouseEvent* e) { pointerMoved(paintbox_board, e); };
+  paintbox_board->onKey = [this](QKeyEvent* e) { return paintbox_boardKeyDown(e); };
 
   Image1 = picture(panel_board, artwork::timerBackground(dpr), QRect(1, 457, 430, 24));
   Image1->setScaledContents(true);
@@ -166,7 +175,7 @@ void Tchat::buildGamePanel() {
   label_status->setObjectName("label_status");
   label_status->setFont(arial(13, true));
   label_status->setAlignment(Qt::AlignCenter);
-  label_status->setAccessibleName("Status");
+  label_status->setAccessibleName(label_status->text());
 
   button_start = new PictureButton(&artwork::startButton, "Start Game", panel_board);
   button_start->setCursor(Qt::PointingHandCursor);

@@ -1,6 +1,7 @@
 // What the server's messages and the player's clicks change on screen: the Outcome's side
 // effects, then every widget redrawn from the mirror.
 
+#include <QAccessible>
 #include <QListWidget>
 #include <QPointer>
 #include <QStringListModel>
@@ -63,7 +64,15 @@ void Tchat::syncView() {
     label_bonus[n]->adjustSize();
     image_eyes[n]->setVisible(s.eyes);
   }
-  setLabel(label_status, game.status);
+  if (label_status->text() != text(game.status)) {
+    setLabel(label_status, game.status);
+    // Assistive tools hear every new status ("Your Turn.") without the player looking.
+    label_status->setAccessibleName(label_status->text());
+    QAccessibleEvent changed(label_status, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleEvent alert(label_status, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+  }
   setLabel(label_tilesleft, game.tilesleft);
   image_Turn->move(image_Turn->x(), game.turnTop);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/hosting_help.h"
+
 using korvel::app::planStart;
 using korvel::app::StartMode;
 
@@ -31,4 +33,10 @@ TEST(CommandLine, ChoosesSoloHostJoinOrNothing) {
     EXPECT_EQ(plan.hostaddress, c.host) << what;
     EXPECT_EQ(plan.openLobby, c.lobby) << what;
   }
+}
+
+TEST(HostingHelp, TellsTheHostWhereFriendsJoin) {
+  EXPECT_EQ(korvel::app::hostingLine({"192.168.1.5", "2001:db8::7"}, 7772),
+            "0+Friends can join at: 192.168.1.5, 2001:db8::7 (port 7772)");
+  EXPECT_EQ(korvel::app::hostingLine({}, 7772).rfind("0+Hosting on port 7772:", 0), 0u);
 }

@@ -675,3 +675,54 @@ TEST(GameMirrorMenus, RequestsAndTheirRules) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GameMirrorKeys, AWholeTurnByKeySendsWhatTheMouseWould) {
+  GameMirror keys = running(1, 1);  // rack A to H in slots 1 to 8
+  keys.cursorX = 3;
+  keys.cursorY = 7;
+  keys.keyLetter('b');
+  keys.keyLetter('E');
+  EXPECT_EQ(keys.cursorX, 5);  // across at first
+  keys.keyLetter('z');         // no Z on the rack: nothing
+  keys.cursorX = 4;
+  keys.cursorY = 8;
+  keys.keyLetter('c');  // the last two are in a column now: the cursor goes down
+  EXPECT_TRUE(keys.cursorDown);
+  const Outcome sent = keys.submitword();
+
+  GameMirror mouse = running(1, 1);
+  for (auto [slot, c, r] : std::vector<std::array<int, 3>>{{2, 3, 7}, {5, 4, 7}, {3, 4, 8}}) {
+    mouse.rackClick(slot, 0, 0);
+    mouse.boardClick(cellX(c), cellX(r), Button::Left, 0, 0);
+  }
+  EXPECT_EQ(sent.send, mouse.submitword().send);
+  EXPECT_EQ(sent.send, Strings{"CMD_submit+1+3+7+2+4+7+5+4+8+3\xFF"});
+
+  // Down after two tiles in a column; Backspace takes back the last laid, Escape all.
+  GameMirror m = running(1, 1);
+  m.keyLetter('a');
+  m.cursorX = 5;
+  m.cursorY = 6;
+  m.keyLetter('b');
+  EXPECT_TRUE(m.cursorDown);
+  EXPECT_EQ(m.cursorY, 7);
+  EXPECT_EQ(m.keyBackspace().cues, Strings{"clear"});
+  EXPECT_EQ(m.board[5][6].letter, 0);
+  EXPECT_EQ(m.cursorY, 6);
+  EXPECT_TRUE(m.rack[1].visible);
+  EXPECT_EQ(m.clearword().cues, Strings{"clear"});
+  EXPECT_TRUE(m.keyBackspace().cues.empty());
+
+  // Not the own turn, or a tile on the pointer: the keys lay nothing.
+  GameMirror other = running(1, 2);
+  EXPECT_FALSE(other.keyLetter('a').boardChanged);
+  GameMirror carrying = running(1, 1);
+  carrying.rackClick(1, 0, 0);
+  EXPECT_FALSE(carrying.keyLetter('b').boardChanged);
+  EXPECT_FALSE(carrying.moveCursor(-9, -9) && carrying.moveCursor(-1, 0));
+  EXPECT_EQ(carrying.cursorX, 0);
+}
+
+}  // namespace

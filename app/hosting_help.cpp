@@ -1,0 +1,18 @@
+#include "app/hosting_help.h"
+
+namespace korvel::app {
+
+std::string hostingLine(const std::vector<std::string>& addresses, int port) {
+  if (addresses.empty()) {
+    return "0+Hosting on port " + std::to_string(port) +
+           ": this computer shows no network address; friends need its address to join.";
+  }
+  std::string line = "0+Friends can join at: ";
+  for (std::size_t n = 0; n < addresses.size(); ++n) {
+    if (n > 0) line += ", ";
+    line += addresses[n];
+  }
+  return line + " (port " + std::to_string(port) + ")";
+}
+
+}  // namespace korvel::app
