@@ -2,6 +2,7 @@
 // window offscreen.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -338,4 +339,59 @@ TEST(TchatSettings, OptionsSurviveARestart) {
   std::ifstream in(file, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text.rfind("[Lobby]\r\nName=Ann\r\n", 0), 0u) << text;
+}
+
+namespace {
+
+// Every control a person can operate, reached through the accessibility tree, has a name.
+QStringList unnamedControls(QWidget* window) {
+  QStringList unnamed;
+  std::function<void(QAccessibleInterface*, const QString&)> walk = [&](QAccessibleInterface* a,
+                                                                        const QString& path) {
+    if (!a) return;
+    switch (a->role()) {
+      case QAccessible::Button:
+      case QAccessible::CheckBox:
+      case QAccessible::RadioButton:
+      case QAccessible::ComboBox:
+      case QAccessible::EditableText:
+      case QAccessible::SpinBox:
+      case QAccessible::ButtonMenu:
+      case QAccessible::ButtonDropDown:
+      case QAccessible::List:
+        if (a->text(QAccessible::Name).trimmed().isEmpty()) unnamed << path;
+        break;
+      default:
+        break;
+    }
+    for (int i = 0; i < a->childCount(); ++i) {
+      QAccessibleInterface* child = a->child(i);
+      QString name = child && child->object() ? child->object()->objectName() : QString();
+      walk(child, path + "/" + (name.isEmpty() ? QString::number(i) : name));
+    }
+  };
+  walk(QAccessible::queryAccessibleInterface(window), window->objectName());
+  return unnamed;
+}
+
+}  // namespace
+
+TEST(TchatAccessibility, NoUnnamedControlAndTheStatusIsHeard) {
+  QWidget probe;
+  probe.setObjectName("probe");
+  auto* bare = new QToolButton(&probe);
+  bare->setObjectName("bare");
+  probe.show();
+  EXPECT_EQ(unnamedControls(&probe), QStringList{"probe/bare"});  // the walk finds one
+
+  Tchat chat({"Ann"}, {1, 1});
+  chat.show();
+  EXPECT_EQ(unnamedControls(&chat), QStringList());
+  Tgamestart gamestart;
+  gamestart.show();
+  EXPECT_EQ(unnamedControls(&gamestart), QStringList());
+  chat.game.status = "Your Turn.";
+  chat.render({});
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(chat.label_status)->text(QAccessible::Name),
+            "Your Turn.");
 }

@@ -259,3 +259,21 @@ TEST_F(TchatGame, AHostAndAJoinerPlayAGameToTheWinnerPanel) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(boxes.shown.isEmpty());
 }
+
+TEST_F(TchatGame, TheKeyboardOnTheBoard) {
+  OwnTurn t;
+  Tchat& chat = t.chat;
+  chat.paintbox_board->setFocus();
+  QTest::keyClick(chat.paintbox_board, Qt::Key_Left);
+  QTest::keyClicks(chat.paintbox_board, "ab");
+  EXPECT_EQ(chat.game.board[4][5].letter, 1);
+  EXPECT_EQ(chat.game.board[5][5].letter, 2);
+  EXPECT_FALSE(chat.letter[0]->isVisible());
+  EXPECT_TRUE(chat.paintbox_board->accessibleDescription().startsWith("Column 7, row 6: empty"));
+  QTest::keyClick(chat.paintbox_board, Qt::Key_Backspace);
+  EXPECT_EQ(chat.game.board[5][5].letter, 0);
+  QTest::keyClick(chat.paintbox_board, Qt::Key_Escape);
+  EXPECT_EQ(chat.game.board[4][5].letter, 0);
+  EXPECT_TRUE(chat.letter[0]->isVisible());
+  EXPECT_EQ(chat.button_submit->toolTip(), "Submit (Ctrl+Return)");
+}

@@ -7,6 +7,7 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/artwork_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
+  korvel_add_test(high_density_tests UI ${CMAKE_CURRENT_LIST_DIR}/high_density_test.cpp)
 endif()
 korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/colour_text_test.cpp
