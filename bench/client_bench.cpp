@@ -50,7 +50,8 @@ void BM_TurnThroughWindow(benchmark::State& state) {
   chat.receivedlist.append("CMD_startgame+Ann+30+60+1+");
   while (!chat.receivedlist.empty()) chat.processsocktimer();
   const auto lines = turnMessages();
-  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(),
+                QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     for (const auto& line : lines) {
       chat.receivedlist.append(line);
@@ -67,10 +68,11 @@ void BM_FullBoardRepaint(benchmark::State& state) {
   for (int c = 0; c < 11; ++c) {
     for (int r = 0; r < 11; ++r) {
       chat.game.board[c][r].letter = (c * 11 + r) % 26 + 1;
-      if ((c + r) % 3 == 0) chat.game.board[c][r].placedslot = "1";
+      if ((c + r) % 3 == 0) chat.game.board[c][r].placedslot.assign(1, '1');
     }
   }
-  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+  QImage target(chat.paintbox_board->size() * chat.devicePixelRatio(),
+                QImage::Format_ARGB32_Premultiplied);
   target.setDevicePixelRatio(chat.devicePixelRatio());
   for (auto _ : state) {
     QPainter p(&target);
