@@ -7,7 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/instance_guard.h"
+#include "app/message_boxes.h"
+#include "bot/computer_player.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
@@ -52,7 +55,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Korvel");
   QApplication::setQuitOnLastWindowClosed(false);
 
-  Tchat chat(std::move(params), portsFromEnvironment());
+  const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
+  const ClientPorts ports = portsFromEnvironment();
+  Tchat chat(std::move(params), ports);
   Tabout about;
   Tspylist spylist;
   Thelp help;
@@ -74,7 +79,21 @@ int main(int argc, char** argv) {
     tallylist.addgame(winner, mine, others);
   };
   gamestart.playername = [&chat] { return chat.playername; };
-  gamestart.send = [&chat](const std::string& message) { chat.sock->send(message); };
+  // Computer players connect to this process's own server; the start goes out once they sit.
+  ComputerPlayers computers(ports.game);
+  computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
+  computers.setBotSpeed(chat.botspeed);
+  chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
+  gamestart.setComputerPlayers(solo ? 1 : 0);
+  gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {
+    computers.startGame(gamestart.computerPlayers(), [&chat, message] {
+      try {
+        chat.sock->send(message);
+      } catch (const ESockError& e) {
+        messageBoxes().showMessage(QString::fromLatin1(e.what()));
+      }
+    });
+  };
   gamestart.centreOver = &chat;
   chat.showGameStart = [&gamestart] {
     gamestart.show();

@@ -6,3 +6,4 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/bot_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/self_play.cpp
 )
+list(APPEND KORVEL_UI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/computer_player.cpp)

@@ -56,6 +56,7 @@ class Tchat : public QMainWindow {
   std::function<void()> savesettings;            // writes the settings file
   std::function<void()> loadsettings;            // reads the settings file
   std::function<void()> showGameStart;           // the game start dialog
+  std::function<void(int)> botSpeedChanged;      // the computer players' new bot speed
   // Counts a finished game in the tally: the winner text, whether the local player won, the
   // other seated players' names.
   std::function<void(const std::string&, bool, const std::vector<std::string>&)> addgame;
@@ -74,6 +75,8 @@ class Tchat : public QMainWindow {
   korvel::protocol::ReceiveQueue receivedlist;
   QTimer Timer1;
   QTimer turntime;  // the turn clock, once a second
+  // Milliseconds a computer player waits from the start of its turn ("Bot Speed").
+  int botspeed = 1000;
 
   // Sound cues go through this player; tests install a recorder.
   void setCuePlayer(SoundPlayer* player);
@@ -102,6 +105,9 @@ class Tchat : public QMainWindow {
   void paintbox_boardPaint(QPainter& painter);
   void PlaySounds1Click();
   void Classic1Click(QAction* sender);
+  void Fast1Click(QAction* sender);
+  // The stored bot speed: 2000 checks "Slow", 500 "Fast", anything else "Normal" (1000).
+  void setBotSpeed(int milliseconds);
   void JustWatch1Click();
   void label_playername1ContextPopup(int seat, const QPoint& globalPos);
   void RemoveFromGame1Click();
@@ -148,6 +154,9 @@ class Tchat : public QMainWindow {
   QAction* PlaySounds1 = nullptr;
   QAction* Classic1 = nullptr;
   QAction* New1 = nullptr;
+  QAction* Slow1 = nullptr;
+  QAction* Normal1 = nullptr;
+  QAction* Fast1 = nullptr;
   QAction* JustWatch1 = nullptr;
   QAction* RemoveFromGame1 = nullptr;
   QAction* SettoJustWatch1 = nullptr;

@@ -43,6 +43,17 @@ void Tchat::Classic1Click(QAction* sender) {
   if (savesettings) savesettings();
 }
 
+void Tchat::Fast1Click(QAction* sender) {
+  setBotSpeed(sender->data().toInt());
+  if (savesettings) savesettings();
+}
+
+void Tchat::setBotSpeed(int milliseconds) {
+  botspeed = milliseconds == 2000 || milliseconds == 500 ? milliseconds : 1000;
+  (botspeed == 2000 ? Slow1 : botspeed == 500 ? Fast1 : Normal1)->setChecked(true);
+  if (botSpeedChanged) botSpeedChanged(botspeed);
+}
+
 void Tchat::JustWatch1Click() {
   JustWatch1->setChecked(game.justWatchChecked);
   render(game.justWatchClick());
