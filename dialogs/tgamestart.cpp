@@ -158,7 +158,9 @@ void Tgamestart::showEvent(QShowEvent* event) {
   QWidget* over = centreOver ? centreOver : parentWidget();
   if (!over) return;
   const QRect frame = frameGeometry();
-  move(over->window()->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+  // QRect::center() of a rect W wide lies (W - 1) / 2 from its left edge.
+  move(over->window()->frameGeometry().center() -
+       QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
 }
 
 bool Tgamestart::eventFilter(QObject* watched, QEvent* event) {

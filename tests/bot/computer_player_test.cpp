@@ -218,11 +218,10 @@ TEST_F(ComputerPlayers_, ASoloGameAgainstKlotRunsToTheWinner) {
 
   ASSERT_TRUE(spinUntil([&] { return host->panel_winner->isVisible(); }));
   EXPECT_GT(klot->brain.counts.moves, 1);
-          klot->brain.counts.buys, klot->brain.counts.passes, hostTurns);
-          EXPECT_EQ(klot->brain.counts.refused, 0);
-          EXPECT_NE(host->game.status, "Time Up!");
-          EXPECT_EQ(host->label_score[1]->text().toStdString(),
-                    std::to_string(server->core().players[2].score));
+  EXPECT_EQ(klot->brain.counts.refused, 0);
+  EXPECT_NE(host->game.status, "Time Up!");
+  EXPECT_EQ(host->label_score[1]->text().toStdString(),
+            std::to_string(server->core().players[2].score));
 }
 
 TEST_F(ComputerPlayers_, AJoinedPersonSeesOrdinaryPlayersAndALeaverGoesBeforeTheStart) {
