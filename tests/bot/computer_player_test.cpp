@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -287,6 +290,45 @@ TEST_F(ComputerPlayers_, AJoinedPersonSeesOrdinaryPlayersAndALeaverGoesBeforeThe
   ASSERT_TRUE(spinUntil([&] { return late.seat != 0; }));
   EXPECT_EQ(late.seat, 4);
   EXPECT_NE(inSeat(3), nullptr);
+}
+
+TEST_F(ComputerPlayers_, TheBotSpeedMenuSetsTheirWait) {
+  Tchat chat({"Ann"}, {1, 1});
+  ComputerPlayers players(1);
+  chat.botSpeedChanged = [&](int ms) { players.setBotSpeed(ms); };
+  int saved = 0;
+  chat.savesettings = [&] { ++saved; };
+  // The submenu shows under Options now that the speed means something.
+  QMenu* speeds = nullptr;
+  for (QMenu* m : chat.menuBar()->findChildren<QMenu*>())
+    if (m->title() == "Bot Speed") speeds = m;
+  ASSERT_NE(speeds, nullptr);
+  EXPECT_TRUE(speeds->menuAction()->isVisible());
+  EXPECT_EQ(speeds->actions(), (QList<QAction*>{chat.Slow1, chat.Normal1, chat.Fast1}));
+  EXPECT_TRUE(chat.Normal1->isChecked());
+  struct Case {
+    QAction* clicked;  // nullptr: the value comes from the settings file
+    int value;
+    int expected;
+    QAction* checked;
+  };
+  const Case cases[] = {
+      {chat.Slow1, 0, 2000, chat.Slow1},     {chat.Fast1, 0, 500, chat.Fast1},
+      {chat.Normal1, 0, 1000, chat.Normal1}, {nullptr, 2000, 2000, chat.Slow1},
+      {nullptr, 500, 500, chat.Fast1},       {nullptr, 0, 1000, chat.Normal1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    if (c.clicked) {
+      c.clicked->trigger();
+    } else {
+      chat.setBotSpeed(c.value);
+    }
+    EXPECT_EQ(chat.botspeed, c.expected);
+    EXPECT_TRUE(c.checked->isChecked());
+    EXPECT_EQ(players.botSpeed(), c.expected);
+  }
+  EXPECT_EQ(saved, 3);  // each click saves; a value read from the file does not
 }
 
 }  // namespace
