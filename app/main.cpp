@@ -9,9 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/instance_guard.h"
+#include "app/message_boxes.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
+#include "bot/computer_player.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
@@ -58,7 +61,9 @@ int main(int argc, char** argv) {
 
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
-  Tchat chat(std::move(params), portsFromEnvironment());
+  const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
+  const ClientPorts ports = portsFromEnvironment();
+  Tchat chat(std::move(params), ports);
   Tabout about;
   Tspylist spylist;
   Thelp help;
@@ -80,7 +85,21 @@ int main(int argc, char** argv) {
     tallylist.addgame(winner, mine, others);
   };
   gamestart.playername = [&chat] { return chat.playername; };
-  gamestart.send = [&chat](const std::string& message) { chat.sock->send(message); };
+  // Computer players connect to this process's own server; the start goes out once they sit.
+  ComputerPlayers computers(ports.game);
+  computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
+  computers.setBotSpeed(chat.botspeed);
+  chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
+  gamestart.setComputerPlayers(solo ? 1 : 0);
+  gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {
+    computers.startGame(gamestart.computerPlayers(), [&chat, message] {
+      try {
+        chat.sock->send(message);
+      } catch (const ESockError& e) {
+        messageBoxes().showMessage(QString::fromLatin1(e.what()));
+      }
+    });
+  };
   gamestart.centreOver = &chat;
   phrases.centreOver = &chat;
   chat.showPhrases = [&phrases, &chat] { phrases.open(chat.phrases); };
@@ -88,7 +107,8 @@ int main(int argc, char** argv) {
   chat.settingsStore = &settings;
   chat.gamestartDialog = &gamestart;
   gamestart.savesettings = [&chat] {
-    chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey});
+    chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey,
+                      korvel::app::kComputerplayersKey});
   };
   chat.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
   chat.showGameStart = [&gamestart] {

@@ -98,6 +98,19 @@ void Tchat::buildMenus() {
     connect(action, &QAction::triggered, this, [this, action = action] { Classic1Click(action); });
   }
   Classic1->setChecked(true);
+  QMenu* botSpeed = options->addMenu("Bot Speed");
+  auto* speedGroup = new QActionGroup(this);
+  Slow1 = botSpeed->addAction("Slow");
+  Normal1 = botSpeed->addAction("Normal");
+  Fast1 = botSpeed->addAction("Fast");
+  for (auto [action, tag] :
+       {std::pair{Slow1, 2000}, std::pair{Normal1, 1000}, std::pair{Fast1, 500}}) {
+    action->setCheckable(true);
+    action->setData(tag);
+    speedGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, action = action] { Fast1Click(action); });
+  }
+  Normal1->setChecked(true);
   options->addSeparator();
   options->addAction("Text Color", this, [this] { TextColor1Click(); });
   options->addAction("Action Color", this, [this] { ActionColor1Click(); });

@@ -74,7 +74,8 @@ class Tchat : public QMainWindow {
   // one), and the game start dialog whose counters it stores.
   korvel::app::SettingsStore* settingsStore = nullptr;
   Tgamestart* gamestartDialog = nullptr;
-  std::function<void()> showGameStart;  // the game start dialog
+  std::function<void()> showGameStart;       // the game start dialog
+  std::function<void(int)> botSpeedChanged;  // the computer players' new bot speed
   // Counts a finished game in the tally: the winner text, whether the local player won, the
   // other seated players' names.
   std::function<void(const std::string&, bool, const std::vector<std::string>&)> addgame;
@@ -102,6 +103,8 @@ class Tchat : public QMainWindow {
   korvel::protocol::ReceiveQueue receivedlist;
   QTimer Timer1;
   QTimer turntime;  // the turn clock, once a second
+  // Milliseconds a computer player waits from the start of its turn ("Bot Speed").
+  int botspeed = 1000;
 
   // Sound cues go through this player; tests install a recorder.
   void setCuePlayer(SoundPlayer* player);
@@ -111,7 +114,6 @@ class Tchat : public QMainWindow {
   korvel::client::Colour textcolor = korvel::client::kBlack;
   korvel::client::Colour actioncolor = korvel::client::kBlack;
   int textsize = 10;
-  int botspeed = 1000;  // a computer player's pause before its move, in milliseconds
   std::array<std::string, korvel::client::kPhrases> phrases{};
 
   // Handlers.
@@ -143,6 +145,9 @@ class Tchat : public QMainWindow {
   void announceCursor();
   void PlaySounds1Click();
   void Classic1Click(QAction* sender);
+  void Fast1Click(QAction* sender);
+  // The stored bot speed: 2000 checks "Slow", 500 "Fast", anything else "Normal" (1000).
+  void setBotSpeed(int milliseconds);
   void JustWatch1Click();
   void label_playername1ContextPopup(int seat, const QPoint& globalPos);
   void RemoveFromGame1Click();
@@ -230,6 +235,9 @@ class Tchat : public QMainWindow {
   QAction* PlaySounds1 = nullptr;
   QAction* Classic1 = nullptr;
   QAction* New1 = nullptr;
+  QAction* Slow1 = nullptr;
+  QAction* Normal1 = nullptr;
+  QAction* Fast1 = nullptr;
   QAction* JustWatch1 = nullptr;
   QAction* RemoveFromGame1 = nullptr;
   QAction* SettoJustWatch1 = nullptr;

@@ -43,6 +43,17 @@ void Tchat::Classic1Click(QAction* sender) {
   saveinifile({korvel::app::kTurnsoundKey});
 }
 
+void Tchat::Fast1Click(QAction* sender) {
+  setBotSpeed(sender->data().toInt());
+  saveinifile({korvel::app::kBotspeedKey});
+}
+
+void Tchat::setBotSpeed(int milliseconds) {
+  botspeed = milliseconds == 2000 || milliseconds == 500 ? milliseconds : 1000;
+  (botspeed == 2000 ? Slow1 : botspeed == 500 ? Fast1 : Normal1)->setChecked(true);
+  if (botSpeedChanged) botSpeedChanged(botspeed);
+}
+
 void Tchat::JustWatch1Click() {
   JustWatch1->setChecked(game.justWatchChecked);
   render(game.justWatchClick());

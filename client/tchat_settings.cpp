@@ -18,6 +18,7 @@ korvel::app::Settings Tchat::currentSettings() const {
   if (gamestartDialog) {
     s.playtoscore = gamestartDialog->playToScore();
     s.timeperturn = gamestartDialog->creationTime();
+    s.computerplayers = gamestartDialog->computerPlayers();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
@@ -38,8 +39,9 @@ void Tchat::loadinifile() {
   if (gamestartDialog) {
     if (s.playtoscore) gamestartDialog->setPlayToScore(*s.playtoscore);
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
+    if (s.computerplayers) gamestartDialog->setComputerPlayers(*s.computerplayers);
   }
-  botspeed = s.botspeed;
+  setBotSpeed(s.botspeed);
   game.turnSoundNew = s.turnsound == 1;
   (game.turnSoundNew ? New1 : Classic1)->setChecked(true);
   for (int n = 0; n < korvel::client::kPhrases; ++n) {

@@ -59,6 +59,12 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   edit_creationtime = setUpCounter(UpDown2, 45, 120, 5, 60, "Creation Time");
   edit_creationtime->setObjectName("edit_creationtime");
 
+  label_computerplayers = new QLabel("Computer Players:", this);
+  UpDown3 = new QSpinBox(this);
+  UpDown3->setObjectName("UpDown3");
+  edit_computerplayers = setUpCounter(UpDown3, 0, 3, 1, 0, "Computer Players");
+  edit_computerplayers->setObjectName("edit_computerplayers");
+
   label_playtoscore = new QLabel("Play to Score:", this);
   UpDown1 = new QSpinBox(this);
   UpDown1->setObjectName("UpDown1");
@@ -72,11 +78,12 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   image_team->setCursor(Qt::PointingHandCursor);
   image_team->installEventFilter(this);
 
-  for (QLabel* label : {label_creationtime, label_playtoscore, label_team}) {
+  for (QLabel* label : {label_creationtime, label_computerplayers, label_playtoscore, label_team}) {
     label->setFont(arial(13));
     label->setAccessibleName(label->text());
   }
   label_creationtime->setBuddy(UpDown2);
+  label_computerplayers->setBuddy(UpDown3);
   label_playtoscore->setBuddy(UpDown1);
 
   button_start = new PictureButton(artwork::startButton, "Start Game", this);
@@ -91,11 +98,13 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   grid->addWidget(label_title, 0, 0, 1, 2);
   grid->addWidget(label_creationtime, 1, 0, Qt::AlignRight);
   grid->addWidget(UpDown2, 1, 1, Qt::AlignLeft);
-  grid->addWidget(label_playtoscore, 2, 0, Qt::AlignRight);
-  grid->addWidget(UpDown1, 2, 1, Qt::AlignLeft);
-  grid->addWidget(label_team, 3, 0, Qt::AlignRight);
-  grid->addWidget(image_team, 3, 1, Qt::AlignLeft);
-  grid->addWidget(button_start, 4, 0, 1, 2, Qt::AlignHCenter);
+  grid->addWidget(label_computerplayers, 2, 0, Qt::AlignRight);
+  grid->addWidget(UpDown3, 2, 1, Qt::AlignLeft);
+  grid->addWidget(label_playtoscore, 3, 0, Qt::AlignRight);
+  grid->addWidget(UpDown1, 3, 1, Qt::AlignLeft);
+  grid->addWidget(label_team, 4, 0, Qt::AlignRight);
+  grid->addWidget(image_team, 4, 1, Qt::AlignLeft);
+  grid->addWidget(button_start, 5, 0, 1, 2, Qt::AlignHCenter);
   grid->setSizeConstraint(QLayout::SetFixedSize);
 
   for (QWidget* hidden : {static_cast<QWidget*>(label_playtoscore), static_cast<QWidget*>(UpDown1),
@@ -116,6 +125,13 @@ void Tgamestart::setPlayToScore(int score) {
 }
 int Tgamestart::playToScore() const {
   return UpDown1->value();
+}
+
+void Tgamestart::setComputerPlayers(int count) {
+  UpDown3->setValue(count);
+}
+int Tgamestart::computerPlayers() const {
+  return UpDown3->value();
 }
 
 void Tgamestart::setTeam(int flag) {
@@ -142,7 +158,9 @@ void Tgamestart::showEvent(QShowEvent* event) {
   QWidget* over = centreOver ? centreOver : parentWidget();
   if (!over) return;
   const QRect frame = frameGeometry();
-  move(over->window()->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+  // QRect::center() of a rect W wide lies (W - 1) / 2 from its left edge.
+  move(over->window()->frameGeometry().center() -
+       QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
 }
 
 bool Tgamestart::eventFilter(QObject* watched, QEvent* event) {

@@ -30,6 +30,9 @@ class Tgamestart : public QDialog {
   int creationTime() const;
   void setPlayToScore(int score);
   int playToScore() const;
+  // Computer players seated before the start: 0 to 3.
+  void setComputerPlayers(int count);
+  int computerPlayers() const;
   // Team flag: 0 or 1; anything else counts as the nearest of the two.
   void setTeam(int flag);
   int team() const { return team_; }
@@ -41,6 +44,9 @@ class Tgamestart : public QDialog {
   QLabel* label_creationtime = nullptr;
   QSpinBox* UpDown2 = nullptr;             // turn time counter, 45 to 120 step 5
   QLineEdit* edit_creationtime = nullptr;  // its read-only number box
+  QLabel* label_computerplayers = nullptr;
+  QSpinBox* UpDown3 = nullptr;                // computer players, 0 to 3
+  QLineEdit* edit_computerplayers = nullptr;  // its read-only number box
   QLabel* label_playtoscore = nullptr;
   QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
   QLineEdit* edit_playtoscore = nullptr;

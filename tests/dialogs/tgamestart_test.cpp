@@ -16,17 +16,18 @@
 namespace {
 
 TEST(Tgamestart, CountersBringOutsideValuesToTheNearestBound) {
-  enum Counter { Time, Score, Team };
+  enum Counter { Time, Score, Team, Computers };
   struct Case {
     Counter counter;
     int set;
     int expected;
   };
   const Case cases[] = {
-      {Time, 1, 45},    {Time, 200, 120},  {Time, 45, 45},
-      {Time, 120, 120}, {Time, 62, 62},  // between two steps: kept, like the counter itself does
-      {Score, 0, 30},   {Score, 500, 100}, {Score, 55, 55},
-      {Team, -1, 0},    {Team, 5, 1},      {Team, 0, 0},
+      {Time, 1, 45},      {Time, 200, 120},  {Time, 45, 45},
+      {Time, 120, 120},   {Time, 62, 62},  // between two steps: kept, like the counter itself does
+      {Score, 0, 30},     {Score, 500, 100}, {Score, 55, 55},
+      {Team, -1, 0},      {Team, 5, 1},      {Team, 0, 0},
+      {Computers, -1, 0}, {Computers, 4, 3}, {Computers, 2, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.counter) + ": " + std::to_string(c.set));
@@ -45,6 +46,11 @@ TEST(Tgamestart, CountersBringOutsideValuesToTheNearestBound) {
       case Team:
         dialog.setTeam(c.set);
         EXPECT_EQ(dialog.team(), c.expected);
+        break;
+      case Computers:
+        dialog.setComputerPlayers(c.set);
+        EXPECT_EQ(dialog.computerPlayers(), c.expected);
+        EXPECT_EQ(dialog.edit_computerplayers->text(), QString::number(c.expected));
         break;
     }
   }
@@ -129,12 +135,14 @@ TEST(Tgamestart, TeamClickTogglesTheFlagAndItsPicture) {
   }
 }
 
-TEST(Tgamestart, ShowsOnlyTheTurnTimeAndEveryControlIsNamed) {
+TEST(Tgamestart, ShowsOnlyTheTurnTimeAndComputerPlayersAndEveryControlIsNamed) {
   Tgamestart dialog;
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), "Korvel - Game Start");
   EXPECT_EQ(dialog.label_title->text(), "Game Option");
   EXPECT_TRUE(dialog.UpDown2->isVisible());
+  EXPECT_TRUE(dialog.UpDown3->isVisible());
+  EXPECT_EQ(dialog.label_computerplayers->text(), "Computer Players:");
   EXPECT_TRUE(dialog.button_start->isVisible());
   EXPECT_TRUE(dialog.button_start->isDefault());
   for (QWidget* w :

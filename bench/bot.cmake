@@ -1,0 +1,3 @@
+korvel_add_bench(bench_bot ${CMAKE_CURRENT_LIST_DIR}/bot_bench.cpp)
+target_compile_definitions(bench_bot PRIVATE KORVEL_TEXT_DEMO_BLOB="${KORVEL_TEXT_DEMO_BLOB}")
+add_dependencies(bench_bot korvel_text_demo)

@@ -1,0 +1,84 @@
+#pragma once
+// A computer player's mind, without sockets or clocks: it reads the server's messages into the
+// same client mirror that the main window uses, answers the login with the stand-by name of its
+// seat, and when its turn has come and the wait is over, plays the best move that the server's
+// own move check accepts, else buys new tiles or passes. The Qt layer owns the connection and the
+// wait; everything that decides is here.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bot/lexicon.h"
+#include "bot/move_generator.h"
+#include "client/game_mirror.h"
+
+namespace korvel::bot {
+
+// The price of a new rack and the tiles the bag must still hold for a purchase to be worth it.
+inline constexpr int kNewTilesPrice = 30;
+inline constexpr int kFullRack = 8;
+
+// What the connection does after a message.
+struct Reaction {
+  enum class Play {
+    No,          // nothing to do
+    AfterDelay,  // its turn began: play once the bot speed has passed from now
+    Now,         // its turn goes on after an answer (new rack, refusal): play at once
+  };
+  std::vector<std::string> send;  // framed messages for the server
+  Play play = Play::No;
+  bool seated = false;  // the server announced this player at its seat
+  bool leave = false;   // close the connection: no player seat for it, or the game is full
+};
+
+class BotPlayer {
+ public:
+  explicit BotPlayer(const Lexicon& lexicon);
+
+  client::GameMirror game;
+
+  // One server message without its terminator.
+  Reaction handleLine(std::string_view line);
+
+  // The answer of its turn once the wait is over: a framed "CMD_submit", "CMD_newtiles" or
+  // "CMD_pass"; empty when it is not its turn or it has already answered and waits for the
+  // server. A move is sent only when the server's move check accepts it on the mirrored board.
+  std::string play();
+
+  int seat() const { return game.myplayer; }
+  bool isSeated() const { return seated_; }
+
+  // What it did, for the self-play figures and the tests.
+  struct Counts {
+    int moves = 0;
+    int points = 0;  // the scores its moves were expected to make
+    int buys = 0;
+    int passes = 0;
+    int refused = 0;  // moves the server refused: never expected
+  } counts;
+
+  // The stand-by name of a player seat (2 "Klot", 3 "Klick", 4 "Kling"); empty for others.
+  static std::string standbyName(int seat);
+
+  // The best move for the mirrored position that the server's move check accepts, or nothing.
+  std::optional<Move> chooseMove() const;
+
+ private:
+  int ownScore() const;
+  int tilesLeft() const;
+
+  const Lexicon& lexicon_;
+  MoveGenerator generator_;
+  bool seated_ = false;
+  bool answered_ = true;  // its answer for this turn went out; waits for the server
+  bool bought_ = false;   // bought (or tried to) in this turn
+  bool refused_ = false;  // a move was refused in this turn
+};
+
+// The server's move check on a board and rack: true when `move` is accepted, with its score.
+bool confirmMove(const Lexicon& lexicon, const BoardLetters& board, const RackCodes& rack,
+                 bool firstmove, const Move& move, int* score = nullptr);
+
+}  // namespace korvel::bot

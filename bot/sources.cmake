@@ -1,0 +1,9 @@
+# Sources of bot/: the move search and the computer player's mind are plain C++ (korvel_core);
+# the computer player's connection is Qt (korvel_ui).
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/lexicon.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/move_generator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bot_player.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/self_play.cpp
+)
+list(APPEND KORVEL_UI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/computer_player.cpp)

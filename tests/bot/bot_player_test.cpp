@@ -1,0 +1,138 @@
+// The computer player's decisions from the server's messages: its login, when it plays, and
+// what it answers with a move, without one, after a purchase, a refusal or an empty bag.
+#include "bot/bot_player.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/message.h"
+
+namespace {
+
+using namespace korvel::bot;
+namespace toclient = korvel::protocol::toclient;
+using Strings = std::vector<std::string>;
+
+std::string unframed(std::string framed) {
+  while (!framed.empty() && framed.back() == '\xFF') framed.pop_back();
+  return framed;
+}
+
+TEST(BotPlayer, LogsInWithTheStandbyNameOfAPlayerSeatOnly) {
+  const Lexicon lexicon;
+  struct Case {
+    int seat;
+    std::string login;  // "" when it leaves instead
+  };
+  const Case cases[] = {{2, "CMD_logininfo+2+1.0.2+Klot\xFF\xFF"},
+                        {3, "CMD_logininfo+3+1.0.2+Klick\xFF\xFF"},
+                        {4, "CMD_logininfo+4+1.0.2+Kling\xFF\xFF"},
+                        {1, ""},
+                        {5, ""},
+                        {9, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.seat);
+    BotPlayer bot(lexicon);
+    const Reaction r = bot.handleLine("CMD_sendlogininfo+" + std::to_string(c.seat));
+    EXPECT_EQ(r.leave, c.login.empty());
+    EXPECT_EQ(r.send, c.login.empty() ? Strings{} : Strings{c.login});
+    if (c.login.empty()) continue;
+    EXPECT_FALSE(bot.isSeated());
+    EXPECT_TRUE(bot.handleLine("CMD_newplayerinfo+" + std::to_string(c.seat) + "+" +
+                               BotPlayer::standbyName(c.seat) + "+0")
+                    .seated);
+    EXPECT_TRUE(bot.isSeated());
+  }
+  BotPlayer full(lexicon);
+  EXPECT_TRUE(full.handleLine("CMD_full+").leave);
+}
+
+TEST(BotPlayer, AnswersItsTurnWithAMoveAPurchaseOrAPass) {
+  const Lexicon lexicon = Lexicon::fromWords({"cat", "cats", "bat"});
+  const int q = 17, s = 19, b = 2;
+  // A game joined at seat 2 with "cat" on the board and the turn at seat 2.
+  const auto position = [](int score, int drawn, std::vector<korvel::protocol::SlotEntry> rack) {
+    return Strings{unframed(toclient::loadboard(2, {{4, 5, 3}, {5, 5, 1}, {6, 5, 20}})),
+                   unframed(toclient::gamestats(2, 60, 60, 2, drawn, {0, score, 0, 0}, rack))};
+  };
+  struct Case {
+    const char* name;
+    Strings lines;    // after the login
+    Strings answers;  // what play() sent each time the bot was asked to play
+  };
+  const Case cases[] = {
+      {"plays the best move", position(0, 20, {{1, q}, {2, s}}), {"CMD_submit+2+7+5+2"}},
+      {"buys with 30 points and a rack left in the bag",
+       position(30, 67, {{1, q}, {2, q}}),
+       {"CMD_newtiles+2+"}},
+      {"passes under 30 points", position(29, 20, {{1, q}}), {"CMD_pass+2+"}},
+      {"passes when the bag holds less than a rack", position(40, 68, {{1, q}}), {"CMD_pass+2+"}},
+      {"plays from the bought rack",
+       [&] {
+         Strings l = position(40, 20, {{1, q}, {2, q}});
+         l.push_back("CMD_newtiles+2+10+30+1+2+2+17");
+         return l;
+       }(),
+       {"CMD_newtiles+2+", "CMD_submit+2+4+5+1"}},
+      {"buys once a turn",
+       [&] {
+         Strings l = position(70, 20, {{1, q}});
+         l.push_back("CMD_newtiles+2+40+30+1+17");
+         return l;
+       }(),
+       {"CMD_newtiles+2+", "CMD_pass+2+"}},
+      {"passes when the bag had no tiles",
+       [&] {
+         Strings l = position(70, 20, {{1, q}});
+         l.push_back("CMD_notiles+2+");
+         return l;
+       }(),
+       {"CMD_newtiles+2+", "CMD_pass+2+"}},
+      {"passes after a refusal",
+       [&] {
+         Strings l = position(0, 20, {{1, b}});
+         l.push_back("CMD_playerror+2+6+");
+         return l;
+       }(),
+       {"CMD_submit+2+4+5+1", "CMD_pass+2+"}},
+      {"waits for its own turn",
+       {"CMD_nextplayer+3+20+", unframed(toclient::mytiles(2, {{1, s}})), "CMD_hepassed+3+"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BotPlayer bot(lexicon);
+    bot.handleLine("CMD_sendlogininfo+2");
+    Strings answers;
+    // Every answer goes out before the next message arrives, as over the wire.
+    for (const std::string& line : c.lines) {
+      if (bot.handleLine(line).play == Reaction::Play::No) continue;
+      answers.push_back(unframed(bot.play()));
+      EXPECT_EQ(bot.play(), "") << "a second answer in the same wait";
+    }
+    EXPECT_EQ(answers, c.answers);
+  }
+}
+
+TEST(BotPlayer, WaitsFromTheStartOfItsTurnAndNotAfterItEnded) {
+  const Lexicon lexicon = Lexicon::fromWords({"ab"});
+  BotPlayer bot(lexicon);
+  bot.handleLine("CMD_sendlogininfo+3");
+  bot.handleLine("CMD_startgame+You+30+60+1+");
+  bot.handleLine(unframed(toclient::mytiles(3, {{1, 1}, {2, 2}})));
+  EXPECT_EQ(bot.handleLine("CMD_nextplayer+1+16+").play, Reaction::Play::No);
+  EXPECT_EQ(bot.play(), "");
+  EXPECT_EQ(bot.handleLine("CMD_nextplayer+3+16+").play, Reaction::Play::AfterDelay);
+  // The host made it sit out while it waited: the turn went on to seat 1.
+  bot.handleLine("CMD_justwatching+3+1");
+  bot.handleLine("CMD_nextplayer+1+16+");
+  EXPECT_EQ(bot.play(), "");
+  EXPECT_EQ(bot.handleLine("CMD_nextplayer+3+16+").play, Reaction::Play::AfterDelay);
+  EXPECT_EQ(unframed(bot.play()), "CMD_submit+3+4+5+1+5+5+2");
+  EXPECT_EQ(bot.counts.moves, 1);
+  EXPECT_EQ(bot.counts.points, 4);
+}
+
+}  // namespace
