@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QStringListModel>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -69,6 +70,24 @@ int main(int argc, char** argv) {
       korvel::records::kTallyFileName);
 
   chat.showDownload = [&download] { download.show(); };
+  download.exitGame = [&chat] { chat.Exit1Click(); };
+  const auto showModeless = [](QWidget& dialog) {
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+  };
+  chat.ViewTally1Click = [&] {
+    tallylist.loadchecklist(chat.game.otherPlayers());
+    showModeless(tallylist);
+  };
+  spylist.setModel(chat.spylist);
+  spylist.hosting = [&chat] { return chat.game.hosting; };
+  spylist.kicking = [&chat](int seat) { chat.render(chat.game.kicking(seat)); };
+  chat.SpyList1Click = [&] { showModeless(spylist); };
+  chat.PrhaseList1Click = [&] { showModeless(phrases); };
+  chat.Help2Click = [&] { showModeless(help); };
+  chat.About1Click = [&] { showModeless(about); };
+  help.showAbout = [&] { showModeless(about); };
   chat.addgame = [&tallylist](const std::string& winner, bool mine,
                               const std::vector<std::string>& others) {
     tallylist.addgame(winner, mine, others);

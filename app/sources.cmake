@@ -1,8 +1,10 @@
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/web_address.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/desktop_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
 )

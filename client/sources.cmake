@@ -13,6 +13,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
 )

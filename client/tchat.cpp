@@ -13,6 +13,7 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
     : QMainWindow(parent), params_(std::move(params)), ports_(ports) {
   setWindowTitle("Korvel");
   buildLayout();
+  buildLogo();
   buildMenus();
 
   sock = new TSock(this);
@@ -87,6 +88,21 @@ void Tchat::buildMenus() {
   JustWatch1->setCheckable(true);
   // The check mark follows the server's answer; the click only asks.
   connect(JustWatch1, &QAction::triggered, this, [this] { JustWatch1Click(); });
+
+  // The dialogs behind these are the program's to wire.
+  const auto hook = [this](std::function<void()> Tchat::*handler) {
+    return [this, handler] {
+      if (this->*handler) (this->*handler)();
+    };
+  };
+  QMenu* view = menuBar()->addMenu("View");
+  view->addAction("View Tally", this, hook(&Tchat::ViewTally1Click));
+  view->addAction("Spy List", this, hook(&Tchat::SpyList1Click));
+  view->addAction("Phrase List", this, hook(&Tchat::PrhaseList1Click));
+  QMenu* help = menuBar()->addMenu("Help");
+  help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
+  help->addSeparator();
+  help->addAction("About", this, hook(&Tchat::About1Click));
 
   popup_kick = new QMenu(this);
   RemoveFromGame1 =
