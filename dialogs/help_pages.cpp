@@ -88,8 +88,8 @@ laid on top of another counts with its new value.</p>
 <tr><td><b>10 points</b></td><td>Q, Z</td></tr>
 </table>
 <p>There are no bonus squares and no multipliers. New tiles cost 30 points. The small number
-beside a player's score shows their last turn: the points of their word, or -30 for new tiles.
-The highest score at the end wins.</p>
+beside a score shows the points of the last word played (+), or -30 when that player bought new
+tiles. The highest score at the end wins.</p>
 )";
 
 const char* const kOptions = R"(

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
