@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QStandardPaths>
+#include <QStringListModel>
 #include <QUrl>
 #include <cstdlib>
 #include <string>
@@ -80,6 +81,23 @@ int main(int argc, char** argv) {
       korvel::records::kTallyFileName);
 
   chat.showDownload = [&download] { download.show(); };
+  download.exitGame = [&chat] { chat.Exit1Click(); };
+  const auto showModeless = [](QWidget& dialog) {
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+  };
+  chat.ViewTally1Click = [&] {
+    tallylist.loadchecklist(chat.game.otherPlayers());
+    showModeless(tallylist);
+  };
+  spylist.setModel(chat.spylist);
+  spylist.hosting = [&chat] { return chat.game.hosting; };
+  spylist.kicking = [&chat](int seat) { chat.render(chat.game.kicking(seat)); };
+  chat.SpyList1Click = [&] { showModeless(spylist); };
+  chat.Help2Click = [&] { showModeless(help); };
+  chat.About1Click = [&] { showModeless(about); };
+  help.showAbout = [&] { showModeless(about); };
   chat.addgame = [&tallylist](const std::string& winner, bool mine,
                               const std::vector<std::string>& others) {
     tallylist.addgame(winner, mine, others);
@@ -110,7 +128,6 @@ int main(int argc, char** argv) {
     chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey,
                       korvel::app::kComputerplayersKey});
   };
-  chat.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
   chat.showGameStart = [&gamestart] {
     gamestart.show();
     gamestart.raise();

@@ -5,9 +5,11 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/web_address.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/desktop_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
 )

@@ -441,11 +441,15 @@ void GameMirror::winner(std::string_view body, Outcome& out) {
   winnerVisible = true;
   if (hosting) startVisible = true;
   if (!seated) return;
-  Outcome::Tally tally{names, mine, {}};
+  out.tally = Outcome::Tally{names, mine, otherPlayers()};
+}
+
+std::vector<std::string> GameMirror::otherPlayers() const {
+  std::vector<std::string> names;
   for (int n = 1; n <= seats; ++n) {
-    if (n != myplayer && seatLabel(n) != kWaiting) tally.others.push_back(seatLabel(n));
+    if (n != myplayer && seatLabel(n) != kWaiting) names.push_back(seatLabel(n));
   }
-  out.tally = std::move(tally);
+  return names;
 }
 
 }  // namespace korvel::client

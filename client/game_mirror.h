@@ -155,6 +155,8 @@ class GameMirror {
   bool myTurn() const { return whoseturn != 0 && whoseturn == myplayer; }
   // The seat's name label text; "" for a number without a seat label.
   std::string seatLabel(int number) const;
+  // The names of the other players' seats, in seat order, skipping the own seat and free seats.
+  std::vector<std::string> otherPlayers() const;
   // Slot 1..8 of the carried image, or 0.
   int carriedSlot() const;
 

@@ -18,6 +18,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp

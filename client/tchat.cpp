@@ -139,6 +139,21 @@ void Tchat::buildMenus() {
   // The check mark follows the server's answer; the click only asks.
   connect(JustWatch1, &QAction::triggered, this, [this] { JustWatch1Click(); });
 
+  // The dialogs behind these are the program's to wire.
+  const auto hook = [this](std::function<void()> Tchat::*handler) {
+    return [this, handler] {
+      if (this->*handler) (this->*handler)();
+    };
+  };
+  QMenu* view = menuBar()->addMenu("View");
+  view->addAction("View Tally", this, hook(&Tchat::ViewTally1Click));
+  view->addAction("Spy List", this, hook(&Tchat::SpyList1Click));
+  view->addAction("Phrase List", this, [this] { PrhaseList1Click(); });
+  QMenu* help = menuBar()->addMenu("Help");
+  help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
+  help->addSeparator();
+  help->addAction("About", this, hook(&Tchat::About1Click));
+
   popup_kick = new QMenu(this);
   RemoveFromGame1 =
       popup_kick->addAction("Remove From Game", this, [this] { RemoveFromGame1Click(); });

@@ -4,7 +4,7 @@
 // (creation and menus), tchat_layout.cpp (the game panel's widgets), tchat_connection.cpp
 // (start-up choice, sockets, dispatch, login), tchat_messages.cpp (rendering the mirror after a
 // message), tchat_board.cpp (board and rack), tchat_clock.cpp (turn clock, sound cues, options),
-// tchat_window.cpp (size, position, closing).
+// tchat_window.cpp (size, position, closing), tchat_links.cpp (the logo's link).
 
 #include <QColor>
 #include <QMainWindow>
@@ -79,15 +79,17 @@ class Tchat : public QMainWindow {
   // Counts a finished game in the tally: the winner text, whether the local player won, the
   // other seated players' names.
   std::function<void(const std::string&, bool, const std::vector<std::string>&)> addgame;
-  // Opens a web address with the desktop's handler; false when that failed.
-  std::function<bool(const QString&)> openUrl;
   // A colour chooser (`ColorDialog`, `ColorDialog2`): the chosen colour, or nullopt when
   // cancelled.
   std::function<std::optional<QColor>(const QColor& initial, const QString& title)> chooseColour;
   std::function<void()> showPhrases;  // the phrase editor
-  std::function<void()> logoClicked;  // the maker's web site
   // Real time for the phrase cool-down; tests move it by hand.
   std::function<korvel::client::PhraseCooldown::Clock::time_point()> now;
+  // The View and Help menus' dialogs.
+  std::function<void()> ViewTally1Click;
+  std::function<void()> SpyList1Click;
+  std::function<void()> Help2Click;
+  std::function<void()> About1Click;
 
   // Client state: the game's mirror (seat, turn, board, rack, clock) and the connection's.
   korvel::client::GameMirror game;
@@ -183,6 +185,8 @@ class Tchat : public QMainWindow {
   void FormResize();
   void ResetScreenLocation1Click();
   void Exit1Click();
+  // Opens the maker's web site.
+  void image_logoClick();
   // Brings the window to the front for a second copy of the program: restores it when minimised.
   void bringToFront();
 
@@ -209,12 +213,12 @@ class Tchat : public QMainWindow {
   QLabel* Label1 = nullptr;
   QLabel* label_tilesleft = nullptr;
   QLabel* image_Turn = nullptr;
+  MouseLabel* image_logo = nullptr;
   std::array<QLabel*, 4> image_eyes{};
   std::array<MouseLabel*, 4> label_playername{};
   std::array<QLabel*, 4> label_score{};
   std::array<QLabel*, 4> label_bonus{};
   QListWidget* listbox_words = nullptr;
-  MouseLabel* image_logo = nullptr;
   QWidget* FlatPanel1 = nullptr;
   QLineEdit* mychat = nullptr;
   QToolButton* button_smilies = nullptr;

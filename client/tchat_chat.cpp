@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include "app/desktop_services.h"
 #include "app/message_boxes.h"
 #include "client/artwork.h"
 #include "client/chat_line.h"
@@ -172,7 +173,7 @@ void Tchat::button_smiliesClick() {
 
 void Tchat::mainchatJump(const QString& address) {
   const auto target = korvel::client::linkTarget(address.toStdString());
-  if (!target || !openUrl || !openUrl(QString::fromStdString(*target))) {
+  if (!target || !desktopServices().openUrl(QString::fromStdString(*target))) {
     messageBoxes().showMessage("Cannot open Webpage");
   }
 }

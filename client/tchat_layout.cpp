@@ -76,8 +76,8 @@ void Tchat::buildDecorations() {
   image_logo->setGeometry(512, 8, 226, 28);
   image_logo->setCursor(Qt::PointingHandCursor);
   image_logo->setAccessibleName("Korvel web site");
-  image_logo->onRelease = [this](QMouseEvent*) {
-    if (logoClicked) logoClicked();
+  image_logo->onRelease = [this](QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) image_logoClick();
   };
 }
 

@@ -46,4 +46,18 @@ function(korvel_embed_resources target)
     BASE ${CMAKE_SOURCE_DIR}/resources/sounds
     FILES ${sounds}
   )
+
+  # The lobby download dialog's picture, ":/pictures/download.jpg" (drawn by
+  # korvel-download-banner), and the word list's licence, ":/wordlist/LICENSE", which the about
+  # box shows.
+  qt_add_resources(${target} "pictures"
+    PREFIX "/pictures"
+    BASE ${CMAKE_SOURCE_DIR}/resources/pictures
+    FILES ${CMAKE_SOURCE_DIR}/resources/pictures/download.jpg
+  )
+  qt_add_resources(${target} "licences"
+    PREFIX "/wordlist"
+    BASE ${CMAKE_SOURCE_DIR}/resources/wordlist
+    FILES ${CMAKE_SOURCE_DIR}/resources/wordlist/LICENSE
+  )
 endfunction()

@@ -22,6 +22,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/desktop_services.h"
 #include "app/message_boxes.h"
 #include "app/settings_file.h"
 #include "client/picture_button.h"
@@ -134,11 +135,16 @@ TEST_F(TchatChat, LinesStylesAndTheirColours) {
 
 TEST_F(TchatChat, LinksOpenOnlyWebAddresses) {
   Tchat chat({"Ann"}, {1, 1});
-  QStringList opened;
-  chat.openUrl = [&](const QString& url) {
-    opened << url;
-    return true;
-  };
+  struct RecordingDesktop : DesktopServices {
+    QStringList opened;
+    bool startProgram(const QString&, const QStringList&) override { return false; }
+    bool launchUrl(const QString& url) override {
+      opened << url;
+      return true;
+    }
+  } desktop;
+  setDesktopServices(&desktop);
+  QStringList& opened = desktop.opened;
   for (const char* address : {"www.example.org", "HTTPS://example.org/a", "file:///home/www.x",
                               "javascript:alert(1)//http://x"}) {
     chat.mainchatJump(address);
@@ -146,6 +152,7 @@ TEST_F(TchatChat, LinksOpenOnlyWebAddresses) {
   }
   EXPECT_EQ(opened, (QStringList{"http://www.example.org", "HTTPS://example.org/a"}));
   EXPECT_EQ(boxes.shown, (QStringList{"Cannot open Webpage", "Cannot open Webpage"}));
+  setDesktopServices(nullptr);
 }
 
 TEST_F(TchatChat, TheInputBoxSendsChatAndActions) {

@@ -1,0 +1,32 @@
+#pragma once
+// The desktop's web handler and program starter, behind an interface that tests replace (the
+// same way as message boxes). The program uses QDesktopServices and QProcess unless another
+// implementation is installed.
+
+#include <QString>
+#include <QStringList>
+
+class DesktopServices {
+ public:
+  DesktopServices() = default;
+  virtual ~DesktopServices() = default;
+  DesktopServices(const DesktopServices&) = delete;
+  DesktopServices& operator=(const DesktopServices&) = delete;
+
+  // Opens a web address with the user's browser. Only http:// and https:// addresses are handed
+  // on; any other is refused (false) without reaching the desktop.
+  bool openUrl(const QString& address);
+
+  // Starts a program file with arguments, detached from this process; false when it could not
+  // be started.
+  virtual bool startProgram(const QString& path, const QStringList& arguments) = 0;
+
+ protected:
+  // Hands a checked web address to the desktop; true when the desktop accepted it.
+  virtual bool launchUrl(const QString& address) = 0;
+};
+
+// The process-wide services. Defaults to the desktop's own.
+DesktopServices& desktopServices();
+// Replaces them (tests install a recorder); nullptr restores the default.
+void setDesktopServices(DesktopServices* services);

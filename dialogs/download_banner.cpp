@@ -1,0 +1,50 @@
+// korvel-download-banner OUT.jpg: draws the picture at the top of the lobby download dialog and
+// writes it as a JPEG. Its output is committed as resources/pictures/download.jpg, so a build
+// needs nothing of this tool.
+
+#include <QApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+
+#include "client/artwork.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OUT.jpg\n", argv[0]);
+    return 2;
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QImage image(420, 96, QImage::Format_RGB32);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient sky(0, 0, 420, 96);
+  sky.setColorAt(0, QColor(0x1d, 0x4e, 0x89));
+  sky.setColorAt(1, QColor(0x2f, 0x9c, 0xa8));
+  p.fillRect(image.rect(), sky);
+  // Soft rings, one per seat of a game.
+  p.setPen(QPen(QColor(255, 255, 255, 40), 10));
+  for (int n = 0; n < 4; ++n) p.drawEllipse(QPointF(360 + 14 * n, 48), 30 + 18 * n, 30 + 18 * n);
+  p.drawPixmap(14, 12, artwork::logo(1));
+  QFont title("Arial");
+  title.setPixelSize(26);
+  title.setBold(true);
+  p.setFont(title);
+  p.setPen(Qt::white);
+  p.drawText(QRect(16, 40, 400, 30), Qt::AlignLeft | Qt::AlignVCenter, "The Quon77 Lobby");
+  QFont line("Arial");
+  line.setPixelSize(14);
+  p.setFont(line);
+  p.setPen(QColor(0xe8, 0xf6, 0xf7));
+  p.drawText(QRect(16, 68, 400, 20), Qt::AlignLeft | Qt::AlignVCenter,
+             "Word games and more, online with other players");
+  p.end();
+  if (!image.save(QString::fromLocal8Bit(argv[1]), "JPG", 90)) {
+    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}

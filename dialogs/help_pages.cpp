@@ -1,0 +1,160 @@
+#include "dialogs/help_pages.h"
+
+namespace korvel::dialogs {
+
+const char* const kComputerPlayersHelp =
+    "<p><b>Computer players.</b> When starting a game, the host can fill free seats with "
+    "computer players with the <i>Computer Players:</i> counter of the game start dialog. They "
+    "take the names Klot, Klick and Kling and play by the same rules, with the same clock, as "
+    "everybody else. <i>Options, Bot Speed</i> (Slow, Normal or Fast) sets how quickly they "
+    "make their moves.</p>";
+
+namespace {
+
+const char* const kOverview = R"(
+<p>Korvel is a word game for up to four players. Each player holds a rack of eight letter tiles
+and, in turn, lays tiles on an 11 by 11 board so that they form English words. A tile may go on
+an empty square, or on top of a letter that is already on the board, which it then replaces, as
+long as the placement follows the rules (see <i>Game Play</i>).</p>
+<p>Every letter of every word you form scores its value (see <i>Scoring</i>). Turns are timed;
+instead of laying tiles you may pass, or buy a whole new rack for 30 points. The game ends when a
+player has used up all their tiles, or when every player has passed since their own last word.
+The highest score wins.</p>
+<p>Up to five more people can join a game as spectators ("spies"): they watch and chat but do
+not play. Everybody in the game shares the chat on the right, with coloured text, actions,
+smilies, phrase buttons and short voice clips.</p>
+)";
+
+const char* const kConnecting = R"(
+<p><b>Solo.</b> Started on its own, Korvel sets up a solo game on this computer under the name
+"You": press <i>Start Game</i> to play. A solo game needs no internet connection, but the game
+still talks to itself over the network, so your firewall must let Korvel use the network. At the
+same time Korvel offers to download the Quon77 Lobby, or to open it if it is already installed;
+<i>Play Solo Game</i> simply closes that offer.</p>
+<p><b>Playing with others.</b> Games against other people are arranged in the Quon77 Lobby,
+which starts Korvel for you. One player hosts the game: their copy of Korvel runs the game and
+accepts the other players on TCP port 7772. The others join with the host's address. Without the
+lobby, start <tt>korvel NAME ADDRESS true</tt> to host under NAME, and
+<tt>korvel NAME ADDRESS false</tt> to join the game hosted at ADDRESS.</p>
+<p><b>When nobody can join.</b> The host's modem, router or firewall must accept incoming TCP
+connections on port 7772 and pass them on to the host's computer (on a router this is called
+port forwarding). Players who join only need to be able to connect out to port 7772.</p>
+<p><b>The host.</b> The host is usually the first player in the list, and only the host can start
+a game. When the host leaves or closes Korvel, the game ends for everyone.</p>
+<p>A game holds four players and five spies; anyone after that is told that the game is full.
+Everybody should use the same version of Korvel: the chat reports a player whose version
+differs.</p>
+)";
+
+const char* const kGamePlay = R"(
+<p><b>Starting.</b> The host presses <i>Start Game</i> and chooses how many seconds each turn
+lasts (45 to 120). Every player is dealt eight letters, and the turns go round the seats in order.
+The marker beside the names shows whose turn it is; the bar under the board shows the time
+left.</p>
+<p><b>Placing letters.</b> Click a letter in your rack to pick it up, then click a square of the
+board to lay it there. To take back a letter you laid this turn, left-click it: it is picked up
+again, ready to be laid somewhere else. Right-clicking it sends it back to your rack, and the
+<i>Clear</i> button takes back all of them at once. To rearrange your rack, click one of its
+letters and then another: the two swap places. You may rearrange your rack at any time, but you
+lay letters only in your own turn.</p>
+<p><b>The rules of a turn.</b> The letters you lay in one turn must lie in one row or one column,
+and together with the letters already on the board they must form one unbroken word that
+contains all of them. The first word of a game must cover the starting square in the middle of
+the board; every later word must touch a letter that is already on the board. You may lay a
+letter on top of a letter already on the board: yours replaces it, under the same rules (one
+letter per square per turn). Any further words that your letters form across the main word must
+be words too, and they count toward your score.</p>
+<p><b>Ending your turn.</b> Press <i>Submit</i> (or right-click an empty square) to play your
+word. If it is refused, the line under your rack says why, and you may try again while your time
+lasts. <i>Pass</i> ends your turn without a word. <i>New Tiles</i> exchanges your whole rack for
+new letters at a cost of 30 points (your score may go below zero); your turn goes on. After a
+word is accepted, the letters you used are replaced from the bag while letters remain; the
+number under <i>TILES LEFT</i> shows how many. When your time runs out, your letters go back to
+your rack and the next player's turn begins.</p>
+<p><b>The end.</b> The game ends when a player has used up all their letters, or when every
+player has passed since their own last word. The highest score wins; equal top scores share the
+win.</p>
+)";
+
+const char* const kScoring = R"(
+<p>For a word you receive the points of every letter of every word your letters create: the main
+word, with the letters that were already on the board, and every word formed across it. A letter
+laid on top of another counts with its new value.</p>
+<table cellspacing="6">
+<tr><td><b>1 point</b></td><td>A, E, I, L, N, O, R, S, T, U</td></tr>
+<tr><td><b>3 points</b></td><td>B, C, D, G, M, P</td></tr>
+<tr><td><b>5 points</b></td><td>F, H, V, W, Y</td></tr>
+<tr><td><b>7 points</b></td><td>J, K, X</td></tr>
+<tr><td><b>10 points</b></td><td>Q, Z</td></tr>
+</table>
+<p>There are no bonus squares and no multipliers. New tiles cost 30 points. The small number
+beside a score shows the points of the last word played (+), or -30 when that player bought new
+tiles. The highest score at the end wins.</p>
+)";
+
+const char* const kOptions = R"(
+<p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel.</p>
+<p><b>Options.</b> <i>Play Sounds</i> turns the game's sounds on or off. <i>Player Phrase
+Sounds</i> turns the other players' voice clips on or off; while off, a clip shows as a line in
+the chat instead. <i>Turn Sound</i> chooses between the <i>Classic</i> and the <i>New</i> sound
+that tells you your turn has come. <i>Text Color</i> and <i>Action Color</i> choose the colours
+of your chat text and of your actions, as everybody sees them. <i>Text Size</i> sets the size of
+the chat text. <i>Scroll Chat Off</i> (Ctrl+S) stops the chat from scrolling to each new line;
+<i>Clear Main Chat</i> empties it. <i>Reset Screen Location</i> puts the window back at its first
+place and size. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
+until you turn it off.</p>
+<p><b>Chat.</b> Type in the box under the chat and press Enter. A line that begins with
+<tt>/me</tt> is shown as an action. The smiley button adds a smiley, and addresses in the chat
+open in your web browser when clicked.</p>
+<p><b>Phrase buttons.</b> The nine small buttons above the chat send their phrase to everybody
+in one click (one every two seconds); point at one to read its phrase, and change them in
+<i>View, Phrase List</i>. The sound button beside them plays a short voice clip for
+everybody.</p>
+<p><b>View.</b> <i>View Tally</i> shows your games and wins, and, for the players you choose to
+follow, how many games you played together and who won them, in total and in this session.
+Tick a name under <i>Players In Current Game</i> to follow that player; untick a name under
+<i>Players Being Tallied</i> to stop. <i>Spy List</i> shows the spectators; the host removes one
+by right-clicking the name and choosing <i>Remove From Game</i>. The host can also right-click a
+player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset Just Watch</i>.
+<i>Phrase List</i> edits the phrase buttons.</p>
+<p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>About</i> shows the version.</p>
+)";
+
+const char* const kHistory = R"(
+<h3>History</h3>
+<p><b>1.0.2.0</b></p>
+<ul>
+<li>First release of Korvel for Linux desktops.</li>
+<li>Solo games on this computer; hosting on TCP port 7772 and joining by address; up to four
+players and five spies; the host can remove a player or a spy.</li>
+<li>A built-in list of 274,137 English words.</li>
+<li>The tally of won games, kept between sessions; the spy list; this help; the offer to
+download the Quon77 Lobby.</li>
+<li>Chat with colours, actions, smilies and links; phrase buttons and voice clips.</li>
+<li>Window position and size, sounds, chat colours and size, the turn time and the phrases are
+remembered between sessions.</li>
+</ul>
+<p><b>Before 1.0.2.0</b> (development, not released)</p>
+<ul>
+<li>The game window: board, rack, turn clock, sounds and the game start dialog.</li>
+<li>The game server: seats, the bag of 75 tiles, checking and scoring words, turns, the time
+limit and the end of the game.</li>
+<li>The network messages shared by every copy of the game, and the start of work: the choice
+between a solo game, hosting and joining.</li>
+</ul>
+)";
+
+}  // namespace
+
+std::vector<HelpTopic> helpTopics() {
+  return {
+      {1, "Overview", kOverview},
+      {2, "Connecting", kConnecting},
+      {3, "Game Play", kGamePlay},
+      {4, "Scoring", kScoring},
+      {7, "Options", std::string(kOptions) + kComputerPlayersHelp},
+      {5, "Documentation", kHistory},
+  };
+}
+
+}  // namespace korvel::dialogs
