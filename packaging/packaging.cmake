@@ -46,7 +46,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/app/settings_location.cpp APPEND PROPERT
   COMPILE_DEFINITIONS KORVEL_INSTALLED_DESKTOP_ENTRY="${KORVEL_INSTALLED_DESKTOP_ENTRY}")
 
 # Debian package: scripts/make-deb.sh builds it. dpkg-shlibdeps finds the libraries the program
-# links (Qt 6, libcurl, libjpeg, ...); the fonts it draws with are named here.
+# links (Qt 6 and what they need); the fonts it draws with are named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
