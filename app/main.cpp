@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   if (!guard.acquire()) return EXIT_SUCCESS;
   QApplication::setApplicationName("Korvel");
+  QGuiApplication::setDesktopFileName("korvel");  // ties the windows to korvel.desktop's icon
   QApplication::setQuitOnLastWindowClosed(false);
 
   // Outlives the windows that save into it.
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
 
   tallylist.loadFrom(
       korvel::records::chooseTallyFolder(
-          QCoreApplication::applicationDirPath().toStdString(),
+          korvel::app::programFolder(),
           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
       korvel::records::kTallyFileName);
 

@@ -32,6 +32,12 @@ fs::path chooseSettingsFolder(const fs::path& programDir, const fs::path& userCo
   return userConfigDir;
 }
 
+fs::path portableProgramFolder(const fs::path& programDir, const fs::path& desktopEntry) {
+  std::error_code ec;
+  if (programDir.empty() || fs::is_regular_file(programDir / desktopEntry, ec)) return {};
+  return programDir;
+}
+
 std::optional<std::string> readFileBytes(const fs::path& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;

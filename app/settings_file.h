@@ -26,6 +26,14 @@ inline constexpr const char* kSettingsFileName = "quonlobby.ini";
 std::filesystem::path chooseSettingsFolder(const std::filesystem::path& programDir,
                                            const std::filesystem::path& userConfigDir);
 
+// The folder to hand to chooseSettingsFolder and chooseTallyFolder as the program's: programDir
+// for a copy run where it was built or unpacked; empty for an installed copy, one whose install
+// tree holds the desktop entry at desktopEntry (relative to programDir). An installed copy keeps
+// its files in the per-user folders even where its own folder is writable (run as root, or
+// installed into a prefix the user owns), so nothing is ever written into a bin folder.
+std::filesystem::path portableProgramFolder(const std::filesystem::path& programDir,
+                                            const std::filesystem::path& desktopEntry);
+
 // The file's bytes: "" when there is no file, nothing when it exists but cannot be read.
 std::optional<std::string> readFileBytes(const std::filesystem::path& file);
 

@@ -7,11 +7,15 @@
 
 namespace korvel::app {
 
+std::filesystem::path programFolder() {
+  // KORVEL_INSTALLED_DESKTOP_ENTRY comes from the install rules (packaging/packaging.cmake).
+  return portableProgramFolder(QCoreApplication::applicationDirPath().toStdString(),
+                               KORVEL_INSTALLED_DESKTOP_ENTRY);
+}
+
 std::filesystem::path settingsFilePath() {
-  const QString programDir = QCoreApplication::applicationDirPath();
   const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-  return chooseSettingsFolder(programDir.toStdString(), configDir.toStdString()) /
-         kSettingsFileName;
+  return chooseSettingsFolder(programFolder(), configDir.toStdString()) / kSettingsFileName;
 }
 
 }  // namespace korvel::app

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   libcurl4-openssl-dev libjpeg-dev liblz4-dev zlib1g-dev
+  desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
+  dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)
 )
 
 missing=()

@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <fstream>
 #include <functional>
+#include <string_view>
 
 #include "dictionary/temp_dir.h"
 
@@ -53,6 +55,36 @@ TEST(SettingsFile, FolderIsTheProgramsWhenWritableElseTheUsersMadeOnDemand) {
   EXPECT_FALSE(fs::exists(user));
   EXPECT_EQ(chooseSettingsFolder(tmp.path() / "missing", user), user);
   EXPECT_TRUE(fs::is_directory(user));
+}
+
+TEST(SettingsFile, InstalledCopyKeepsItsFilesInTheUsersFolderEvenWhenItsFolderIsWritable) {
+  const fs::path entry = "../share/applications/korvel.desktop";
+  struct Case {
+    const char* layout;
+    const char* made;  // what exists at bin/<entry>
+    bool installed;
+  };
+  const Case cases[] = {
+      {"installed tree", "file", true},
+      {"build or unpacked folder", "", false},
+      {"a folder named like the entry", "folder", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layout);
+    TempDir tmp;
+    const fs::path bin = tmp.path() / "usr" / "bin";
+    const fs::path user = tmp.path() / "home" / ".config" / "Korvel";
+    fs::create_directories(bin);
+    if (std::string_view(c.made) == "file") {
+      fs::create_directories((bin / entry).parent_path());
+      std::ofstream(bin / entry) << "[Desktop Entry]\n";
+    } else if (std::string_view(c.made) == "folder") {
+      fs::create_directories(bin / entry);
+    }
+    const fs::path program = portableProgramFolder(bin, entry);
+    EXPECT_EQ(program, c.installed ? fs::path() : bin);
+    EXPECT_EQ(chooseSettingsFolder(program, user), c.installed ? user : bin);
+  }
 }
 
 TEST(SettingsFile, ReadsAbsentOrUnreadableFilesAsDefaults) {
