@@ -14,6 +14,7 @@
 
 #include "app/desktop_services.h"
 #include "app/message_boxes.h"
+#include "app/settings_location.h"
 #include "dialogs/dialog_look.h"
 #include "dialogs/http_cli.h"
 #include "dialogs/jpeg_image.h"
@@ -157,7 +158,7 @@ void Tdownload::getbuttonClick() {
   }
   if (folder.empty()) {
     folder = korvel::records::chooseTallyFolder(
-        QCoreApplication::applicationDirPath().toStdString(),
+        korvel::app::programFolder(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
   }
   getbutton->setEnabled(false);
