@@ -28,7 +28,13 @@
 #include "client/picture_button.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
+#include "dialogs/tabout.h"
+#include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
+#include "dialogs/thelp.h"
+#include "dialogs/tphrases.h"
+#include "dialogs/tspylist.h"
+#include "dialogs/ttallylist.h"
 #include "protocol/tsock.h"
 
 namespace {
@@ -395,8 +401,18 @@ TEST(TchatAccessibility, NoUnnamedControlAndTheStatusIsHeard) {
   chat.show();
   EXPECT_EQ(unnamedControls(&chat), QStringList());
   Tgamestart gamestart;
-  gamestart.show();
-  EXPECT_EQ(unnamedControls(&gamestart), QStringList());
+  Tabout about;
+  Tspylist spylist;
+  Thelp help;
+  Tphrases phrases;
+  Tdownload download;
+  Ttallylist tallylist;
+  for (QWidget* dialog : std::initializer_list<QWidget*>{&gamestart, &about, &spylist, &help,
+                                                         &phrases, &download, &tallylist}) {
+    dialog->show();
+    EXPECT_EQ(unnamedControls(dialog), QStringList()) << dialog->windowTitle().toStdString();
+    dialog->hide();
+  }
   chat.game.status = "Your Turn.";
   chat.render({});
   EXPECT_EQ(QAccessible::queryAccessibleInterface(chat.label_status)->text(QAccessible::Name),
