@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
   deliver(chat, toclient::nextplayer(1, 32));
   deliver(chat, toclient::mytiles(
                     1, {{1, 18}, {2, 5}, {3, 1}, {4, 4}, {5, 9}, {6, 14}, {7, 7}, {8, 19}}));
+  chat.chatrecieved("2+Bob chats: nice word :)#10|clGreen");
+  chat.chatrecieved("1+Ann says: Thanks!|clNavy");
+  chat.chatrecieved("3+Cleo chats: rules at www.example.org|clPurple");
   for (int n = 0; n < 17; ++n) chat.turntimeTimer();
   // Lay R and E below the W, and carry the A towards the board.
   chat.render(chat.game.rackClick(1, 60, 500));
