@@ -267,6 +267,21 @@ void GameMirror::mytiles(std::string_view body, Outcome& out) {
   (void)out;
 }
 
+void GameMirror::setScore(int n, int total, const std::string& bonus) {
+  if (n < 1 || n > seats) return;
+  seat[n - 1].score = std::to_string(total);
+  seat[n - 1].bonus = bonus;
+}
+
+void GameMirror::setBoardLetter(int x, int y, int code, Outcome& out) {
+  if (!isCell(x, y) || !isLetter(code)) return;
+  tboard& cell = board[x][y];
+  cell.letter = code;
+  cell.placedslot.clear();
+  cell.placedfrom = 0;
+  out.boardChanged = true;
+}
+
 void GameMirror::endTurn(Outcome& out) {
   whoseturn = 0;
   clockRunning = false;
@@ -282,10 +297,7 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   words.clear();
   endTurn(out);
   for (auto& s : seat) s.bonus.clear();
-  if (n >= 1 && n <= seats) {
-    seat[n - 1].score = std::to_string(total);
-    seat[n - 1].bonus = "+" + std::to_string(points);
-  }
+  setScore(n, total, "+" + std::to_string(points));
   words.push_back("**** " + seatLabel(n) + " ****");
   r.beginList();
   while (!r.atListEnd()) {
@@ -294,13 +306,7 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
       const int x = r.intField();
       const int y = r.intField();
       r.intField();  // the slot it came from
-      const int code = r.intField();
-      if (!isCell(x, y) || !isLetter(code)) continue;
-      tboard& cell = board[x][y];
-      cell.letter = code;
-      cell.placedslot.clear();
-      cell.placedfrom = 0;
-      out.boardChanged = true;
+      setBoardLetter(x, y, r.intField(), out);
     } else if (kind == "w") {
       words.push_back(upper(r.field()));
     } else {
@@ -342,13 +348,7 @@ void GameMirror::loadboard(std::string_view body, Outcome& out) {
   while (!r.atListEnd()) {
     const int x = r.intField();
     const int y = r.intField();
-    const int code = r.intField();
-    if (!isCell(x, y) || !isLetter(code)) continue;
-    tboard& cell = board[x][y];
-    cell.letter = code;
-    cell.placedslot.clear();
-    cell.placedfrom = 0;
-    out.boardChanged = true;
+    setBoardLetter(x, y, r.intField(), out);
   }
 }
 
@@ -400,10 +400,7 @@ void GameMirror::newtiles(std::string_view body, Outcome& out) {
   const int n = r.intField();
   const int total = r.intField();
   const int price = r.intField();
-  if (n >= 1 && n <= seats) {
-    seat[n - 1].score = std::to_string(total);
-    seat[n - 1].bonus = "-" + std::to_string(price);
-  }
+  setScore(n, total, "-" + std::to_string(price));
   if (n != myplayer) return;
   r.beginList();
   while (!r.atListEnd()) {
@@ -422,8 +419,7 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
   const int total = r.intField();
   const int price = r.intField();
   if (n < 1 || n > seats) return;
-  seat[n - 1].score = std::to_string(total);
-  seat[n - 1].bonus = "-" + std::to_string(price);
+  setScore(n, total, "-" + std::to_string(price));
   status = seat[n - 1].name + " bought new tiles.";
   out.cues.push_back("newtiles");
 }

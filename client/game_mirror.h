@@ -179,6 +179,10 @@ class GameMirror {
   void winner(std::string_view body, Outcome& out);
 
   void clearall();
+  // A seat's score and bonus labels; a number without a seat changes nothing.
+  void setScore(int n, int total, const std::string& bonus);
+  // A board letter from the server: no longer a tile of this turn.
+  void setBoardLetter(int x, int y, int code, Outcome& out);
   void endTurn(Outcome& out);
   void setTilesLeft(int drawn);
   void setLimit(int limit);

@@ -27,6 +27,7 @@
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "tests/client/recorders.h"
 
 namespace {
 
@@ -42,18 +43,6 @@ bool spinUntil(const std::function<bool()>& done) {
   }
   return true;
 }
-
-class RecordingBoxes : public MessageBoxes {
- public:
-  bool askYesNo(const QString&) override { return true; }
-  QStringList shown;
-
- protected:
-  void presentMessage(const QString& text, std::function<void()> dismissed) override {
-    shown << text;
-    dismissed();
-  }
-};
 
 // A joined person's connection that logs in and records every message it is sent.
 class Person {

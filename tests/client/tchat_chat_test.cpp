@@ -36,28 +36,11 @@
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
 #include "protocol/tsock.h"
+#include "recorders.h"
 
 namespace {
 
 const QByteArray FF(1, '\xFF');
-
-class RecordingBoxes : public MessageBoxes {
- public:
-  bool askYesNo(const QString&) override { return true; }
-  QStringList shown;
-
- protected:
-  void presentMessage(const QString& text, std::function<void()> dismissed) override {
-    shown << text;
-    dismissed();
-  }
-};
-
-class RecordingSounds : public SoundPlayer {
- public:
-  void play(const std::string& name) override { played.push_back(name); }
-  std::vector<std::string> played;
-};
 
 // A window logged in at seat 2 of a raw peer that records what the window sends.
 struct Connected {

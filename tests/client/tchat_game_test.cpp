@@ -18,30 +18,13 @@
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
+#include "recorders.h"
 #include "server/tserver.h"
 
 namespace {
 
 namespace toclient = korvel::protocol::toclient;
 using Strings = std::vector<std::string>;
-
-class RecordingBoxes : public MessageBoxes {
- public:
-  bool askYesNo(const QString&) override { return true; }
-  QStringList shown;
-
- protected:
-  void presentMessage(const QString& text, std::function<void()> dismissed) override {
-    shown << text;
-    dismissed();
-  }
-};
-
-class RecordingSounds : public SoundPlayer {
- public:
-  void play(const std::string& name) override { played.push_back(name); }
-  Strings played;
-};
 
 // Hands a framed server message to the window as its queue would.
 void deliver(Tchat& chat, std::string framed) {
