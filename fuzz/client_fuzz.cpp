@@ -1,4 +1,4 @@
-// Arbitrary server lines and clicks into the client mirror, as a hostile or broken host could
+// Arbitrary server lines, clicks and keys into the client mirror, as a hostile or broken host could
 // send them. Each input line starts with a control byte: mostly a server message follows, else a
 // click on the rack, an outline or the board, a clock tick, or one of the action buttons. After
 // every step the mirror may hold only what it can draw: letters 0 to 26 (or -1 laid from an
@@ -30,6 +30,7 @@ void checkInvariants(const GameMirror& m) {
   if (!m.heldtile.empty() && m.carriedSlot() == 0) __builtin_trap();
   if (m.barWidth < 0 || m.barWidth > korvel::client::kBarWidth) __builtin_trap();
   if (m.whoseturn < 0 || m.whoseturn > 9) __builtin_trap();
+  if (m.cursorX < 0 || m.cursorX > 10 || m.cursorY < 0 || m.cursorY > 10) __builtin_trap();
 }
 
 }  // namespace
@@ -77,6 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.kicking(a);
         m.setJustWatch(a, b % 2);
         m.justWatchClick();
+        break;
+      case 8:
+        m.moveCursor(a % 3 - 1, b % 3 - 1);
+        m.keyLetter(static_cast<char>(a / 2));
+        break;
+      case 9:
+        m.keyBackspace();
+        m.turnDirection();
         break;
       default:
         m.handleLine(line);
