@@ -38,7 +38,9 @@ lobby, start <tt>korvel NAME ADDRESS true</tt> to host under NAME, and
 <tt>korvel NAME ADDRESS false</tt> to join the game hosted at ADDRESS.</p>
 <p><b>When nobody can join.</b> The host's modem, router or firewall must accept incoming TCP
 connections on port 7772 and pass them on to the host's computer (on a router this is called
-port forwarding). Players who join only need to be able to connect out to port 7772.</p>
+port forwarding). Players who join only need to be able to connect out to port 7772. When you
+host, the chat shows the addresses of this computer and the port, so you can tell your friends
+where to join; from outside your home network they need the router's public address instead.</p>
 <p><b>The host.</b> The host is usually the first player in the list, and only the host can start
 a game. When the host leaves or closes Korvel, the game ends for everyone.</p>
 <p>A game holds four players and five spies; anyone after that is told that the game is full.
@@ -74,6 +76,13 @@ your rack and the next player's turn begins.</p>
 <p><b>The end.</b> The game ends when a player has used up all their letters, or when every
 player has passed since their own last word. The highest score wins; equal top scores share the
 win.</p>
+<p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus: a
+dashed square shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
+of that letter from your rack on the cursor cell and moves the cursor on, across at first, then
+in the direction of your last two tiles; Space turns the direction between across and down.
+Backspace takes back the last tile you laid, Escape takes back all of them, and Enter submits the
+word. The buttons have shortcuts too: Ctrl+Enter Submit, Ctrl+Backspace Clear, Ctrl+P Pass and
+Ctrl+N New Tiles. The chat input keeps its own keys while you type in it.</p>
 )";
 
 const char* const kScoring = R"(
