@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QTextCharFormat>
 #include <QTimer>
 #include <array>
@@ -299,7 +300,9 @@ class Tchat : public QMainWindow {
     std::vector<std::pair<int, int>> runs;  // position, length
   };
   std::array<ChatStyle, 15> styles_{};
-  std::array<int, 8> shownCode_{};  // letter code each rack image shows
+  std::array<int, 8> shownCode_{};           // letter code each rack image shows
+  std::array<QPixmap, 28> boardPictures_{};  // tiles 1 to 26 and the placed marker
+  qreal boardPicturesRatio_ = 0;
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;

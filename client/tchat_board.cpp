@@ -53,13 +53,18 @@ void Tchat::pointerMoved(QWidget* over, QMouseEvent* event) {
 
 void Tchat::paintbox_boardPaint(QPainter& painter) {
   using korvel::client::kCell;
+  // The 26 tiles and the marker, fetched once per pixel ratio rather than once per cell.
   const qreal dpr = devicePixelRatioF();
-  const QPixmap marker = artwork::tile(artwork::kPlacedMarker, dpr);
+  if (boardPicturesRatio_ != dpr) {
+    for (int n = 1; n <= artwork::kPlacedMarker; ++n) boardPictures_[n] = artwork::tile(n, dpr);
+    boardPicturesRatio_ = dpr;
+  }
+  const QPixmap& marker = boardPictures_[artwork::kPlacedMarker];
   for (int c = 0; c < korvel::client::kBoardCells; ++c) {
     for (int r = 0; r < korvel::client::kBoardCells; ++r) {
       const auto& cell = game.board[c][r];
       if (cell.letter >= 1 && cell.letter <= 26)
-        painter.drawPixmap(kCell * c, kCell * r, artwork::tile(cell.letter, dpr));
+        painter.drawPixmap(kCell * c, kCell * r, boardPictures_[cell.letter]);
       if (!cell.placedslot.empty()) painter.drawPixmap(kCell * c, kCell * r, marker);
     }
   }
