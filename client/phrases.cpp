@@ -21,6 +21,19 @@ std::string phraseMessage(int myplayer, std::string_view phrase, std::string_vie
   return protocol::toserver::action(myplayer, text + "|" + std::string(actionColour));
 }
 
+std::optional<std::string> inputMessage(int myplayer, std::string_view input,
+                                        std::string_view textColour,
+                                        std::string_view actionColour) {
+  if (input.empty()) return std::nullopt;
+  if (input[0] != '/') {
+    return protocol::toserver::chat(myplayer, std::string(input) + "|" + std::string(textColour));
+  }
+  if (input.substr(0, 3) != "/me") return std::nullopt;
+  const std::string_view action = input.size() > 4 ? input.substr(4) : std::string_view();
+  return protocol::toserver::action(myplayer,
+                                    std::string(action) + "|" + std::string(actionColour));
+}
+
 std::optional<std::string> clipMessage(int myplayer, int clip) {
   if (clip < 1 || clip > 12) return std::nullopt;
   return protocol::toserver::playasound(myplayer, clip);

@@ -18,6 +18,11 @@ extern const std::array<const char*, 13> kClipTitles;
 
 // "CMD_action" for a phrase: "/me " phrases are actions of their own, any other phrase is said.
 std::string phraseMessage(int myplayer, std::string_view phrase, std::string_view actionColour);
+// What the chat input sends: "CMD_chat" with the text colour, "CMD_action" for "/me" (the text
+// after its first four characters) with the action colour; nothing for an empty input or any
+// other text beginning with "/".
+std::optional<std::string> inputMessage(int myplayer, std::string_view input,
+                                        std::string_view textColour, std::string_view actionColour);
 // "CMD_playasound" for clip 1 to 12; nullopt for "<Cancel>" (0) and anything else.
 std::optional<std::string> clipMessage(int myplayer, int clip);
 

@@ -20,6 +20,7 @@
 #include "client/chat_line.h"
 #include "client/colour_qt.h"
 #include "client/panel_widgets.h"
+#include "client/phrases.h"
 #include "client/picture_button.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
@@ -122,15 +123,10 @@ void Tchat::chatrecieved(const std::string& argument) {
 
 void Tchat::sendit() {
   if (!game.connected) return;
-  const std::string text = mychat->text().toLatin1().toStdString();
-  if (!text.empty() && text[0] != '/') {
-    sock->send(korvel::protocol::toserver::chat(
-        game.myplayer, text + "|" + korvel::client::colourToText(textcolor)));
-  } else if (text.rfind("/me", 0) == 0) {
-    const std::string action = text.size() > 4 ? text.substr(4) : std::string();
-    sock->send(korvel::protocol::toserver::action(
-        game.myplayer, action + "|" + korvel::client::colourToText(actioncolor)));
-  }
+  const auto message = korvel::client::inputMessage(
+      game.myplayer, mychat->text().toLatin1().toStdString(),
+      korvel::client::colourToText(textcolor), korvel::client::colourToText(actioncolor));
+  if (message) sock->send(*message);
   mychat->clear();
 }
 

@@ -87,6 +87,25 @@ TEST(Phrases, MessagesClipsAndCooldown) {
   EXPECT_EQ(phraseMessage(2, "/me waves", "clRed"), "CMD_action+2+waves|clRed\xFF");
   EXPECT_EQ(phraseMessage(2, "", "clRed"), "CMD_action+2+says: |clRed\xFF");
   EXPECT_EQ(korvel::client::clipMessage(3, 4), "CMD_playasound+3+wave4+\xFF");
+  struct Input {
+    const char* typed;
+    const char* sent;  // nullptr: nothing
+  } inputs[] = {
+      {"hi there", "CMD_chat+2+hi there|clBlack\xFF"},
+      {"/me waves", "CMD_action+2+waves|clRed\xFF"},
+      {"/meow", "CMD_action+2+w|clRed\xFF"},
+      {"/me", "CMD_action+2+|clRed\xFF"},
+      {"/help", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& in : inputs) {
+    const auto sent = korvel::client::inputMessage(2, in.typed, "clBlack", "clRed");
+    if (in.sent) {
+      EXPECT_EQ(sent, in.sent) << in.typed;
+    } else {
+      EXPECT_FALSE(sent) << in.typed;
+    }
+  }
   EXPECT_FALSE(korvel::client::clipMessage(3, 0));
 
   const auto clip = korvel::client::readClip("2+wave3+");
