@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
   computers.setBotSpeed(chat.botspeed);
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
-  gamestart.setComputerPlayers(solo ? 1 : 0);
+  gamestart.setSolo(solo);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {
     computers.startGame(gamestart.computerPlayers(), [&chat, message] {
       try {

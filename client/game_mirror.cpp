@@ -31,8 +31,9 @@ bool isLetter(int code) {
 bool isRackCode(int code) {
   return isLetter(code) || code == -1;
 }
+// The host chooses the turn time; any positive number of seconds is a clock the mirror can run.
 bool isLimit(int limit) {
-  return limit >= 45 && limit <= 120;
+  return limit > 0;
 }
 
 std::string upper(std::string text) {
@@ -195,7 +196,8 @@ void GameMirror::clearall() {
 
 void GameMirror::setLimit(int limit) {
   turnlimit = limit;
-  barstep = kBarWidth / turnlimit;
+  // A turn longer than the bar has pixels shows a full bar until its last seconds.
+  barstep = std::max(1, kBarWidth / turnlimit);
 }
 
 void GameMirror::startthegame(std::string_view body, Outcome& out) {
@@ -207,6 +209,8 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   words.clear();
   startVisible = false;
   justWatchChecked = false;
+  // The server clears every seat's watching at a start.
+  for (SeatView& s : seat) s.eyes = false;
   winnerVisible = false;
   clearall();
   out.boardChanged = true;
@@ -225,12 +229,9 @@ void GameMirror::getnextplayer(std::string_view body, Outcome& out) {
   const int n = r.intField();
   const int drawn = r.intField();
   if (n < 1 || n > seats) return;
-  for (auto& column : board) {
-    for (auto& cell : column) {
-      cell.placedslot.clear();
-      cell.underneath = 0;
-    }
-  }
+  // Tiles still laid here were never accepted (the turn was taken away by Just Watch or moved
+  // on): the server's board does not have them and its rack still does, so they go home.
+  clearwordInto(out);
   out.boardChanged = true;
   whoseturn = n;
   turnTop = kSeatTop[n - 1] - 3;
@@ -279,6 +280,7 @@ void GameMirror::setBoardLetter(int x, int y, int code, Outcome& out) {
   cell.letter = code;
   cell.placedslot.clear();
   cell.placedfrom = 0;
+  cell.underneath = 0;
   out.boardChanged = true;
 }
 
@@ -427,16 +429,22 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
 void GameMirror::winner(std::string_view body, Outcome& out) {
   FieldReader r(body);
   const std::string names = r.field();
-  buttonsVisible = false;
+  // The game can end inside a turn (the player to move left or sat out and nobody is left):
+  // the clock stops, the board closes and laid tiles go home.
+  endTurn(out);
+  clearwordInto(out);
   out.cues.push_back("gameover");
   const bool seated = myplayer >= 1 && myplayer <= seats;
   const bool mine = seated && seatLabel(myplayer) == names;
-  winnerText = mine ? "You have Won the Game!" : names + " has Won the Game!";
+  // No names: every player seat was empty at the end, so nobody won and nothing is tallied.
+  winnerText = names.empty() ? "Nobody has Won the Game!"
+               : mine        ? "You have Won the Game!"
+                             : names + " has Won the Game!";
   status = "Game Over!";
   out.chat.push_back("0+" + winnerText);
   winnerVisible = true;
   if (hosting) startVisible = true;
-  if (!seated) return;
+  if (!seated || names.empty()) return;
   out.tally = Outcome::Tally{names, mine, otherPlayers()};
 }
 

@@ -133,12 +133,18 @@ class GameMirror {
   // at home there and moves on across or down, Backspace takes back the last tile laid, Escape
   // all of them, Enter submits, Space turns the direction. The same placement rules as the
   // mouse: only on the own turn, and a tile laid by key is the same thing as one laid by click.
+  // A click on a board cell puts the cursor there too. The cursor is drawn only once a key was
+  // used on the board (`cursorShown`), so a mouse player never sees it; a click hides it again.
   int cursorX = 5, cursorY = 5;
   bool cursorDown = false;
+  bool cursorShown = false;
   bool moveCursor(int dx, int dy);
   Outcome keyLetter(char letter);
   Outcome keyBackspace();
-  void turnDirection() { cursorDown = !cursorDown; }
+  void turnDirection() {
+    cursorDown = !cursorDown;
+    cursorShown = true;
+  }
 
   // Requests from the menus.
   Outcome justWatchClick();

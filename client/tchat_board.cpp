@@ -42,6 +42,7 @@ void Tchat::paintbox_boardMouseUp(QMouseEvent* event) {
   const QPoint local = event->position().toPoint();
   const QPoint p = panelPoint(paintbox_board, event);
   render(game.boardClick(local.x(), local.y(), buttonOf(event), p.x(), p.y()));
+  paintbox_board->update();  // the click moved the cursor and hid it
 }
 
 void Tchat::pointerMoved(QWidget* over, QMouseEvent* event) {
@@ -68,7 +69,7 @@ void Tchat::paintbox_boardPaint(QPainter& painter) {
       if (!cell.placedslot.empty()) painter.drawPixmap(kCell * c, kCell * r, marker);
     }
   }
-  if (paintbox_board->hasFocus()) {
+  if (paintbox_board->hasFocus() && game.cursorShown) {
     // The keyboard's cursor cell, with a small arrow for the direction letters go on in.
     const QRect cell(kCell * game.cursorX, kCell * game.cursorY, kCell, kCell);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -119,6 +120,8 @@ bool Tchat::paintbox_boardKeyDown(QKeyEvent* event) {
       out = game.keyLetter(static_cast<char>(text[0].unicode()));
     }
   }
+  // Every key of the board shows the cursor, Escape and Enter included.
+  game.cursorShown = true;
   render(out);
   paintbox_board->update();
   announceCursor();

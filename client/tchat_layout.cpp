@@ -130,6 +130,7 @@ void Tchat::buildGamePanel() {
   paintbox_board->onRelease = [this](QMouseEvent* e) { paintbox_boardMouseUp(e); };
   paintbox_board->onMove = [this](QMouseEvent* e) { pointerMoved(paintbox_board, e); };
   paintbox_board->onKey = [this](QKeyEvent* e) { return paintbox_boardKeyDown(e); };
+  paintbox_board->onTabIn = [this] { game.cursorShown = true; };
 
   Image1 = picture(panel_board, artwork::timerBackground(dpr), QRect(1, 457, 430, 24));
   Image1->setScaledContents(true);

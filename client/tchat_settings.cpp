@@ -18,7 +18,7 @@ korvel::app::Settings Tchat::currentSettings() const {
   if (gamestartDialog) {
     s.playtoscore = gamestartDialog->playToScore();
     s.timeperturn = gamestartDialog->creationTime();
-    s.computerplayers = gamestartDialog->computerPlayers();
+    s.computerplayers = gamestartDialog->computerPlayersToSave();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
@@ -39,7 +39,7 @@ void Tchat::loadinifile() {
   if (gamestartDialog) {
     if (s.playtoscore) gamestartDialog->setPlayToScore(*s.playtoscore);
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
-    if (s.computerplayers) gamestartDialog->setComputerPlayers(*s.computerplayers);
+    gamestartDialog->applySavedComputerPlayers(s.computerplayers);
   }
   setBotSpeed(s.botspeed);
   game.turnSoundNew = s.turnsound == 1;

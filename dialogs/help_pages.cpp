@@ -64,7 +64,8 @@ and together with the letters already on the board they must form one unbroken w
 contains all of them. The first word of a game must cover the starting square in the middle of
 the board; every later word must touch a letter that is already on the board. You may lay a
 letter on top of a letter already on the board: yours replaces it, under the same rules (one
-letter per square per turn). Any further words that your letters form across the main word must
+letter per square per turn). A letter laid on the same letter changes nothing and is refused
+("Invalid Placement"). Any further words that your letters form across the main word must
 be words too, and they count toward your score.</p>
 <p><b>Ending your turn.</b> Press <i>Submit</i> (or right-click an empty square) to play your
 word. If it is refused, the line under your rack says why, and you may try again while your time
@@ -76,8 +77,9 @@ your rack and the next player's turn begins.</p>
 <p><b>The end.</b> The game ends when a player has used up all their letters, or when every
 player has passed since their own last word. The highest score wins; equal top scores share the
 win.</p>
-<p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus: a
-dashed square shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
+<p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus. A
+click on a square puts the cursor there; once you press a key on the board, a dashed square
+shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
 of that letter from your rack on the cursor cell and moves the cursor on, across at first, then
 in the direction of your last two tiles; Space turns the direction between across and down.
 Backspace takes back the last tile you laid, Escape takes back all of them, and Enter submits the

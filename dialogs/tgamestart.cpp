@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "app/computer_player_count.h"
 #include "client/artwork.h"
 #include "client/picture_button.h"
 #include "protocol/message.h"
@@ -132,6 +133,21 @@ void Tgamestart::setComputerPlayers(int count) {
 }
 int Tgamestart::computerPlayers() const {
   return UpDown3->value();
+}
+
+void Tgamestart::setSolo(bool solo) {
+  solo_ = solo;
+  setComputerPlayers(korvel::app::openingComputerPlayers(solo));
+}
+
+void Tgamestart::applySavedComputerPlayers(std::optional<int> saved) {
+  if (const auto count = korvel::app::loadedComputerPlayers(solo_, saved)) {
+    setComputerPlayers(*count);
+  }
+}
+
+std::optional<int> Tgamestart::computerPlayersToSave() const {
+  return korvel::app::computerPlayersToSave(solo_, computerPlayers());
 }
 
 void Tgamestart::setTeam(int flag) {

@@ -2,6 +2,7 @@
 // the clock's tick, and a whole game between a hosting and a joining window over loopback.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QTcpServer>
 #include <QTest>
@@ -259,4 +260,30 @@ TEST_F(TchatGame, TheKeyboardOnTheBoard) {
   EXPECT_EQ(chat.game.board[4][5].letter, 0);
   EXPECT_TRUE(chat.letter[0]->isVisible());
   EXPECT_EQ(chat.button_submit->toolTip(), "Submit (Ctrl+Return)");
+
+  // The cursor follows the mouse and is drawn only after a key: a mouse player never sees it.
+  const auto cursorDrawnAt = [&](int c, int r) {
+    QImage shot(chat.paintbox_board->size(), QImage::Format_ARGB32);
+    shot.fill(Qt::transparent);
+    chat.paintbox_board->render(&shot);
+    const QRgb arrow = shot.pixel(c * 39 + 33, r * 39 + 19);  // the direction arrow's middle
+    return qAlpha(arrow) > 200 && qBlue(arrow) > 150 && qRed(arrow) < 100;
+  };
+  chat.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(2, 9));
+  ASSERT_TRUE(chat.paintbox_board->hasFocus());
+  EXPECT_FALSE(cursorDrawnAt(2, 9));
+  QTest::keyClick(chat.paintbox_board, Qt::Key_Right);
+  EXPECT_TRUE(cursorDrawnAt(3, 9));
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(6, 1));
+  EXPECT_FALSE(cursorDrawnAt(6, 1) || cursorDrawnAt(3, 9));
+  QTest::keyClicks(chat.paintbox_board, "c");
+  EXPECT_EQ(chat.game.board[6][1].letter, 3);
+  EXPECT_TRUE(cursorDrawnAt(7, 1));
+  // Coming to the board by Tab is keyboard use too.
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(0, 0));
+  QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(chat.paintbox_board, &tabIn);
+  EXPECT_TRUE(cursorDrawnAt(0, 0));
 }
