@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStringListModel>
 #include <QTcpServer>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "app/message_boxes.h"
+#include "client/panel_widgets.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tspylist.h"
@@ -213,8 +215,9 @@ TEST_F(PeerText, Utf8CrossesBetweenClientsAndAn8BitPeerShowsWhatItMeant) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
           const QString shown = chat->mainchat->toPlainText();
-          return shown.contains(utf8(dmitry + " chats: " + typed)) &&
-                 shown.contains(QString::fromUtf8("Jürgen chats: café € “ok”"));
+          return shown.contains(utf8(dmitry + " chats: ")) && shown.contains(utf8(typed)) &&
+                 shown.contains(QString::fromUtf8("Jürgen chats: ")) &&
+                 shown.contains(QString::fromUtf8("café € “ok”"));
         },
         5000))
         << chat->mainchat->toPlainText().toStdString();
