@@ -26,6 +26,7 @@
 #include "client/panel_widgets.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
+#include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
 #include "protocol/message.h"
@@ -224,6 +225,16 @@ TEST_F(PeerText, Utf8CrossesBetweenClientsAndAn8BitPeerShowsWhatItMeant) {
   }
   // The peer reads the UTF-8 bytes as they were typed.
   EXPECT_TRUE(raw.waitFor(QByteArray::fromStdString("CMD_chat+2+" + dmitry + " chats: " + typed)));
+
+  // A phrase typed into the editor goes out on its button as typed.
+  Tphrases editor;
+  editor.done = [&](const Tphrases::Phrases& edited) { joiner.savePhraseEdits(edited); };
+  editor.open(joiner.phrases);
+  editor.phrase[0]->setText(utf8(typed));
+  editor.button_doneClick();
+  joiner.b_phrase1Click(1);
+  EXPECT_TRUE(
+      raw.waitFor(QByteArray::fromStdString("CMD_action+2+" + dmitry + " says: " + typed + "|")));
 
   // The host starts the game from the dialog: the name as its login sent it, ASCII digits.
   Tgamestart start;
