@@ -129,6 +129,9 @@ TEST_F(PeerText, NamesThatLookLikeMarkupShowAsTextAndLoadNothing) {
   expectLabel(chat.label_playername[0], bold);
   expectLabel(chat.label_playername[1], img);
 
+  deliver(chat, toclient::chat(2, img, bold + "|clBlack"));
+  EXPECT_TRUE(chat.mainchat->toPlainText().contains(utf8(img + " chats:")));
+  EXPECT_TRUE(chat.mainchat->toPlainText().contains(utf8(bold)));
   deliver(chat, toclient::nextplayer(2, 16));
   expectLabel(chat.label_status, img + "'s turn.");
   EXPECT_FALSE(drawsSecret(&chat));
@@ -225,6 +228,17 @@ TEST_F(PeerText, Utf8CrossesBetweenClientsAndAn8BitPeerShowsWhatItMeant) {
   }
   // The peer reads the UTF-8 bytes as they were typed.
   EXPECT_TRUE(raw.waitFor(QByteArray::fromStdString("CMD_chat+2+" + dmitry + " chats: " + typed)));
+
+  // The tally shows the 8-bit name decoded and keeps the bytes it received.
+  QTemporaryDir dir;
+  Ttallylist tally;
+  tally.loadFrom(dir.filePath("tally.tld").toStdString());
+  tally.loadchecklist(host.game.otherPlayers());
+  ASSERT_EQ(tally.checklist->count(), 2);
+  EXPECT_EQ(tally.checklist->item(0)->text(), utf8(dmitry));
+  tally.checklistClickCheck(1);
+  EXPECT_EQ(tally.store()->record().followed(), std::vector<std::string>{"J\xFCrgen"});
+  EXPECT_EQ(tally.listbox_tally->item(0)->text(), QString::fromUtf8("Jürgen"));
 
   // A phrase typed into the editor goes out on its button as typed.
   Tphrases editor;
