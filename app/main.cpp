@@ -16,6 +16,7 @@
 #include "app/settings_file.h"
 #include "app/settings_location.h"
 #include "bot/computer_player.h"
+#include "client/peer_text.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
       try {
         chat.sock->send(message);
       } catch (const ESockError& e) {
-        messageBoxes().showMessage(QString::fromLatin1(e.what()));
+        messageBoxes().showMessage(peerText(e.what()));
       }
     });
   };

@@ -10,6 +10,7 @@ list(APPEND KORVEL_CORE_SOURCES
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/artwork.cpp
   ${CMAKE_CURRENT_LIST_DIR}/panel_widgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/peer_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp

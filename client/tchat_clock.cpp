@@ -14,7 +14,7 @@ void Tchat::turntimeTimer() {
 }
 
 void Tchat::syncClock() {
-  const QString shown = QString::fromLatin1(game.timerText.c_str());
+  const QString shown = QString::fromStdString(game.timerText);
   if (label_timer->text() != shown) label_timer->setText(shown);
   label_timer->setAccessibleName(shown);
   // Pale yellow while there is time, black for the last 19 seconds.

@@ -7,6 +7,7 @@
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
 #include "client/panel_widgets.h"
+#include "client/peer_text.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -19,7 +20,7 @@ void Tchat::guarded(const std::function<void()>& handler) {
   } catch (const korvel::protocol::ParseError&) {
     // A field that does not parse ends the handling of that one message.
   } catch (const std::exception& e) {
-    messageBoxes().showMessage(QString::fromLatin1(e.what()));
+    messageBoxes().showMessage(peerText(e.what()));
   }
 }
 

@@ -161,8 +161,10 @@ void Tgamestart::image_teamClick() {
 
 void Tgamestart::button_startClick() {
   const std::string name = playername ? playername() : std::string();
+  // The counters' own text follows the system's digits (Arabic-Indic under an Arabic locale);
+  // the server reads ASCII decimal only. The builder cleans the name as the login does.
   const std::string message = korvel::protocol::toserver::startgame(
-      name, edit_playtoscore->text().toStdString(), edit_creationtime->text().toStdString(),
+      name, std::to_string(UpDown1->value()), std::to_string(UpDown2->value()),
       std::to_string(team_));
   if (send) send(message);
   hide();

@@ -36,6 +36,9 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nTurnsound=2\n", [](Settings&) {}},
       {"[Korvel]\nPhrase3=Hi there\nPhrase4=\nPhrase10=no\n",
        [](Settings& s) { s.phrases[2] = "Hi there"; }},
+      // An 8-bit program's phrase (Windows-1252) reads as the same letters in UTF-8.
+      {"[Korvel]\nPhrase1=caf\xE9 \x80\nPhrase2=Zo\xC3\xAB\n",
+       [](Settings& s) { s.phrases[0] = "caf\xC3\xA9 \xE2\x82\xAC", s.phrases[1] = "Zo\xC3\xAB"; }},
       {"[Korvel]\nPlaysounds=FALSE\nPlayerphrasesounds=0\n", [](Settings&) {}},
       {"[Korvel]\nPlaysounds=false\nPlayerphrasesounds=false\n",
        [](Settings& s) { s.playsounds = false, s.playerphrasesounds = false; }},

@@ -3,6 +3,7 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/tchat_startup_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_game_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_chat_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/peer_text_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sound_player_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/artwork_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
