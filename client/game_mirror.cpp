@@ -208,6 +208,7 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   startVisible = false;
   justWatchChecked = false;
   winnerVisible = false;
+  gameRunning = true;
   clearall();
   out.boardChanged = true;
   const bool mine = myplayer >= 1 && myplayer <= seats && seatLabel(myplayer) == name;
@@ -379,6 +380,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     }
   }
   setTilesLeft(drawn);
+  gameRunning = true;
   if (clockOk) {
     setLimit(limit);
     clockRunning = true;
@@ -435,6 +437,7 @@ void GameMirror::winner(std::string_view body, Outcome& out) {
   status = "Game Over!";
   out.chat.push_back("0+" + winnerText);
   winnerVisible = true;
+  gameRunning = false;
   if (hosting) startVisible = true;
   if (!seated) return;
   out.tally = Outcome::Tally{names, mine, otherPlayers()};

@@ -1,5 +1,6 @@
 #include "dialogs/tdownload.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -102,6 +103,10 @@ Tdownload::Tdownload(QWidget* parent)
        "the game to access the internet components.");
   Button1 = button(solo, "Play Solo Game");
   Button1->setDefault(true);
+  dontshow = new QCheckBox("Don't show this again", solo);
+  dontshow->setFont(arial(13));
+  solo->layout()->addWidget(dontshow);
+  solo->layout()->setAlignment(dontshow, Qt::AlignHCenter);
   layout->addWidget(solo);
 
   QFrame* lobby = panel(this);
@@ -115,6 +120,9 @@ Tdownload::Tdownload(QWidget* parent)
   connect(abortbutton, &QPushButton::clicked, this, [this] { abortbuttonClick(); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(dontshow, &QCheckBox::clicked, this, [this](bool on) {
+    if (dontShowChanged) dontShowChanged(on);
+  });
 
   // Once "Stop Download" is pressed the aborted texts stay: what the transfer still reports
   // on its way down changes nothing.
