@@ -1,6 +1,7 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QStandardPaths>
 #include <QStringListModel>

@@ -90,8 +90,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       count && *count >= 0 && *count <= kMaxComputerPlayers) {
     s.computerplayers = count;
   }
-  const int zoom = integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(),
-                             kZoomSteps.back());
+  const int zoom =
+      integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
   s.showdownload = ini.get(section, kShowdownloadKey) != "false";
   return s;

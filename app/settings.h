@@ -86,8 +86,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section);
 // without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, "Computerplayers", "Zoom" or "Showdownload", with the text saveSettings gives it; false
-// for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Zoom" or "Showdownload", with the text
+// saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

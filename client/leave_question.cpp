@@ -9,8 +9,7 @@ std::optional<std::string> leaveQuestion(const GameMirror& game) {
   if (!game.connected || !game.gameRunning || !seated) return std::nullopt;
   std::string question = kLeaveQuestion;
   if (game.hosting) {
-    question +=
-        "\n\nYou are hosting this game: if you leave, the game ends for everybody in it.";
+    question += "\n\nYou are hosting this game: if you leave, the game ends for everybody in it.";
   }
   return question;
 }

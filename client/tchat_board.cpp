@@ -71,7 +71,8 @@ void Tchat::paintbox_boardPaint(QPainter& painter) {
     for (int r = 0; r < korvel::client::kBoardCells; ++r) {
       const auto& cell = game.board[c][r];
       const QPoint at(artwork::boardEdge(c, dpr), artwork::boardEdge(r, dpr));
-      if (cell.letter >= 1 && cell.letter <= 26) painter.drawPixmap(at, boardPictures_[cell.letter]);
+      if (cell.letter >= 1 && cell.letter <= 26)
+        painter.drawPixmap(at, boardPictures_[cell.letter]);
       if (!cell.placedslot.empty()) painter.drawPixmap(at, marker);
     }
   }

@@ -1,10 +1,10 @@
 #include "app/settings.h"
 
-#include "app/window_zoom.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "app/window_zoom.h"
 
 using namespace korvel::app;
 

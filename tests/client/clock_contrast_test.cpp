@@ -39,9 +39,9 @@ double contrast(QRgb a, QRgb b) {
 }
 
 struct Measure {
-  int glyphPixels = 0;   // fully covered text pixels measured
-  double lowest = 1e9;   // the lowest contrast among them
-  int overTrack = 0;     // of them, pixels beyond the bar's end
+  int glyphPixels = 0;  // fully covered text pixels measured
+  double lowest = 1e9;  // the lowest contrast among them
+  int overTrack = 0;    // of them, pixels beyond the bar's end
 };
 
 // The clock area rendered with its text and without: pixels that differ are the text's. Its

@@ -58,7 +58,9 @@ TEST(LeaveQuestion, AsksOnlyAPlayerOfARunningGameAndWarnsTheHost) {
        },
        Closes},
       {"player who joined a running game", 3, false,
-       [](GameMirror& m) { feed(m, toclient::gamestats(3, 60, 41, 1, 24, {12, 0, 0}, {{1, 5}})); },
+       [](GameMirror& m) {
+         feed(m, toclient::gamestats(3, 60, 41, 1, 24, {12, 0, 0}, {{1, 5}}));
+       },
        Asks},
       {"connection already gone", 2, false,
        [](GameMirror& m) {

@@ -12,6 +12,7 @@
 #include "app/settings_file.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
+#include "protocol/tsock.h"
 
 namespace {
 
@@ -182,7 +183,9 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
     EXPECT_EQ(restarts, c.restarted ? 1 : 0);
     EXPECT_EQ(chat.isVisible(), !c.restarted);
     EXPECT_EQ(std::filesystem::exists(file()), c.savedZoom != 0);
-    if (c.savedZoom) EXPECT_EQ(saved().zoom, c.savedZoom);
+    if (c.savedZoom) {
+      EXPECT_EQ(saved().zoom, c.savedZoom);
+    }
     const int checked = c.restarted ? c.chosen : 100;
     for (QAction* zoom : chat.Zoom) EXPECT_EQ(zoom->isChecked(), zoom->data().toInt() == checked);
   }

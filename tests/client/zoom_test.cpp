@@ -17,9 +17,11 @@ TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
   chat.show();
   ASSERT_EQ(chat.devicePixelRatioF(), 1.5);
 
+  // The client area keeps its unzoomed size in window units, 768 by 541 as at 100%.
+  ASSERT_EQ(chat.centralWidget()->size(), QSize(768, 541));
   const QPixmap client = chat.centralWidget()->grab();
-  EXPECT_NEAR(client.width(), 767 * 1.5, 0.5);
-  EXPECT_NEAR(client.height(), 539 * 1.5, 0.5);
+  EXPECT_NEAR(client.width(), 768 * 1.5, 0.5);
+  EXPECT_NEAR(client.height(), 541 * 1.5, 0.5);
 
   // The layout in window units is the one of 100%; pictures carry 1.5 times their pixels.
   const struct {
@@ -46,19 +48,18 @@ TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
     EXPECT_NEAR(p.height(), e.place.height() * 1.5, 0.5);
   }
 
-  // Grid lines along the middle of the first row: 12 of them, 58 or 59 pixels apart.
+  // The ten inner grid lines along the middle of the first row, 58 or 59 pixels apart.
   const QImage board = chat.image_board->pixmap().toImage();
-  const QRgb line = board.pixel(0, 10);
+  const QRgb line = qRgb(0xc2, 0x9f, 0x6c);
   std::vector<int> starts;
-  for (int x = 0; x < board.width(); ++x) {
-    if (board.pixel(x, 30) == line && (x == 0 || board.pixel(x - 1, 30) != line))
-      starts.push_back(x);
+  for (int x = 1; x < board.width(); ++x) {
+    if (board.pixel(x, 30) == line && board.pixel(x - 1, 30) != line) starts.push_back(x);
   }
-  ASSERT_EQ(starts.size(), 12u);
+  ASSERT_EQ(starts.size(), 10u);
   std::set<int> widths;
-  for (std::size_t n = 1; n + 1 < starts.size(); ++n) widths.insert(starts[n] - starts[n - 1]);
+  for (std::size_t n = 1; n < starts.size(); ++n) widths.insert(starts[n] - starts[n - 1]);
   EXPECT_EQ(widths, (std::set<int>{58, 59}));
-  for (int n = 0; n <= 11; ++n) EXPECT_EQ(artwork::boardEdge(n, 1.5), starts[n]) << n;
+  for (int n = 1; n <= 10; ++n) EXPECT_EQ(artwork::boardEdge(n, 1.5), starts[n - 1]) << n;
 
   // Tiles on the board are their pictures copied pixel for pixel into their cells.
   const struct {
@@ -76,7 +77,8 @@ TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
       for (int x = 0; x < tile.width(); ++x) {
         if (qAlpha(tile.pixel(x, y)) != 255) continue;
         ++opaque;
-        same += shot.pixel(starts[t.c] + x, starts[t.r] + y) == tile.pixel(x, y);
+        const QPoint at(artwork::boardEdge(t.c, 1.5) + x, artwork::boardEdge(t.r, 1.5) + y);
+        same += shot.pixel(at) == tile.pixel(x, y);
       }
     }
     EXPECT_GT(opaque, 2000);

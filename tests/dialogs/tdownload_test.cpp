@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
