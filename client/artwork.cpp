@@ -98,8 +98,10 @@ void drawTile(QPainter& p, int code, bool withValue) {
              QPointF(kTileBody.right() - 3, kTileBody.bottom() - 1.8));
   if (code >= 1 && code <= 26) {
     p.setPen(kInk);
-    p.setFont(font(20));
-    drawCentred(p, QString(QChar('A' + code - 1)), QPointF(17.4, 16.4));
+    // With its value the letter moves a little up and left to leave the corner free.
+    p.setFont(font(withValue ? 20 : 22));
+    drawCentred(p, QString(QChar('A' + code - 1)),
+                withValue ? QPointF(17.4, 16.4) : QPointF(18.2, 17.8));
     if (withValue) {
       // Digits 8 pixels high at 100%, in the corner the letter leaves free.
       p.setFont(font(12));

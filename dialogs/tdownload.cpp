@@ -58,6 +58,22 @@ QPushButton* button(QWidget* parent, const QString& caption) {
   return b;
 }
 
+// The picture at the top, 420 by 96 in window units. On a zoomed or high-density screen it comes
+// from the picture of twice the pixels, brought down to the screen's ratio, so that its text
+// stays sharp instead of being enlarged.
+QPixmap bannerPicture(qreal ratio) {
+  const bool dense = ratio > 1;
+  QFile jpeg(dense ? ":/pictures/download@2x.jpg" : ":/pictures/download.jpg");
+  if (!jpeg.open(QIODevice::ReadOnly)) return {};
+  QImage image = decodeJpeg(jpeg.readAll());
+  if (dense && !image.isNull()) {
+    image = image.scaled(qRound(420 * ratio), qRound(96 * ratio), Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+    image.setDevicePixelRatio(ratio);
+  }
+  return QPixmap::fromImage(image);
+}
+
 }  // namespace
 
 Tdownload::Tdownload(QWidget* parent)
@@ -73,11 +89,7 @@ Tdownload::Tdownload(QWidget* parent)
 
   QFrame* download = panel(this);
   image_banner = new QLabel(download);
-  QFile jpeg(":/pictures/download.jpg");
-  if (jpeg.open(QIODevice::ReadOnly)) {
-    QPixmap picture = QPixmap::fromImage(decodeJpeg(jpeg.readAll()));
-    image_banner->setPixmap(picture);
-  }
+  image_banner->setPixmap(bannerPicture(devicePixelRatioF()));
   image_banner->setAccessibleName("Quon77 Lobby");
   download->layout()->addWidget(image_banner);
   download->layout()->setAlignment(image_banner, Qt::AlignHCenter);

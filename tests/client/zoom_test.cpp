@@ -11,6 +11,7 @@
 #include "client/artwork.h"
 #include "client/panel_widgets.h"
 #include "client/tchat.h"
+#include "dialogs/tdownload.h"
 
 TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
   Tchat chat({"Ann"}, {1, 1});
@@ -84,6 +85,13 @@ TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
     EXPECT_GT(opaque, 2000);
     EXPECT_EQ(same, opaque);
   }
+}
+
+TEST(Zoom, TheDownloadDialogsPictureIsDrawnFromItsDenserCopy) {
+  Tdownload dialog;
+  const QPixmap banner = dialog.image_banner->pixmap();
+  EXPECT_EQ(banner.devicePixelRatio(), 1.5);
+  EXPECT_EQ(banner.size(), QSize(630, 144));
 }
 
 int main(int argc, char** argv) {
