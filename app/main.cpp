@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
-  chat.zoom = zoom;
+  chat.setZoom(zoom);
   chat.restartProgram = [&restart] { restart.request(); };
   Tabout about;
   Tspylist spylist;

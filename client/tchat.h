@@ -196,6 +196,8 @@ class Tchat : public QMainWindow {
   // Options, "Zoom": saves the new zoom and restarts the program with it, after asking when
   // that leaves a running game.
   void Zoom1Click(int percent);
+  // The zoom this copy runs at (the program's, from the settings): its entry gets the check.
+  void setZoom(int percent);
   // The download dialog's "Don't show this again".
   void setDownloadOffer(bool show);
   // Opens the maker's web site.

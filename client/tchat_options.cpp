@@ -24,19 +24,20 @@ void Tchat::buildZoomMenu(QMenu* options) {
   menu->addSeparator();
   // Qt sets its scale factor once, when the program starts.
   menu->addAction("A new zoom restarts the game")->setEnabled(false);
+  setZoom(zoom);
+}
+
+void Tchat::setZoom(int percent) {
+  zoom = percent;
   for (QAction* action : Zoom) action->setChecked(action->data().toInt() == zoom);
 }
 
 void Tchat::Zoom1Click(int percent) {
-  const auto checkCurrent = [this] {
-    for (QAction* action : Zoom) action->setChecked(action->data().toInt() == zoom);
-  };
-  if (percent == zoom) return checkCurrent();
+  if (percent == zoom) return setZoom(zoom);
   if (const auto question = korvel::client::leaveQuestion(game)) {
-    if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return checkCurrent();
+    if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return setZoom(zoom);
   }
-  zoom = percent;
-  checkCurrent();
+  setZoom(percent);
   saveinifile({korvel::app::kZoomKey});
   if (!restartProgram) return;
   restartProgram();

@@ -189,4 +189,13 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
     const int checked = c.restarted ? c.chosen : 100;
     for (QAction* zoom : chat.Zoom) EXPECT_EQ(zoom->isChecked(), zoom->data().toInt() == checked);
   }
+
+  // A copy started at 175% shows that entry checked; choosing it again restarts nothing.
+  Tchat chat({"Ann"}, {1, 1});
+  int restarts = 0;
+  chat.restartProgram = [&] { ++restarts; };
+  chat.setZoom(175);
+  for (QAction* zoom : chat.Zoom) EXPECT_EQ(zoom->isChecked(), zoom->data().toInt() == 175);
+  menuAction(chat, "175%")->trigger();
+  EXPECT_EQ(restarts, 0);
 }
