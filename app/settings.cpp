@@ -47,6 +47,8 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   if (key == kPlayerphrasesoundsKey) return std::string(boolText(s.playerphrasesounds));
   if (key == kPlaysoundsKey) return std::string(boolText(s.playsounds));
   if (key == kComputerplayersKey) return countText(s.computerplayers);
+  if (key == kZoomKey) return std::to_string(s.zoom);
+  if (key == kShowdownloadKey) return std::string(boolText(s.showdownload));
   return std::nullopt;
 }
 
@@ -91,12 +93,16 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       count && *count >= 0 && *count <= kMaxComputerPlayers) {
     s.computerplayers = count;
   }
+  const int zoom =
+      integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
+  if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
+  s.showdownload = ini.get(section, kShowdownloadKey) != "false";
   return s;
 }
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
-  if (key != kComputerplayersKey &&
+  if (key != kComputerplayersKey && key != kZoomKey && key != kShowdownloadKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -107,6 +113,8 @@ bool saveSetting(IniFile& ini, std::string_view section, const Settings& setting
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings) {
   for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
   saveSetting(ini, section, settings, kComputerplayersKey);
+  saveSetting(ini, section, settings, kZoomKey);
+  saveSetting(ini, section, settings, kShowdownloadKey);
 }
 
 void savePhrases(IniFile& ini, std::string_view section, const Phrases& phrases) {

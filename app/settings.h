@@ -28,8 +28,12 @@ inline constexpr std::string_view kTurnsoundKey = "Turnsound";
 inline constexpr std::string_view kPlayerphrasesoundsKey = "Playerphrasesounds";
 inline constexpr std::string_view kPlaysoundsKey = "Playsounds";
 inline constexpr std::string_view kComputerplayersKey = "Computerplayers";
+// The window's zoom in percent, and whether a solo start offers the lobby download.
+inline constexpr std::string_view kZoomKey = "Zoom";
+inline constexpr std::string_view kShowdownloadKey = "Showdownload";
 
-// The keys saveSettings writes, in the order it writes them ("Computerplayers" follows when set).
+// The keys saveSettings writes, in the order it writes them ("Computerplayers" follows when set,
+// then "Zoom" and "Showdownload").
 inline constexpr std::array<std::string_view, 12> kSaveOrder{
     kTextsizeKey,           kTopKey,         kLeftKey,        kWidthKey,    kHeightKey,
     kTextcolorKey,          kPlaytoscoreKey, kTimeperturnKey, kBotspeedKey, kTurnsoundKey,
@@ -49,6 +53,9 @@ inline constexpr int kMaxWindowSide = 16384;
 // The host takes one of the four player seats.
 inline constexpr int kMaxComputerPlayers = 3;
 
+// The zoom steps of Options, "Zoom", in percent; any other value reads as 100.
+inline constexpr std::array<int, 5> kZoomSteps{100, 125, 150, 175, 200};
+
 struct Settings {
   int textsize = 8;
   int top = 3;
@@ -66,6 +73,8 @@ struct Settings {
   bool playerphrasesounds = true;
   // Number of computer opponents; nothing lets the caller choose its default.
   std::optional<int> computerplayers;
+  int zoom = 100;  // one of kZoomSteps
+  bool showdownload = true;
 
   bool operator==(const Settings&) const = default;
 };
@@ -77,8 +86,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section);
 // without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, or "Computerplayers", with the text saveSettings gives it; false
-// for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Zoom" or "Showdownload", with the text
+// saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

@@ -7,10 +7,12 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/settings_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_address.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_zoom.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/desktop_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_restart.cpp
 )

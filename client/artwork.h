@@ -35,6 +35,10 @@ const char* actionButtonText(ActionButton which);
 // The empty board: grid lines on the cell edges (x and y = 0, 39, ..., 429), so cell (c, r)
 // has its interior at 39c+1 to 39c+38; the starting square (5, 5) carries a star.
 QPixmap board(qreal dpr);
+// The device pixel column (or row) of board(dpr) where grid line n, 0 to 11, begins: 39 n times
+// the ratio rounded, the last one at the far edge. Tiles drawn at these pixels fit the cells
+// exactly at fractional ratios too.
+int boardEdge(int n, qreal dpr);
 
 // n 1 to 26: the tile of letters A to Z with its letter value (the server's scoring values) in
 // the lower right corner. n = kPlacedMarker: the marker drawn over a tile laid this turn, a

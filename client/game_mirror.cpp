@@ -212,6 +212,7 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   // The server clears every seat's watching at a start.
   for (SeatView& s : seat) s.eyes = false;
   winnerVisible = false;
+  gameRunning = true;
   clearall();
   out.boardChanged = true;
   const bool mine = myplayer >= 1 && myplayer <= seats && seatLabel(myplayer) == name;
@@ -381,6 +382,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     }
   }
   setTilesLeft(drawn);
+  gameRunning = true;
   if (clockOk) {
     setLimit(limit);
     clockRunning = true;
@@ -443,6 +445,7 @@ void GameMirror::winner(std::string_view body, Outcome& out) {
   status = "Game Over!";
   out.chat.push_back("0+" + winnerText);
   winnerVisible = true;
+  gameRunning = false;
   if (hosting) startVisible = true;
   if (!seated || names.empty()) return;
   out.tally = Outcome::Tally{names, mine, otherPlayers()};

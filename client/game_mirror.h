@@ -95,6 +95,7 @@ class GameMirror {
   std::string heldtile;  // slot number of the carried image, "" when none
   int heldleft = 0;
   bool turnSoundNew = false;  // Options, "Turn Sound": "New" plays "turnnew"
+  bool gameRunning = false;   // from the game's start (or joining it) to its winner
 
   // View state.
   std::array<SeatView, kSeats> seat{};

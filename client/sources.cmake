@@ -4,11 +4,13 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leave_question.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/artwork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/clock_label.cpp
   ${CMAKE_CURRENT_LIST_DIR}/panel_widgets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/peer_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_button.cpp
@@ -21,6 +23,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp

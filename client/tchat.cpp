@@ -133,6 +133,7 @@ void Tchat::buildMenus() {
           [this](bool checked) { ScrollChatOff1Click(checked); });
   options->addAction("Clear Main Chat", this, [this] { ClearMainChat1Click(); });
   options->addAction("Reset Screen Location", this, [this] { ResetScreenLocation1Click(); });
+  buildZoomMenu(options);
   options->addSeparator();
   JustWatch1 = options->addAction("Just Watch");
   JustWatch1->setCheckable(true);
@@ -151,6 +152,7 @@ void Tchat::buildMenus() {
   view->addAction("Phrase List", this, [this] { PrhaseList1Click(); });
   QMenu* help = menuBar()->addMenu("Help");
   help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
+  help->addAction("Download the Lobby...", this, hook(&Tchat::DownloadLobby1Click));
   help->addSeparator();
   help->addAction("About", this, hook(&Tchat::About1Click));
 

@@ -24,6 +24,8 @@ korvel::app::Settings Tchat::currentSettings() const {
   s.turnsound = game.turnSoundNew ? 1 : 0;
   s.playsounds = PlaySounds1->isChecked();
   s.playerphrasesounds = PlayerPhraseSounds1->isChecked();
+  s.zoom = zoom;
+  s.showdownload = showDownloadOffer;
   return s;
 }
 
@@ -49,6 +51,8 @@ void Tchat::loadinifile() {
   }
   PlaySounds1->setChecked(s.playsounds);
   PlayerPhraseSounds1->setChecked(s.playerphrasesounds);
+  // The zoom stays the one this copy started with: it only applies at start-up.
+  showDownloadOffer = s.showdownload;
 }
 
 void Tchat::saveinifile(std::initializer_list<std::string_view> keys) {

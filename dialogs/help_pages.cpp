@@ -104,7 +104,9 @@ tiles. The highest score at the end wins.</p>
 )";
 
 const char* const kOptions = R"(
-<p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel.</p>
+<p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel; while
+you play in a running game it first asks whether to leave it (when you host, leaving ends the
+game for everybody).</p>
 <p><b>Options.</b> <i>Play Sounds</i> turns the game's sounds on or off. <i>Player Phrase
 Sounds</i> turns the other players' voice clips on or off; while off, a clip shows as a line in
 the chat instead. <i>Turn Sound</i> chooses between the <i>Classic</i> and the <i>New</i> sound
@@ -112,7 +114,8 @@ that tells you your turn has come. <i>Text Color</i> and <i>Action Color</i> cho
 of your chat text and of your actions, as everybody sees them. <i>Text Size</i> sets the size of
 the chat text. <i>Scroll Chat Off</i> (Ctrl+S) stops the chat from scrolling to each new line;
 <i>Clear Main Chat</i> empties it. <i>Reset Screen Location</i> puts the window back at its first
-place and size. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
+place and size. <i>Zoom</i> (100% to 200%) makes the whole window and its dialogs larger;
+Korvel restarts to apply it. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
 until you turn it off.</p>
 <p><b>Chat.</b> Type in the box under the chat and press Enter. A line that begins with
 <tt>/me</tt> is shown as an action. The smiley button adds a smiley, and addresses in the chat
@@ -128,7 +131,9 @@ Tick a name under <i>Players In Current Game</i> to follow that player; untick a
 by right-clicking the name and choosing <i>Remove From Game</i>. The host can also right-click a
 player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset Just Watch</i>.
 <i>Phrase List</i> edits the phrase buttons.</p>
-<p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>About</i> shows the version.</p>
+<p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>Download the Lobby...</i>
+opens the lobby download offer (its <i>Don't show this again</i> box stops it from opening at
+every solo start); <i>About</i> shows the version.</p>
 )";
 
 const char* const kHistory = R"(

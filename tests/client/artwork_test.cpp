@@ -146,3 +146,24 @@ TEST(Artwork, NumbersOutsideTheListsGiveBlankTileAndNoSmiley) {
 }
 
 }  // namespace
+
+// At 100% a tile's value is at least 8 pixels high: the dark rows of the corner the letter
+// leaves free.
+TEST(Artwork, TileValuesAreAtLeastEightPixelsHigh) {
+  for (char letter : {'A', 'E', 'I', 'K', 'Z'}) {  // values 1, 1, 1, 7 and 10
+    SCOPED_TRACE(letter);
+    const QImage tile = artwork::tile(letter - 'A' + 1, 1).toImage();
+    int top = -1, bottom = -1;
+    for (int y = 24; y <= 35; ++y) {
+      for (int x = 20; x <= 36; ++x) {
+        const QColor c = QColor::fromRgba(tile.pixel(x, y));
+        if (c.alpha() == 255 && c.lightness() < 110) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+      }
+    }
+    ASSERT_GE(top, 0) << "the value is drawn in the corner";
+    EXPECT_GE(bottom - top + 1, 8);
+  }
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/message_boxes.h"
+#include "client/clock_label.h"
 #include "client/panel_widgets.h"
 #include "client/picture_button.h"
 #include "client/sound_player.h"
@@ -131,7 +132,7 @@ TEST_F(TchatGame, TheClockFollowsItsTicks) {
   EXPECT_EQ(chat.image_timer->width(), 413);
   for (int n = 0; n < 40; ++n) chat.turntimeTimer();
   EXPECT_EQ(chat.label_timer->text(), "Time: 0:19");
-  EXPECT_EQ(chat.label_timer->styleSheet(), "color: black");
+  EXPECT_EQ(static_cast<ClockLabel*>(chat.label_timer)->overBar(), QColor(Qt::black));
   chat.PlaySounds1->setChecked(false);
   for (int n = 0; n < 30; ++n) chat.turntimeTimer();
   EXPECT_EQ(t.sounds.played, Strings{"tick"});  // at 20 only; the rest were silenced

@@ -91,9 +91,11 @@ TEST(TchatMenus, EveryViewAndHelpEntryReachesItsHookAndF1OpensHelp) {
   chat.showPhrases = [&] { ++calls["phrases"]; };
   chat.Help2Click = [&] { ++calls["help"]; };
   chat.About1Click = [&] { ++calls["about"]; };
+  chat.DownloadLobby1Click = [&] { ++calls["download"]; };
   const std::vector<std::pair<QString, std::vector<std::pair<QString, std::string>>>> menus = {
       {"View", {{"View Tally", "tally"}, {"Spy List", "spies"}, {"Phrase List", "phrases"}}},
-      {"Help", {{"Content", "help"}, {"", ""}, {"About", "about"}}},
+      {"Help",
+       {{"Content", "help"}, {"Download the Lobby...", "download"}, {"", ""}, {"About", "about"}}},
   };
   for (const auto& [title, entries] : menus) {
     QMenu* menu = nullptr;
