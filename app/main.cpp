@@ -6,6 +6,7 @@
 #include <QStringListModel>
 #include <QUrl>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,6 +109,13 @@ int main(int argc, char** argv) {
   ComputerPlayers computers(ports.game);
   computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
   computers.setBotSpeed(chat.botspeed);
+  // The window names the words a refused move lacks and analyses saved games with the computer
+  // players' word structure: one copy, built when first needed.
+  chat.lexicon = [&computers]() -> const korvel::bot::Lexicon& { return computers.lexicon(); };
+  chat.gamesFolder =
+      std::filesystem::path(
+          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
+      "games";
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
   gamestart.setComputerPlayers(solo ? 1 : 0);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {

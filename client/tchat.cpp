@@ -15,6 +15,7 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   setWindowTitle("Korvel");
   buildLayout();
   buildMenus();
+  wireHistory();
 
   sock = new TSock(this);
   sock->PortName = std::to_string(ports_.game);
@@ -149,6 +150,8 @@ void Tchat::buildMenus() {
   view->addAction("View Tally", this, hook(&Tchat::ViewTally1Click));
   view->addAction("Spy List", this, hook(&Tchat::SpyList1Click));
   view->addAction("Phrase List", this, [this] { PrhaseList1Click(); });
+  view->addAction("Game History", this, [this] { GameHistory1Click(); });
+  view->addAction("Past Games", this, [this] { PastGames1Click(); });
   QMenu* help = menuBar()->addMenu("Help");
   help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
   help->addSeparator();

@@ -60,11 +60,17 @@ void Tchat::paintbox_boardPaint(QPainter& painter) {
     boardPicturesRatio_ = dpr;
   }
   const QPixmap& marker = boardPictures_[artwork::kPlacedMarker];
+  const QPixmap lastMove = artwork::lastMoveMark(dpr);
+  const QPixmap stack = artwork::stackMark(dpr);
   for (int c = 0; c < korvel::client::kBoardCells; ++c) {
     for (int r = 0; r < korvel::client::kBoardCells; ++r) {
       const auto& cell = game.board[c][r];
       if (cell.letter >= 1 && cell.letter <= 26)
         painter.drawPixmap(kCell * c, kCell * r, boardPictures_[cell.letter]);
+      if (cell.letter >= 1 && cell.letter <= 26) {
+        if (cell.lastMove) painter.drawPixmap(kCell * c, kCell * r, lastMove);
+        if (cell.stacked) painter.drawPixmap(kCell * c, kCell * r, stack);
+      }
       if (!cell.placedslot.empty()) painter.drawPixmap(kCell * c, kCell * r, marker);
     }
   }
