@@ -15,7 +15,6 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   setWindowTitle("Korvel");
   buildLayout();
   buildMenus();
-  wireHistory();
 
   sock = new TSock(this);
   sock->PortName = std::to_string(ports_.game);
@@ -63,6 +62,7 @@ void Tchat::FormCreate() {
   systemcolor = QColor(0, 0, 255);
   // The server's shuffle is seeded from the clock where the server is created.
   game = korvel::client::GameMirror();
+  wireHistory();
   setTextSize(10);
   setTextColour(korvel::client::kBlack);
   turntime.stop();
