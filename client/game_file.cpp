@@ -91,7 +91,7 @@ TurnKind kindOf(const std::string& name) {
   throw Bad{};
 }
 
-GameRecord parse(const Json& doc) {
+GameRecord parse(const Json& doc, bool withTurns) {
   if (text(doc, "format", 32) != kFormat || integer(doc, "version", 1, 1) != kVersion) throw Bad{};
   GameRecord g;
   const auto started = parseIsoTime(text(doc, "started", 32));
@@ -106,7 +106,9 @@ GameRecord parse(const Json& doc) {
     g.startBoard.push_back({integer(c, "x", 0, 10), integer(c, "y", 0, 10), letter(c, "letter")});
   for (const Json& p : array(doc, "players", 4))
     g.players.push_back({integer(p, "seat", 1, 4), text(p, "name", kMaxName)});
-  for (const Json& t : array(doc, "turns", kMaxTurns)) {
+  const Json& turns = array(doc, "turns", kMaxTurns);
+  static const Json kNoTurns = Json::array();
+  for (const Json& t : withTurns ? turns : kNoTurns) {
     TurnRecord turn;
     turn.seat = integer(t, "seat", 1, 4);
     turn.player = text(t, "player", kMaxName);
@@ -221,14 +223,34 @@ std::string gameToJson(const GameRecord& g) {
   }
   doc["finalScores"] = g.finalScores;
   doc["winner"] = g.winner;
-  // Invalid UTF-8 in a name (a peer's bytes) is replaced rather than refused.
-  return doc.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  // One member per line and one turn per line: readable in any text editor, and a third the
+  // size of the fully indented form, which keeps listing a thousand games quick. Invalid UTF-8
+  // in a name (a peer's bytes) is replaced rather than refused.
+  const auto compact = [](const Json& v) {
+    return v.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  };
+  std::string out = "{";
+  bool firstMember = true;
+  for (const auto& [key, value] : doc.items()) {
+    out += firstMember ? "\n" : ",\n";
+    firstMember = false;
+    out += compact(key) + ": ";
+    if (key == "turns" && !value.empty()) {
+      out += "[";
+      for (std::size_t i = 0; i < value.size(); ++i)
+        out += (i ? ",\n  " : "\n  ") + compact(value[i]);
+      out += "\n]";
+    } else {
+      out += compact(value);
+    }
+  }
+  return out + "\n}\n";
 }
 
 std::optional<GameRecord> gameFromJson(std::string_view text) {
   try {
     const Json doc = Json::parse(text.begin(), text.end());
-    return parse(doc);
+    return parse(doc, true);
   } catch (const Bad&) {
   } catch (const nlohmann::json::exception&) {
   }
@@ -277,7 +299,9 @@ std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& recor
   return target;
 }
 
-std::optional<GameRecord> loadGame(const fs::path& file) {
+namespace {
+
+std::optional<std::string> readFile(const fs::path& file) {
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
   if (ec || size > kMaxGameFileBytes) return std::nullopt;
@@ -286,7 +310,32 @@ std::optional<GameRecord> loadGame(const fs::path& file) {
   std::string bytes(static_cast<std::size_t>(size), '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return gameFromJson(bytes);
+  return bytes;
+}
+
+}  // namespace
+
+// The parser checks the turns for well-formed JSON and then drops them unbuilt: a list of a
+// thousand games needs no thousand move lists.
+std::optional<GameRecord> gameHeadFromJson(std::string_view text) {
+  bool inTurns = false;
+  const auto keep = [&inTurns](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth == 1 && event == Json::parse_event_t::key) inTurns = parsed == "turns";
+    if (inTurns && depth == 1 && event == Json::parse_event_t::array_end) inTurns = false;
+    return !(inTurns && depth >= 2);
+  };
+  try {
+    const Json doc = Json::parse(text.begin(), text.end(), keep);
+    return parse(doc, false);
+  } catch (const Bad&) {
+  } catch (const nlohmann::json::exception&) {
+  }
+  return std::nullopt;
+}
+
+std::optional<GameRecord> loadGame(const fs::path& file) {
+  const auto bytes = readFile(file);
+  return bytes ? gameFromJson(*bytes) : std::nullopt;
 }
 
 std::vector<SavedGame> listGames(const fs::path& folder) {
@@ -299,7 +348,8 @@ std::vector<SavedGame> listGames(const fs::path& folder) {
     if (!it->is_regular_file(ec)) continue;
     SavedGame saved;
     saved.file = file;
-    if (auto g = loadGame(file)) {
+    const auto bytes = readFile(file);
+    if (auto g = bytes ? gameHeadFromJson(*bytes) : std::nullopt) {
       saved.started = g->started;
       saved.players = std::move(g->players);
       saved.finalScores = g->finalScores;

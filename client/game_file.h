@@ -21,6 +21,9 @@ inline constexpr std::uintmax_t kMaxGameFileBytes = 4u << 20;
 std::string gameToJson(const GameRecord& record);
 // nullopt for anything that is not a complete, well-formed game record.
 std::optional<GameRecord> gameFromJson(std::string_view text);
+// The record without its turns, for the list of saved games: the same checks of everything
+// else, and the turns only checked to be well-formed JSON (opening the game checks them all).
+std::optional<GameRecord> gameHeadFromJson(std::string_view text);
 
 // "2026-12-07T17:22:14Z" for Unix seconds, and back (nullopt when it is not that form).
 std::string isoTime(std::int64_t seconds);
@@ -41,7 +44,8 @@ struct SavedGame {
   std::array<int, 4> finalScores{};
   std::string winner;
 };
-// The "*.json" files of `folder`, readable ones newest first, then the damaged ones by name.
+// The "*.json" files of `folder`, readable ones newest first, then the damaged ones by name. A
+// file whose turns are broken while all else reads is listed, and found damaged when opened.
 std::vector<SavedGame> listGames(const std::filesystem::path& folder);
 
 }  // namespace korvel::client

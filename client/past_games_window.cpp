@@ -79,7 +79,13 @@ GameReviewWindow* PastGamesWindow::open(int row) {
   const auto& saved = games_[static_cast<std::size_t>(row)];
   if (saved.damaged) return nullptr;
   auto record = korvel::client::loadGame(saved.file);
-  if (!record) return nullptr;  // damaged since it was listed
+  if (!record) {
+    // Its turns do not read (or it changed since it was listed): damaged, and left alone.
+    games_[static_cast<std::size_t>(row)].damaged = true;
+    table->item(row, 1)->setText("damaged");
+    for (int c : {2, 3}) table->item(row, c)->setText("");
+    return nullptr;
+  }
   auto* review = new GameReviewWindow(std::move(*record), lexicon(), this);
   if (opened) opened(review);
   return review;

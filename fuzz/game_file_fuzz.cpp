@@ -14,7 +14,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const auto game = korvel::client::gameFromJson(text);
+  const auto head = korvel::client::gameHeadFromJson(text);
   if (!game) return 0;
+  // What reads whole also reads for the list, with the same heading.
+  if (!head || head->started != game->started || head->players != game->players ||
+      head->finalScores != game->finalScores || head->winner != game->winner)
+    std::abort();
   const auto again = korvel::client::gameFromJson(korvel::client::gameToJson(*game));
   if (!again || !(*again == *game)) std::abort();
   korvel::client::gameRecordText(*game);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -289,7 +290,12 @@ TEST(GameFile, RoundTripsAndRefusesEverythingElse) {
   const auto back = gameFromJson(json);
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, g);
-  EXPECT_NE(json.find("\"rack\": \"QATSEIRN\""), std::string::npos);
+  EXPECT_NE(json.find("\"rack\":\"QATSEIRN\""), std::string::npos);
+  std::size_t turnLines = 0;
+  for (auto at = json.find("\n  {\"seat\""); at != std::string::npos;
+       at = json.find("\n  {", at + 1))
+    ++turnLines;
+  EXPECT_EQ(turnLines, 3u);  // one line per turn
 
   auto replaced = [&](std::string from, std::string to) {
     std::string s = json;
@@ -307,19 +313,26 @@ TEST(GameFile, RoundTripsAndRefusesEverythingElse) {
       {"not an object", "[1,2,3]"},
       {"another format", replaced("korvel-game", "other-game")},
       {"a later version", replaced("\"version\": 1", "\"version\": 2")},
-      {"a letter that is no letter", replaced("\"letter\": \"Q\"", "\"letter\": \"q\"")},
-      {"a cell off the board", replaced("\"x\": 4", "\"x\": 11")},
-      {"a turn of seat 5", replaced("\"seat\": 2,\n   \"player\"", "\"seat\": 5,\n   \"player\"")},
-      {"a score as text", replaced("\"score\": 12", "\"score\": \"12\"")},
+      {"a letter that is no letter", replaced("\"letter\":\"Q\"", "\"letter\":\"q\"")},
+      {"a cell off the board", replaced("\"x\":4", "\"x\":11")},
+      {"a turn of seat 5", replaced("\"seat\":2,\"player\"", "\"seat\":5,\"player\"")},
+      {"a score as text", replaced("\"score\":12", "\"score\":\"12\"")},
       {"a rack too short", replaced("QATSEIRN", "QATS")},
-      {"an unknown kind", replaced("\"kind\": \"pass\"", "\"kind\": \"resign\"")},
+      {"an unknown kind", replaced("\"kind\":\"pass\"", "\"kind\":\"resign\"")},
       {"a date that is no date", replaced(isoTime(g.started), "yesterday")},
-      {"three final scores", replaced("\"finalScores\": [\n  12,", "\"finalScores\": [\n")},
+      {"three final scores", replaced("\"finalScores\": [12,", "\"finalScores\": [")},
   };
   for (const auto& d : damaged) {
     SCOPED_TRACE(d.what);
     EXPECT_FALSE(gameFromJson(d.text));
   }
+  // The list reads all but the turns, which need only be well-formed.
+  const auto head = gameHeadFromJson(replaced("\"kind\":\"pass\"", "\"kind\":\"resign\""));
+  ASSERT_TRUE(head);
+  EXPECT_EQ(head->players, g.players);
+  EXPECT_EQ(head->finalScores, g.finalScores);
+  EXPECT_FALSE(gameHeadFromJson(json.substr(0, json.size() - 4)));
+  EXPECT_FALSE(gameHeadFromJson(replaced("\"winner\": \"Ann\"", "\"winner\": 7")));
 }
 
 TEST(GameFile, SavesNewFilesListsNewestFirstAndLeavesDamagedFilesAlone) {
