@@ -18,10 +18,10 @@ namespace {
 
 constexpr const char* kFormat = "korvel-game";
 constexpr int kVersion = 1;
-constexpr std::size_t kMaxName = 1024;
+// A name cut to kMaxNameBytes may end in a broken character, which the writer replaces.
+constexpr std::size_t kMaxText = 4 * kMaxNameBytes;
 constexpr int kMost = std::numeric_limits<int>::max();
 constexpr int kLeast = std::numeric_limits<int>::min();
-constexpr std::size_t kMaxTurns = 2000;
 
 // A board letter code as its capital letter, and back (0 when it is none).
 std::string letterOf(int code) {
@@ -105,23 +105,23 @@ GameRecord parse(const Json& doc, bool withTurns) {
   for (const Json& c : array(doc, "startBoard", 121))
     g.startBoard.push_back({integer(c, "x", 0, 10), integer(c, "y", 0, 10), letter(c, "letter")});
   for (const Json& p : array(doc, "players", 4))
-    g.players.push_back({integer(p, "seat", 1, 4), text(p, "name", kMaxName)});
+    g.players.push_back({integer(p, "seat", 1, 4), text(p, "name", kMaxText)});
   const Json& turns = array(doc, "turns", kMaxTurns);
   static const Json kNoTurns = Json::array();
   for (const Json& t : withTurns ? turns : kNoTurns) {
     TurnRecord turn;
     turn.seat = integer(t, "seat", 1, 4);
-    turn.player = text(t, "player", kMaxName);
+    turn.player = text(t, "player", kMaxText);
     turn.kind = kindOf(text(t, "kind", 16));
     turn.score = integer(t, "score", kLeast, kMost);
     turn.totals = scores(t, "totals");
     if (turn.kind == TurnKind::Word) {
-      for (const Json& l : array(t, "tiles", 121)) {
+      for (const Json& l : array(t, "tiles", kMaxTurnTiles)) {
         turn.tiles.push_back({integer(l, "x", 0, 10), integer(l, "y", 0, 10),
                               integer(l, "slot", kLeast, kMost), letter(l, "letter")});
       }
-      for (const Json& w : array(t, "words", 64)) {
-        if (!w.is_string() || w.get<std::string>().size() > kMaxName) throw Bad{};
+      for (const Json& w : array(t, "words", kMaxTurnWords)) {
+        if (!w.is_string() || w.get<std::string>().size() > kMaxText) throw Bad{};
         turn.words.push_back(w.get<std::string>());
       }
     }
@@ -140,7 +140,7 @@ GameRecord parse(const Json& doc, bool withTurns) {
     g.turns.push_back(std::move(turn));
   }
   g.finalScores = scores(doc, "finalScores");
-  g.winner = text(doc, "winner", 4 * kMaxName + 16);
+  g.winner = text(doc, "winner", 4 * kMaxText);
   g.finished = true;
   return g;
 }

@@ -16,7 +16,7 @@
 namespace korvel::client {
 
 // Files larger than this are not games this program wrote.
-inline constexpr std::uintmax_t kMaxGameFileBytes = 4u << 20;
+inline constexpr std::uintmax_t kMaxGameFileBytes = 16u << 20;
 
 std::string gameToJson(const GameRecord& record);
 // nullopt for anything that is not a complete, well-formed game record.

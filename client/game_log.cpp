@@ -57,8 +57,9 @@ void GameLog::begin(int localSeat, int turnSeconds, bool fromStart) {
   active = true;
 }
 
-void GameLog::seat(int seatNumber, const std::string& name) {
+void GameLog::seat(int seatNumber, const std::string& fullName) {
   if (seatNumber < 1 || seatNumber > 4) return;
+  const std::string name = fullName.substr(0, kMaxNameBytes);
   auto& players = record.players;
   auto it = std::find_if(players.begin(), players.end(),
                          [seatNumber](const SeatRecord& s) { return s.seat == seatNumber; });
@@ -76,7 +77,11 @@ void GameLog::setTotal(int seatNumber, int total) {
 }
 
 void GameLog::add(TurnRecord turn) {
-  if (!active) return;
+  if (!active || record.turns.size() >= kMaxTurns) return;
+  if (turn.tiles.size() > kMaxTurnTiles) turn.tiles.resize(kMaxTurnTiles);
+  if (turn.words.size() > kMaxTurnWords) turn.words.resize(kMaxTurnWords);
+  for (auto& w : turn.words) w = w.substr(0, kMaxNameBytes);
+  turn.player = turn.player.substr(0, kMaxNameBytes);
   seat(turn.seat, turn.player);
   turn.totals = totals_;
   record.turns.push_back(std::move(turn));
@@ -84,7 +89,7 @@ void GameLog::add(TurnRecord turn) {
 
 void GameLog::finish(const std::string& winner) {
   if (!active) return;
-  record.winner = winner;
+  record.winner = winner.substr(0, 4 * kMaxNameBytes);
   record.finalScores = totals_;
   record.ended = now();
   record.finished = true;

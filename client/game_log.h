@@ -5,12 +5,19 @@
 // it, the game file stores it and the review replays it. No Qt here.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace korvel::client {
+
+// What one record holds at most: a saved game never holds more, so that it always reads back.
+inline constexpr std::size_t kMaxTurns = 2000;
+inline constexpr std::size_t kMaxTurnTiles = 121;
+inline constexpr std::size_t kMaxTurnWords = 64;
+inline constexpr std::size_t kMaxNameBytes = 1024;
 
 enum class TurnKind { Word, Pass, Bought, TimeUp, Watching };
 
@@ -78,6 +85,7 @@ class GameLog {
   // A player seat that takes part; a seat already listed keeps its entry but takes the name.
   void seat(int seatNumber, const std::string& name);
   void setTotal(int seatNumber, int total);
+  // Past kMaxTurns turns a game records no more; longer lists and names are cut to the limits.
   void add(TurnRecord turn);
   void finish(const std::string& winner);
 

@@ -326,6 +326,19 @@ TEST(GameFile, RoundTripsAndRefusesEverythingElse) {
     SCOPED_TRACE(d.what);
     EXPECT_FALSE(gameFromJson(d.text));
   }
+  // Whatever a host sends, the record keeps within what reads back: a long name in another
+  // encoding, and more turns than a game file holds.
+  GameLog log;
+  log.begin(1, 60, true);
+  const std::string latin1Name(1500, '\xE9');
+  log.seat(1, latin1Name);
+  TurnRecord pass;
+  pass.seat = 1;
+  pass.player = latin1Name;
+  for (std::size_t i = 0; i < kMaxTurns + 5; ++i) log.add(pass);
+  log.finish(latin1Name);
+  EXPECT_EQ(log.record.turns.size(), kMaxTurns);
+  EXPECT_TRUE(gameFromJson(gameToJson(log.record)));
   // The list reads all but the turns, which need only be well-formed.
   const auto head = gameHeadFromJson(replaced("\"kind\":\"pass\"", "\"kind\":\"resign\""));
   ASSERT_TRUE(head);
