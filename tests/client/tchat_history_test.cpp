@@ -217,6 +217,7 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   const auto saved = korvel::client::listGames(annDir.path().toStdString());
   const auto record = korvel::client::loadGame(saved[0].file);
   ASSERT_TRUE(record);
+  EXPECT_EQ(*record, host.game.history.record);  // the file holds the game as it was listed
   ASSERT_EQ(record->turns.size(), 4u);
   EXPECT_EQ(record->turns[0].words, std::vector<std::string>{annWord});
   EXPECT_EQ(record->turns[0].score, annPoints);
