@@ -7,6 +7,7 @@
 #include <QStringListModel>
 #include <QUrl>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -143,6 +144,13 @@ int main(int argc, char** argv) {
   ComputerPlayers computers(ports.game);
   computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
   computers.setBotSpeed(chat.botspeed);
+  // The window names the words a refused move lacks and analyses saved games with the computer
+  // players' word structure: one copy, built when first needed.
+  chat.lexicon = [&computers]() -> const korvel::bot::Lexicon& { return computers.lexicon(); };
+  chat.gamesFolder =
+      std::filesystem::path(
+          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
+      "games";
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
   gamestart.setSolo(solo);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {

@@ -522,6 +522,34 @@ QPixmap tile(int n, qreal dpr) {
                 [code](QPainter& p) { drawTile(p, code, true); });
 }
 
+QPixmap lastMoveMark(qreal dpr) {
+  return cached("lastmove", kTileSize, dpr, [](QPainter& p) {
+    const QColor vermilion(0xd5, 0x5e, 0x00);
+    const QRectF frame = kTileBody.adjusted(1.4, 1.4, -1.4, -1.4);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(vermilion, 2.8));
+    p.drawRoundedRect(frame, 3.5, 3.5);
+    p.setPen(QPen(QColor(0x3a, 0x1c, 0x00, 200), 0.8));
+    p.drawRoundedRect(frame.adjusted(1.8, 1.8, -1.8, -1.8), 2.5, 2.5);
+    QPainterPath notch;
+    notch.moveTo(kTileBody.left(), kTileBody.bottom());
+    notch.lineTo(kTileBody.left() + 9, kTileBody.bottom());
+    notch.lineTo(kTileBody.left(), kTileBody.bottom() - 9);
+    notch.closeSubpath();
+    p.fillPath(notch, vermilion);
+  });
+}
+
+QPixmap stackMark(qreal dpr) {
+  return cached("stack", kTileSize, dpr, [](QPainter& p) {
+    const QColor ink(0x2b, 0x1d, 0x10);
+    p.setPen(QPen(Qt::white, 0.9));
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(29.0, 3.6, 6.2, 6.2), 1.2, 1.2);
+    p.drawRoundedRect(QRectF(27.0, 5.8, 6.2, 6.2), 1.2, 1.2);
+  });
+}
+
 QPixmap outline(qreal dpr) {
   return cached("outline", kTileSize, dpr, [](QPainter& p) {
     const QRectF r = kTileBody.adjusted(0.5, 0.5, -0.5, -0.5);

@@ -46,6 +46,15 @@ int boardEdge(int n, qreal dpr);
 // no value), so a rack slot without a letter still shows something sensible.
 QPixmap tile(int n, qreal dpr);
 
+// The mark over a tile of the last accepted move: a thick vermilion frame with a dark inner line
+// and a corner notch, transparent inside so the letter and its value stay readable. Vermilion
+// against the blue marker of tiles laid now, and a frame against a badge, so the two differ for
+// every kind of colour vision.
+QPixmap lastMoveMark(qreal dpr);
+// The mark of a cell whose letter covers another: two small stacked tiles in the upper right
+// corner, clear of the letter and of its value.
+QPixmap stackMark(qreal dpr);
+
 // A rack slot's outline: a diagonally hatched square frame in black on transparent.
 QPixmap outline(qreal dpr);
 

@@ -184,6 +184,7 @@ void GameMirror::justwatching(std::string_view body, Outcome& out) {
   if (n == myplayer) justWatchChecked = watching;
   out.chat.push_back("0+" + s.name + (watching ? " is just watching" : " is now playing again"));
   s.eyes = watching;
+  if (watching) logTurn(n, TurnKind::Watching);
 }
 
 void GameMirror::clearall() {
@@ -219,6 +220,7 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   out.chat.push_back(mine ? "0+You have started a game." : "0+" + name + " has started a game.");
   heldtile.clear();
   if (const int seconds = protocol::parseInt(limit); isLimit(seconds)) setLimit(seconds);
+  logStart(turnlimit);
 }
 
 void GameMirror::setTilesLeft(int drawn) {
@@ -273,6 +275,7 @@ void GameMirror::setScore(int n, int total, const std::string& bonus) {
   if (n < 1 || n > seats) return;
   seat[n - 1].score = std::to_string(total);
   seat[n - 1].bonus = bonus;
+  history.setTotal(n, total);
 }
 
 void GameMirror::setBoardLetter(int x, int y, int code, Outcome& out) {
@@ -302,14 +305,17 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   for (auto& s : seat) s.bonus.clear();
   setScore(n, total, "+" + std::to_string(points));
   words.push_back("**** " + seatLabel(n) + " ****");
+  clearLastMove();
   r.beginList();
   while (!r.atListEnd()) {
     const std::string kind = r.field();
     if (kind == "l") {
       const int x = r.intField();
       const int y = r.intField();
-      r.intField();  // the slot it came from
-      setBoardLetter(x, y, r.intField(), out);
+      const int slot = r.intField();
+      const int code = r.intField();
+      logLaid(x, y, slot, code);  // before the letter lands, to see what it covers
+      setBoardLetter(x, y, code, out);
     } else if (kind == "w") {
       words.push_back(upper(r.field()));
     } else {
@@ -318,12 +324,15 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   }
   status = "Word Created!";
   out.cues.push_back("goodword");
+  logTurn(n, TurnKind::Word, points);
 }
 
 void GameMirror::playerror(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
-  if (auto text = playerrorText(r.intField())) status = *text;
+  const int code = r.intField();
+  if (auto text = playerrorText(code)) status = *text;
+  if (code == 6) reportMissingWords(out);  // "Invalid Word"
   out.cues.push_back("invalid");
   whoseturn = myplayer;
 }
@@ -332,6 +341,7 @@ void GameMirror::hepassed(std::string_view body, Outcome& out) {
   FieldReader r(body);
   const int n = r.intField();
   if (!isSeatNumber(n)) return;
+  logTurn(n, TurnKind::Pass);
   endTurn(out);
   status = n == myplayer ? "You Passed." : seatLabel(n) + " passed.";
   out.cues.push_back("pass");
@@ -339,6 +349,7 @@ void GameMirror::hepassed(std::string_view body, Outcome& out) {
 
 void GameMirror::timeup(Outcome& out) {
   status = "Time Up!";
+  logTurn(whoseturn, TurnKind::TimeUp);
   endTurn(out);
   clearwordInto(out);
   out.cues.push_back("timeup");
@@ -347,11 +358,14 @@ void GameMirror::timeup(Outcome& out) {
 void GameMirror::loadboard(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
+  logJoined();
   r.beginList();
   while (!r.atListEnd()) {
     const int x = r.intField();
     const int y = r.intField();
-    setBoardLetter(x, y, r.intField(), out);
+    const int code = r.intField();
+    setBoardLetter(x, y, code, out);
+    if (isCell(x, y) && isLetter(code)) history.record.startBoard.push_back({x, y, code});
   }
 }
 
@@ -363,6 +377,8 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
   const int whose = r.intField();
   const int drawn = r.intField();
   const bool clockOk = isLimit(limit);
+  logJoined();
+  if (clockOk) history.record.turnSeconds = limit;
   if (clockOk) turnclock = std::clamp(left, 0, limit);
   if (whose >= 0 && whose <= 9) whoseturn = whose;
   r.beginList();
@@ -372,6 +388,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
       const int n = r.intField();
       const int score = r.intField();
       if (n >= 1 && n <= seats) seat[n - 1].score = std::to_string(score);
+      if (n >= 1 && n <= seats) history.setTotal(n, score);
     } else if (kind == "t") {
       const int slot = r.intField();
       const int code = r.intField();
@@ -406,6 +423,7 @@ void GameMirror::newtiles(std::string_view body, Outcome& out) {
   const int price = r.intField();
   setScore(n, total, "-" + std::to_string(price));
   if (n != myplayer) return;
+  logTurn(n, TurnKind::Bought, price);  // the rack as it was before the exchange
   r.beginList();
   while (!r.atListEnd()) {
     const int slot = r.intField();
@@ -425,6 +443,7 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
   if (n < 1 || n > seats) return;
   setScore(n, total, "-" + std::to_string(price));
   status = seat[n - 1].name + " bought new tiles.";
+  logTurn(n, TurnKind::Bought, price);
   out.cues.push_back("newtiles");
 }
 
@@ -444,6 +463,7 @@ void GameMirror::winner(std::string_view body, Outcome& out) {
                              : names + " has Won the Game!";
   status = "Game Over!";
   out.chat.push_back("0+" + winnerText);
+  logEnd(names, out);
   winnerVisible = true;
   gameRunning = false;
   if (hosting) startVisible = true;

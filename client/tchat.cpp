@@ -62,6 +62,7 @@ void Tchat::FormCreate() {
   systemcolor = QColor(0, 0, 255);
   // The server's shuffle is seeded from the clock where the server is created.
   game = korvel::client::GameMirror();
+  wireHistory();
   setTextSize(10);
   setTextColour(korvel::client::kBlack);
   turntime.stop();
@@ -150,6 +151,8 @@ void Tchat::buildMenus() {
   view->addAction("View Tally", this, hook(&Tchat::ViewTally1Click));
   view->addAction("Spy List", this, hook(&Tchat::SpyList1Click));
   view->addAction("Phrase List", this, [this] { PrhaseList1Click(); });
+  view->addAction("Game History", this, [this] { GameHistory1Click(); });
+  view->addAction("Past Games", this, [this] { PastGames1Click(); });
   QMenu* help = menuBar()->addMenu("Help");
   help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
   help->addAction("Download the Lobby...", this, hook(&Tchat::DownloadLobby1Click));

@@ -12,6 +12,7 @@
 #include <QTextCharFormat>
 #include <QTimer>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -51,6 +52,12 @@ class SettingsStore;
 class PictureButton;
 class MouseLabel;
 class BoardSurface;
+class GameHistoryWindow;
+class GameSummaryWindow;
+class PastGamesWindow;
+namespace korvel::bot {
+class Lexicon;
+}
 
 // Where the client connects; the program uses the fixed ports, tests inject their own.
 struct ClientPorts {
@@ -94,6 +101,21 @@ class Tchat : public QMainWindow {
   std::function<void()> DownloadLobby1Click;  // Help, "Download the Lobby..."
   // Starts the program again once this window has closed (a new zoom applies at start-up).
   std::function<void()> restartProgram;
+
+  // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
+  // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
+  std::filesystem::path gamesFolder;
+  // The word list the host uses, as the computer player's word structure (built on first use).
+  std::function<const korvel::bot::Lexicon&()> lexicon;
+  GameHistoryWindow* historyWindow = nullptr;
+  GameSummaryWindow* summaryWindow = nullptr;
+  PastGamesWindow* pastGamesWindow = nullptr;
+  void GameHistory1Click();
+  void PastGames1Click();
+  // The game just ended: save it, show the summary beside the window.
+  void gameEnded();
+  void syncHistory(const korvel::client::Outcome& out);
+  void wireHistory();
 
   // Client state: the game's mirror (seat, turn, board, rack, clock) and the connection's.
   korvel::client::GameMirror game;

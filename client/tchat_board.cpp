@@ -66,14 +66,22 @@ void Tchat::paintbox_boardPaint(QPainter& painter) {
     boardPicturesRatio_ = dpr;
   }
   const QPixmap& marker = boardPictures_[artwork::kPlacedMarker];
+  // The move marks in device pixels too, like the tiles under them.
+  QPixmap lastMove = artwork::lastMoveMark(dpr);
+  lastMove.setDevicePixelRatio(1);
+  QPixmap stack = artwork::stackMark(dpr);
+  stack.setDevicePixelRatio(1);
   painter.save();
   painter.scale(1 / dpr, 1 / dpr);
   for (int c = 0; c < korvel::client::kBoardCells; ++c) {
     for (int r = 0; r < korvel::client::kBoardCells; ++r) {
       const auto& cell = game.board[c][r];
       const QPoint at(artwork::boardEdge(c, dpr), artwork::boardEdge(r, dpr));
-      if (cell.letter >= 1 && cell.letter <= 26)
+      if (cell.letter >= 1 && cell.letter <= 26) {
         painter.drawPixmap(at, boardPictures_[cell.letter]);
+        if (cell.lastMove) painter.drawPixmap(at, lastMove);
+        if (cell.stacked) painter.drawPixmap(at, stack);
+      }
       if (!cell.placedslot.empty()) painter.drawPixmap(at, marker);
     }
   }

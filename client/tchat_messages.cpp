@@ -24,6 +24,7 @@ void Tchat::render(const korvel::client::Outcome& out) {
   if (out.boardChanged) paintbox_board->update();
   if (out.tally && addgame) addgame(out.tally->winner, out.tally->mine, out.tally->others);
   syncView();
+  syncHistory(out);
   if (out.raiseCarried) {
     if (const int slot = game.carriedSlot()) letter[slot - 1]->raise();
   }

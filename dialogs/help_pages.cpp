@@ -131,6 +131,12 @@ Tick a name under <i>Players In Current Game</i> to follow that player; untick a
 by right-clicking the name and choosing <i>Remove From Game</i>. The host can also right-click a
 player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset Just Watch</i>.
 <i>Phrase List</i> edits the phrase buttons.</p>
+<p><b>Game history.</b> The tiles of the last move wear an orange frame; two small stacked
+tiles in a corner mean that letter was laid on top of another. <i>View, Game History</i> lists
+every turn of the game; at the end a summary shows the scores, best words and the game's length
+(the host can <i>Play Again</i>). Every finished game is saved: <i>View, Past Games</i> opens
+one to step through it with the arrow keys, shows the best move for each of your turns, and
+<i>Save Game Record...</i> writes it as text.</p>
 <p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>Download the Lobby...</i>
 opens the lobby download offer (its <i>Don't show this again</i> box stops it from opening at
 every solo start); <i>About</i> shows the version.</p>
