@@ -80,7 +80,7 @@ std::optional<ChatLine> parseChatLine(std::string_view text) {
 }
 
 ReceivedChat splitReceivedChat(std::string_view argument) {
-  const auto bar = argument.find('|');
+  const auto bar = argument.rfind('|');
   if (bar == std::string_view::npos) return {std::string(argument), std::nullopt};
   return {std::string(argument.substr(0, bar)), std::string(argument.substr(bar + 1))};
 }

@@ -57,9 +57,13 @@ TEST(ChatLine, RunsOfALine) {
 }
 
 TEST(ChatLine, ReceivedColourAndLinks) {
+  // The colour follows the last "|": a "|" in the text stays in the line.
   auto r = korvel::client::splitReceivedChat("2+Ann chats: a|b|clRed");
-  EXPECT_EQ(r.line, "2+Ann chats: a");
-  EXPECT_EQ(r.colourText, "b|clRed");
+  EXPECT_EQ(r.line, "2+Ann chats: a|b");
+  EXPECT_EQ(r.colourText, "clRed");
+  r = korvel::client::splitReceivedChat("2+Ann chats: a||");
+  EXPECT_EQ(r.line, "2+Ann chats: a|");
+  EXPECT_EQ(r.colourText, "");
   EXPECT_FALSE(korvel::client::splitReceivedChat("2+Ann chats: a").colourText);
 
   struct Case {
@@ -116,6 +120,14 @@ TEST(Phrases, MessagesClipsAndCooldown) {
   EXPECT_FALSE(korvel::client::clipLine("", "wave3"));      // a spectator seat has no name
   EXPECT_FALSE(korvel::client::clipLine("Bob", "wave15"));  // no menu title
   EXPECT_FALSE(korvel::client::readClip("x+wave3+"));
+  // A peer makes others hear voice clips only, never the game's own cues.
+  for (const char* name : {"wave1", "wave20"}) {
+    const auto voice = korvel::client::readClip(std::string("3+") + name + "+");
+    ASSERT_TRUE(voice) << name;
+    EXPECT_EQ(voice->name, name);
+  }
+  for (const char* name : {"gameover", "turn", "tick", "wave0", "wave21", "wave01", "Wave3", ""})
+    EXPECT_FALSE(korvel::client::readClip(std::string("3+") + name + "+")) << name;
 
   korvel::client::PhraseCooldown cooldown;
   const auto t0 = korvel::client::PhraseCooldown::Clock::time_point{};
