@@ -85,6 +85,11 @@ ReceivedChat splitReceivedChat(std::string_view argument) {
   return {std::string(argument.substr(0, bar)), std::string(argument.substr(bar + 1))};
 }
 
+int chatLinesToDrop(int lines, int limit) {
+  limit = std::max(limit, 1);
+  return lines > limit + limit / 40 ? lines - limit : 0;
+}
+
 std::optional<std::string> linkTarget(std::string_view address) {
   const std::string l = lower(address);
   if (l.rfind("http://", 0) == 0 || l.rfind("https://", 0) == 0) return std::string(address);

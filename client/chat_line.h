@@ -16,6 +16,10 @@ inline constexpr int kLinkStyle = 4;
 inline constexpr int kSmilies = 18;
 // The chat view keeps the newest lines up to this many; older ones are dropped.
 inline constexpr int kChatLineLimit = 20000;
+// How many of the oldest lines go when a view holds `lines` and keeps `limit`. Dropping lines at
+// the top moves every line below, which costs as much for one line as for many, so they go in
+// batches: nothing until the view is a fortieth over its limit, then back down to the limit.
+int chatLinesToDrop(int lines, int limit);
 
 struct ChatRun {
   enum class Kind { Text, Link, Smiley };

@@ -118,7 +118,7 @@ class Tchat : public QMainWindow {
   korvel::client::Colour textcolor = korvel::client::kBlack;
   korvel::client::Colour actioncolor = korvel::client::kBlack;
   int textsize = 10;
-  // How many of the newest lines the chat view keeps (tests lower it).
+  // How many of the newest lines the chat view keeps at least (tests lower it).
   int chatLineLimit = korvel::client::kChatLineLimit;
   std::array<std::string, korvel::client::kPhrases> phrases{};
 

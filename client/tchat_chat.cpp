@@ -118,7 +118,7 @@ void Tchat::recolourVisibleLines() {
 
 int Tchat::dropOldestLines() {
   QTextDocument* doc = mainchat->document();
-  const int excess = doc->blockCount() - std::max(1, chatLineLimit);
+  const int excess = korvel::client::chatLinesToDrop(doc->blockCount(), chatLineLimit);
   if (excess <= 0) return 0;
   QAbstractTextDocumentLayout* layout = doc->documentLayout();
   const QTextBlock keep = doc->findBlockByNumber(excess);

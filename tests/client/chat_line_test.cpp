@@ -56,6 +56,19 @@ TEST(ChatLine, RunsOfALine) {
     EXPECT_FALSE(korvel::client::parseChatLine(bad)) << bad;
 }
 
+TEST(ChatLine, TheOldestLinesGoInBatches) {
+  const struct {
+    int lines, limit, dropped;
+  } cases[] = {
+      {20000, 20000, 0}, {20500, 20000, 0},  {20501, 20000, 501}, {60, 60, 0},
+      {61, 60, 0},       {62, 60, 2},        {3, 0, 2},           {0, 20000, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(korvel::client::chatLinesToDrop(c.lines, c.limit), c.dropped)
+        << c.lines << " " << c.limit;
+  }
+}
+
 TEST(ChatLine, ReceivedColourAndLinks) {
   // The colour follows the last "|": a "|" in the text stays in the line.
   auto r = korvel::client::splitReceivedChat("2+Ann chats: a|b|clRed");

@@ -133,7 +133,8 @@ TEST_F(TchatChat, TheViewKeepsItsNewestLinesInTheirStylesNewestColour) {
   const auto say = [&](int n, const char* colour) {
     chat.chatrecieved("3+Cy chats: line " + std::to_string(n) + "|" + colour);
   };
-  for (int n = 0; n < 60; ++n) say(n, "clRed");
+  for (int n = 0; n < 60; ++n) say(n, "clRed");  // after the program's own first line
+  EXPECT_EQ(doc->blockCount(), 61);               // a little over the limit before a batch goes
   say(60, "clBlue");
   EXPECT_EQ(doc->blockCount(), 60);
   EXPECT_TRUE(doc->firstBlock().text().endsWith(" line 1 "))
@@ -150,7 +151,7 @@ TEST_F(TchatChat, TheViewKeepsItsNewestLinesInTheirStylesNewestColour) {
   };
   const QString read = lineInView();
   for (int n = 61; n < 71; ++n) say(n, "clRed");
-  EXPECT_EQ(doc->blockCount(), 60);
+  EXPECT_LE(doc->blockCount(), 61);
   EXPECT_EQ(lineInView(), read);
 
   // The same text size lays nothing out again; another one does.
