@@ -124,9 +124,10 @@ int Tchat::dropOldestLines() {
   const QTextBlock keep = doc->findBlockByNumber(excess);
   const qreal moved =
       layout->blockBoundingRect(keep).top() - layout->blockBoundingRect(doc->firstBlock()).top();
-  QTextCursor cursor(doc);
-  cursor.setPosition(keep.position(), QTextCursor::KeepAnchor);
-  cursor.removeSelectedText();
+  // The document's own trimming also frees the text the dropped lines leave behind in its
+  // buffer; the limit is lifted again at once so that adding a line never trims line by line.
+  doc->setMaximumBlockCount(doc->blockCount() - excess);
+  doc->setMaximumBlockCount(0);
   return qRound(moved);
 }
 
