@@ -60,8 +60,8 @@ TEST(ChatLine, TheOldestLinesGoInBatches) {
   const struct {
     int lines, limit, dropped;
   } cases[] = {
-      {20000, 20000, 0}, {20500, 20000, 0},  {20501, 20000, 501}, {60, 60, 0},
-      {61, 60, 0},       {62, 60, 2},        {3, 0, 2},           {0, 20000, 0},
+      {20000, 20000, 0}, {20500, 20000, 0}, {20501, 20000, 501}, {60, 60, 0},
+      {61, 60, 0},       {62, 60, 2},       {3, 0, 2},           {0, 20000, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(korvel::client::chatLinesToDrop(c.lines, c.limit), c.dropped)
