@@ -134,7 +134,7 @@ TEST_F(TchatChat, TheViewKeepsItsNewestLinesInTheirStylesNewestColour) {
     chat.chatrecieved("3+Cy chats: line " + std::to_string(n) + "|" + colour);
   };
   for (int n = 0; n < 60; ++n) say(n, "clRed");  // after the program's own first line
-  EXPECT_EQ(doc->blockCount(), 61);               // a little over the limit before a batch goes
+  EXPECT_EQ(doc->blockCount(), 61);              // a little over the limit before a batch goes
   say(60, "clBlue");
   EXPECT_EQ(doc->blockCount(), 60);
   EXPECT_TRUE(doc->firstBlock().text().endsWith(" line 1 "))
