@@ -80,9 +80,14 @@ std::optional<ChatLine> parseChatLine(std::string_view text) {
 }
 
 ReceivedChat splitReceivedChat(std::string_view argument) {
-  const auto bar = argument.find('|');
+  const auto bar = argument.rfind('|');
   if (bar == std::string_view::npos) return {std::string(argument), std::nullopt};
   return {std::string(argument.substr(0, bar)), std::string(argument.substr(bar + 1))};
+}
+
+int chatLinesToDrop(int lines, int limit) {
+  limit = std::max(limit, 1);
+  return lines > limit + limit / 40 ? lines - limit : 0;
 }
 
 std::optional<std::string> linkTarget(std::string_view address) {

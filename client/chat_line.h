@@ -14,6 +14,12 @@ namespace korvel::client {
 inline constexpr int kChatStyles = 15;
 inline constexpr int kLinkStyle = 4;
 inline constexpr int kSmilies = 18;
+// The chat view keeps the newest lines up to this many; older ones are dropped.
+inline constexpr int kChatLineLimit = 20000;
+// How many of the oldest lines go when a view holds `lines` and keeps `limit`. Dropping lines at
+// the top moves every line below, which costs as much for one line as for many, so they go in
+// batches: nothing until the view is a fortieth over its limit, then back down to the limit.
+int chatLinesToDrop(int lines, int limit);
 
 struct ChatRun {
   enum class Kind { Text, Link, Smiley };
@@ -33,7 +39,8 @@ struct ChatLine {
 // nullopt when the kind is not a whole number from 0 to 9: such a line is not shown.
 std::optional<ChatLine> parseChatLine(std::string_view text);
 
-// A received chat or action argument: the line before the first "|" and its colour after it.
+// A received chat or action argument: the line before the last "|" and its colour after it, so
+// a "|" typed in the text stays in the line.
 struct ReceivedChat {
   std::string line;
   std::optional<std::string> colourText;  // absent when there is no "|"

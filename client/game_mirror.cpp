@@ -138,7 +138,8 @@ void GameMirror::newplayerinfo(std::string_view body, Outcome& out) {
     if (!isSeatNumber(n)) continue;
     if (n == myplayer) {
       out.chat.push_back("0+You are Connected.");
-      ++out.loadSettings;
+      // One reload per message, however often a list names the own seat.
+      out.loadSettings = 1;
     } else {
       out.chat.push_back("0+" + name + " is Connected.");
     }
@@ -146,7 +147,7 @@ void GameMirror::newplayerinfo(std::string_view body, Outcome& out) {
       seat[n - 1].name = name;
       if (flag == "1") seat[n - 1].eyes = true;
     } else {
-      spectators.push_back(std::to_string(n) + ": " + name);
+      setSpectator(n, name);
       out.chat.push_back(n == myplayer ? "0+You are spying." : "0+" + name + " is spying.");
     }
   }
@@ -223,8 +224,23 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   logStart(turnlimit);
 }
 
+void GameMirror::setSpectator(int n, const std::string& name) {
+  // A seat holds one spectator: a new announcement replaces the seat's entry, so the list never
+  // holds more than the spectator seats however often they are announced.
+  const std::string prefix = std::to_string(n) + ": ";
+  std::string entry = prefix + name;
+  for (auto& s : spectators) {
+    if (s.compare(0, prefix.size(), prefix) == 0) {
+      s = std::move(entry);
+      return;
+    }
+  }
+  spectators.push_back(std::move(entry));
+}
+
 void GameMirror::setTilesLeft(int drawn) {
-  tilesleft = std::to_string(std::clamp(kBagSize - drawn, 0, kBagSize));
+  // Clamped before the subtraction: the count is a wire number and may be anything.
+  tilesleft = std::to_string(kBagSize - std::clamp(drawn, 0, kBagSize));
 }
 
 void GameMirror::getnextplayer(std::string_view body, Outcome& out) {

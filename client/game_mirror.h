@@ -203,6 +203,8 @@ class GameMirror {
   void setBoardLetter(int x, int y, int code, Outcome& out);
   void endTurn(Outcome& out);
   void setTilesLeft(int drawn);
+  // The spectator list entry "n: name" of seat n, replacing the seat's earlier entry.
+  void setSpectator(int n, const std::string& name);
   void setLimit(int limit);
   // Takes the own tile laid on a cell off it; the cell shows what it covered.
   int liftFrom(tboard& cell);

@@ -39,6 +39,13 @@ std::optional<std::string> clipMessage(int myplayer, int clip) {
   return protocol::toserver::playasound(myplayer, clip);
 }
 
+bool isVoiceClip(std::string_view name) {
+  for (int n = 1; n <= kVoiceClips; ++n) {
+    if (name == "wave" + std::to_string(n)) return true;
+  }
+  return false;
+}
+
 std::optional<ReceivedClip> readClip(std::string_view argument) {
   protocol::FieldReader r(argument);
   try {
@@ -46,6 +53,8 @@ std::optional<ReceivedClip> readClip(std::string_view argument) {
     clip.seat = r.intField();
     const auto plus = r.rest().find('+');
     clip.name = r.rest().substr(0, plus);
+    // A peer may ask for a voice clip, never for one of the game's own cues ("gameover").
+    if (!isVoiceClip(clip.name)) return std::nullopt;
     return clip;
   } catch (const protocol::ParseError&) {
     return std::nullopt;

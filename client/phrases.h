@@ -31,7 +31,11 @@ struct ReceivedClip {
   int seat = 0;
   std::string name;
 };
+// nullopt when the argument does not read or names no voice clip.
 std::optional<ReceivedClip> readClip(std::string_view argument);
+// The voice clips a peer may make others hear: "wave1" to "wave20".
+inline constexpr int kVoiceClips = 20;
+bool isVoiceClip(std::string_view name);
 // The chat line shown instead of a clip: the player's name as head, "<Chatter Sound>" and the
 // clip's title. nullopt when the seat shows no player name or the clip has no menu title.
 std::optional<std::string> clipLine(const std::string& playerName, std::string_view clipName);

@@ -18,6 +18,9 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
 
   sock = new TSock(this);
   sock->PortName = std::to_string(ports_.game);
+  // A host that stops reading is let go, as the server lets go of a seat, before the window's
+  // memory grows without bound.
+  sock->maxOutgoing = 16 * 1024 * 1024;
   sock->OnRead = [this](TSock* sender, int) { sockRead(sender); };
   sock->OnInfo = [this](TSock* sender, int kind, const std::string& msg) {
     sockInfo(sender, kind, msg);

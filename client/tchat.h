@@ -25,6 +25,7 @@
 #include "app/command_line.h"
 #include "app/settings.h"
 #include "app/window_geometry.h"
+#include "client/chat_line.h"
 #include "client/colour_text.h"
 #include "client/game_mirror.h"
 #include "client/phrases.h"
@@ -142,6 +143,8 @@ class Tchat : public QMainWindow {
   korvel::client::Colour textcolor = korvel::client::kBlack;
   korvel::client::Colour actioncolor = korvel::client::kBlack;
   int textsize = 10;
+  // How many of the newest lines the chat view keeps at least (tests lower it).
+  int chatLineLimit = korvel::client::kChatLineLimit;
   std::array<std::string, korvel::client::kPhrases> phrases{};
   // Options, "Zoom" in percent as the program started with it, and whether a solo start offers
   // the lobby download ("Don't show this again" clears it).
@@ -330,14 +333,19 @@ class Tchat : public QMainWindow {
   std::unique_ptr<SoundPlayer> ownClips_;
   SoundPlayer* clips_ = nullptr;
   korvel::client::PhraseCooldown cooldown_;
-  // Each chat style's look and where its runs lie, so that a style change reaches the runs it
-  // owns without a pass over the whole history.
+  // Each chat style's look. A line's runs take the style's colour when they are shown: a colour
+  // change costs nothing at once, and only the lines on screen are brought up to date.
   struct ChatStyle {
     QColor colour;
     bool bold = false;
-    std::vector<std::pair<int, int>> runs;  // position, length
   };
   std::array<ChatStyle, 15> styles_{};
+  // Gives the lines on screen their style's current colour.
+  void recolourVisibleLines();
+  // Drops the oldest lines beyond the chat's limit; returns how far the rest moved up.
+  int dropOldestLines();
+  void registerSmilies();
+  bool recolouring_ = false;
   std::array<int, 8> shownCode_{};           // letter code each rack image shows
   std::array<QPixmap, 28> boardPictures_{};  // tiles 1 to 26 and the placed marker
   qreal boardPicturesRatio_ = 0;

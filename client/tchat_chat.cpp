@@ -1,6 +1,7 @@
 // The chat panel: lines in numbered styles with smilies and links, the input box, the smiley and
 // context menus, and the chat options (colours, text size, scrolling).
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -9,10 +10,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
+#include <algorithm>
+#include <vector>
 
 #include "app/desktop_services.h"
 #include "app/message_boxes.h"
@@ -54,21 +58,79 @@ QTextCharFormat Tchat::styleFormat(int style) const {
 }
 
 void Tchat::setStyle(int style, const QColor& colour) {
+  // Only the style changes here; its lines take the colour when they are on screen.
   ChatStyle& s = styles_[style];
-  if (s.colour == colour && s.bold) return;
   s.colour = colour;
   s.bold = true;
-  QTextCharFormat change;
-  change.setForeground(colour);
-  change.setFontWeight(QFont::Bold);
-  QTextCursor cursor(mainchat->document());
+}
+
+void Tchat::recolourVisibleLines() {
+  if (recolouring_) return;
+  QTextDocument* doc = mainchat->document();
+  QAbstractTextDocumentLayout* layout = doc->documentLayout();
+  const int top = mainchat->verticalScrollBar()->value();
+  // A window not yet shown has no viewport size; the view's own height stands in for it.
+  const int bottom = top + std::max(mainchat->viewport()->height(), mainchat->height());
+  // The first line reaching the top of the view, by halving: lines are laid out in order.
+  int first = 0;
+  for (int last = doc->blockCount() - 1; first < last;) {
+    const int middle = (first + last) / 2;
+    if (layout->blockBoundingRect(doc->findBlockByNumber(middle)).bottom() < top) {
+      first = middle + 1;
+    } else {
+      last = middle;
+    }
+  }
+  struct Stale {
+    int position, length, style;
+  };
+  std::vector<Stale> stale;
+  for (QTextBlock block = doc->findBlockByNumber(first); block.isValid(); block = block.next()) {
+    if (layout->blockBoundingRect(block).top() > bottom) break;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      const QTextCharFormat format = fragment.charFormat();
+      const QVariant property = format.property(QTextFormat::UserProperty);
+      if (!property.isValid()) continue;  // a smiley
+      const int style = property.toInt();
+      if (style < 0 || style >= korvel::client::kChatStyles) continue;
+      const ChatStyle& s = styles_[style];
+      if (format.foreground().color() == s.colour &&
+          (format.fontWeight() == QFont::Bold) == s.bold) {
+        continue;
+      }
+      stale.push_back({fragment.position(), fragment.length(), style});
+    }
+  }
+  if (stale.empty()) return;
+  recolouring_ = true;
+  QTextCursor cursor(doc);
   cursor.beginEditBlock();
-  for (auto [position, length] : s.runs) {
-    cursor.setPosition(position);
-    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+  for (const Stale& run : stale) {
+    QTextCharFormat change;
+    change.setForeground(styles_[run.style].colour);
+    change.setFontWeight(styles_[run.style].bold ? QFont::Bold : QFont::Normal);
+    cursor.setPosition(run.position);
+    cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
     cursor.mergeCharFormat(change);
   }
   cursor.endEditBlock();
+  recolouring_ = false;
+}
+
+int Tchat::dropOldestLines() {
+  QTextDocument* doc = mainchat->document();
+  const int excess = korvel::client::chatLinesToDrop(doc->blockCount(), chatLineLimit);
+  if (excess <= 0) return 0;
+  QAbstractTextDocumentLayout* layout = doc->documentLayout();
+  const QTextBlock keep = doc->findBlockByNumber(excess);
+  const qreal moved =
+      layout->blockBoundingRect(keep).top() - layout->blockBoundingRect(doc->firstBlock()).top();
+  // The document's own trimming also frees the text the dropped lines leave behind in its
+  // buffer; the limit is lifted again at once so that adding a line never trims line by line.
+  doc->setMaximumBlockCount(doc->blockCount() - excess);
+  doc->setMaximumBlockCount(0);
+  return qRound(moved);
 }
 
 void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
@@ -77,6 +139,8 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
   if (!line) return;
   setStyle(line->style, colour);
   QTextDocument* doc = mainchat->document();
+  QScrollBar* bar = mainchat->verticalScrollBar();
+  const int readerAt = bar->value();
   QTextCursor cursor(doc);
   cursor.movePosition(QTextCursor::End);
   // One edit block: the view lays the line out once, not once per run.
@@ -93,26 +157,25 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
       cursor.insertImage(image);
       continue;
     }
-    const int start = cursor.position();
     // Text from peers is inserted as text, never read as markup.
     if (run.kind == Kind::Link) {
       QTextCharFormat link = styleFormat(korvel::client::kLinkStyle);
       link.setAnchor(true);
       link.setAnchorHref(utf8(run.address));
-      const QString shown = utf8(run.text);
-      cursor.insertText(shown, link);
-      styles_[korvel::client::kLinkStyle].runs.emplace_back(start, shown.size());
+      cursor.insertText(utf8(run.text), link);
     } else {
-      const QString shown = utf8(run.text);
-      cursor.insertText(shown, format);
-      styles_[line->style].runs.emplace_back(start, shown.size());
+      cursor.insertText(utf8(run.text), format);
     }
   }
   cursor.endEditBlock();
+  const int moved = dropOldestLines();
   if (!ScrollChatOff1->isChecked()) {
-    QScrollBar* bar = mainchat->verticalScrollBar();
     bar->setValue(bar->maximum());
+  } else {
+    // A reader who stopped the scrolling keeps looking at the same lines.
+    bar->setValue(std::max(0, readerAt - moved));
   }
+  recolourVisibleLines();
 }
 
 void Tchat::chatrecieved(const std::string& argument) {
@@ -146,6 +209,7 @@ bool Tchat::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (watched == mainchat->viewport() && event->type() == QEvent::Resize) recolourVisibleLines();
   if (watched == mainchat->viewport() && event->type() == QEvent::MouseButtonRelease) {
     // Reading the chat hands the keyboard back to the input box.
     mychat->setFocus();
@@ -179,8 +243,17 @@ void Tchat::mainchatJump(const QString& address) {
 
 void Tchat::ClearMainChat1Click() {
   mainchat->clear();
-  for (auto& s : styles_) s.runs.clear();
+  // Clearing the document drops its pictures too.
+  registerSmilies();
   mychat->setFocus();
+}
+
+void Tchat::registerSmilies() {
+  const qreal dpr = devicePixelRatioF();
+  for (int n = 0; n < korvel::client::kSmilies; ++n) {
+    mainchat->document()->addResource(QTextDocument::ImageResource, smileyUrl(n),
+                                      artwork::smiley(n, dpr));
+  }
 }
 
 void Tchat::ScrollChatOff1Click(bool checked) {
@@ -215,8 +288,11 @@ void Tchat::ActionColor1Click() {
 void Tchat::setTextSize(int size) {
   textsize = size;
   QFont font = mainchat->document()->defaultFont();
-  font.setPointSize(size);
-  mainchat->document()->setDefaultFont(font);
+  // A new default font lays out the whole chat again; the same size needs none of that.
+  if (font.pointSize() != size) {
+    font.setPointSize(size);
+    mainchat->document()->setDefaultFont(font);
+  }
   for (QAction* item : TextSize) item->setChecked(item->data().toInt() == size);
 }
 
@@ -240,11 +316,7 @@ void Tchat::buildChat() {
   mainchat->setPalette(pal);
   mainchat->document()->setDocumentMargin(5);
   mainchat->document()->setDefaultFont(QFont("Arial", textsize));
-  const qreal dpr = devicePixelRatioF();
-  for (int n = 0; n < korvel::client::kSmilies; ++n) {
-    mainchat->document()->addResource(QTextDocument::ImageResource, smileyUrl(n),
-                                      artwork::smiley(n, dpr));
-  }
+  registerSmilies();
   const QColor blue(0, 0, 255), navy(0, 0, 128), maroon(128, 0, 0), green(0, 128, 0),
       silver(192, 192, 192);
   const QColor initial[15] = {blue,      blue,      navy,      maroon,    green,
@@ -255,8 +327,12 @@ void Tchat::buildChat() {
     styles_[n].bold = n == 1 || n == 2;
   }
   mainchat->viewport()->installEventFilter(this);
+  // Lines scrolled or resized into view take their style's colour.
+  connect(mainchat->verticalScrollBar(), &QScrollBar::valueChanged, this,
+          [this] { recolourVisibleLines(); });
+  // The address goes on as it was written: decoding "%20" would make it no address at all.
   connect(mainchat, &QTextBrowser::anchorClicked, this,
-          [this](const QUrl& url) { mainchatJump(url.toString()); });
+          [this](const QUrl& url) { mainchatJump(url.toString(QUrl::FullyEncoded)); });
 
   mychat = new QLineEdit(kPlaceholder, panel_board);
   mychat->setObjectName("mychat");
@@ -271,7 +347,7 @@ void Tchat::buildChat() {
   button_smilies = new QToolButton(panel_board);
   button_smilies->setObjectName("button_smilies");
   button_smilies->setGeometry(733, 514, 25, 19);
-  button_smilies->setIcon(QIcon(artwork::smiley(0, dpr)));
+  button_smilies->setIcon(QIcon(artwork::smiley(0, devicePixelRatioF())));
   button_smilies->setAutoRaise(true);
   button_smilies->setToolTip("Play Chatter Sounds");
   button_smilies->setAccessibleName("Smilies");

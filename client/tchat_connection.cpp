@@ -88,7 +88,9 @@ void Tchat::joinpress() {
 void Tchat::sendloginfo(const std::string& number) {
   game.myplayer = korvel::protocol::parseInt(number);
   game.connected = true;
-  sock->send(korvel::protocol::toserver::logininfo(number, korvel::protocol::kVersion, loginname));
+  // The seat goes back as read ("0002" answers "2"): a host cannot make the answer any longer.
+  sock->send(korvel::protocol::toserver::logininfo(std::to_string(game.myplayer),
+                                                   korvel::protocol::kVersion, loginname));
 }
 
 void Tchat::sockRead(TSock* sender) {

@@ -18,7 +18,7 @@ void Tchat::render(const korvel::client::Outcome& out) {
   using Clock = korvel::client::Outcome::Clock;
   for (const auto& line : out.chat) addlinetochat(line, systemcolor);
   for (const auto& message : out.send) guarded([&] { sock->send(message); });
-  for (int n = 0; n < out.loadSettings; ++n) loadinifile();
+  if (out.loadSettings > 0) loadinifile();
   if (out.clock == Clock::Restart) turntime.start();
   if (out.clock == Clock::Stop) turntime.stop();
   if (out.boardChanged) paintbox_board->update();

@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -28,6 +29,9 @@ namespace {
 
 // One read event takes at most this much from the network; Qt's read buffer is capped to it.
 constexpr qint64 kReadChunk = 32768;
+// Qt's write buffer is given at most this much of the outgoing text at a time, so a backlog is
+// held once, in the outgoing text, and not a second time in Qt.
+constexpr std::size_t kHandChunk = 65536;
 // How long a closed connection may keep trying to deliver what the system took.
 constexpr int kLingerMs = 60000;
 
@@ -123,6 +127,13 @@ void retireSocket(QTcpSocket* socket, QObject* owner, int watchFd) {
   QTimer::singleShot(kLingerMs, socket, finishLater);
 }
 
+// Messages are small and each one matters at once: a message is not held back until the peer
+// has acknowledged the one before (which, with the peer's delayed acknowledgement, kept a line
+// waiting some 40 ms behind a steady stream of others).
+void sendPromptly(QTcpSocket* socket) {
+  socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
 TSock::HostResolver& hostResolver() {
   static TSock::HostResolver resolver;
   return resolver;
@@ -204,6 +215,7 @@ class TSock::Server : public QTcpServer {
 TSock::TSock(QObject* parent) : QObject(parent) {}
 
 TSock::~TSock() {
+  handRest();
   // Detaching the Qt objects first means none of their signals reaches a handler from here on.
   releaseSocket();
   releaseServer();
@@ -306,6 +318,7 @@ void TSock::wire(QTcpSocket* socket) {
 void TSock::adoptConnected(QTcpSocket* socket) {
   socket->setParent(this);
   socket->setReadBufferSize(kReadChunk);
+  sendPromptly(socket);
   wire(socket);
   socket_ = socket;
   state_ = State::Connected;
@@ -317,6 +330,7 @@ void TSock::onConnected() {
   if (state_ != State::Connecting) return;
   state_ = State::Connected;
   watchFd_ = ::fcntl(int(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+  sendPromptly(socket_);
   EventScope scope;
   QPointer<TSock> self(this);
   guarded([&] {
@@ -369,6 +383,8 @@ void TSock::postRead() {
 
 void TSock::onBytesWritten() {
   syncWritten();
+  // Qt has room again: the next part of the backlog follows without waiting for a write event.
+  if (!handing_ && handed_ < outgoing_.size() && state_ == State::Connected) handOver();
   if (writeBlocked_ && handed_ == 0 && state_ == State::Connected) {
     writeBlocked_ = false;
     postWriteEvent();
@@ -458,16 +474,36 @@ void TSock::handOver() {
       socket_->state() != QAbstractSocket::ConnectedState) {
     return;
   }
-  if (handed_ < outgoing_.size()) {
-    const qint64 taken =
-        socket_->write(outgoing_.data() + handed_, qint64(outgoing_.size() - handed_));
-    if (taken > 0) handed_ += std::size_t(taken);
+  handing_ = true;
+  // Each round hands Qt what fits in one chunk and pushes it into the kernel; what the kernel
+  // refuses stays in Qt's buffer and counts as not yet taken until bytesWritten reports it gone.
+  // The rounds end when the kernel refuses or nothing is left.
+  while (socket_ && handed_ < outgoing_.size() && handed_ < kHandChunk) {
+    const std::size_t part = std::min(kHandChunk - handed_, outgoing_.size() - handed_);
+    const qint64 taken = socket_->write(outgoing_.data() + handed_, qint64(part));
+    if (taken <= 0) break;
+    handed_ += std::size_t(taken);
+    const std::size_t before = outgoing_.size();
+    socket_->flush();
+    syncWritten();
+    if (outgoing_.size() == before) break;
   }
-  // Pushes Qt's buffer into the kernel now; what the kernel refuses stays in Qt's buffer and
-  // counts as not yet taken until bytesWritten reports it gone.
   if (socket_) socket_->flush();
   syncWritten();
+  handing_ = false;
   if (handed_ > 0) writeBlocked_ = true;
+}
+
+void TSock::handRest() {
+  // A connection that ends gives Qt everything still waiting, which it goes on delivering after
+  // the close.
+  if (!socket_ || state_ != State::Connected ||
+      socket_->state() != QAbstractSocket::ConnectedState || handed_ >= outgoing_.size()) {
+    return;
+  }
+  const qint64 taken =
+      socket_->write(outgoing_.data() + handed_, qint64(outgoing_.size() - handed_));
+  if (taken > 0) handed_ += std::size_t(taken);
 }
 
 void TSock::syncWritten() {
@@ -492,6 +528,20 @@ bool TSock::send(std::string_view text) {
   QPointer<TSock> self(this);
   raiseInfo(5, kOutgoingData);
   if (self) handOver();
+  if (self && maxOutgoing > 0 && outgoing_.size() > maxOutgoing && !closeQueued_) {
+    // Closed from the event loop, so the handler that sent finishes first.
+    closeQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          closeQueued_ = false;
+          if (state_ == State::NoHandle || outgoing_.size() <= maxOutgoing) return;
+          // Nobody reads it: what Qt does not hold yet is dropped rather than delivered.
+          outgoing_.resize(handed_);
+          close();
+        },
+        Qt::QueuedConnection);
+  }
   return true;
 }
 
@@ -513,7 +563,10 @@ std::string TSock::receive() {
 void TSock::close() {
   try {
     const bool wasListening = state_ == State::Listening;
-    if (state_ == State::Connected) handOver();
+    if (state_ == State::Connected) {
+      handOver();
+      handRest();
+    }
     releaseSocket();
     releaseServer();
     state_ = State::NoHandle;

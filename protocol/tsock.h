@@ -124,6 +124,9 @@ class TSock : public QObject {
   quint16 peerPort() const;
   // Bytes given to send and not yet accepted by the system.
   const std::string& outgoingText() const { return outgoing_; }
+  // A peer that lets more than this many bytes wait to go out has stopped reading: the
+  // connection is closed once the running handler has finished. 0 sets no bound.
+  std::size_t maxOutgoing = 0;
 
   // Host names that do not start with a digit are resolved once per process through this
   // resolver (the system's by default) and cached. Tests install a counting one; an empty
@@ -154,6 +157,7 @@ class TSock : public QObject {
   void writeEvent();
   void onAcceptReady();
   void handOver();
+  void handRest();
   void syncWritten();
   void releaseSocket();
   void releaseServer();
@@ -165,6 +169,10 @@ class TSock : public QObject {
   std::size_t handed_ = 0;
   // Qt held back part of a hand-over; the next complete drain is a write event.
   bool writeBlocked_ = false;
+  // Inside handOver(): Qt reports written bytes from within its own flush.
+  bool handing_ = false;
+  // A close for a stalled peer is queued.
+  bool closeQueued_ = false;
   // The peer ended the connection; finishEnded() is queued.
   bool ending_ = false;
   int endError_ = -1;

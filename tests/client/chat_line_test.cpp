@@ -56,10 +56,27 @@ TEST(ChatLine, RunsOfALine) {
     EXPECT_FALSE(korvel::client::parseChatLine(bad)) << bad;
 }
 
+TEST(ChatLine, TheOldestLinesGoInBatches) {
+  const struct {
+    int lines, limit, dropped;
+  } cases[] = {
+      {20000, 20000, 0}, {20500, 20000, 0}, {20501, 20000, 501}, {60, 60, 0},
+      {61, 60, 0},       {62, 60, 2},       {3, 0, 2},           {0, 20000, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(korvel::client::chatLinesToDrop(c.lines, c.limit), c.dropped)
+        << c.lines << " " << c.limit;
+  }
+}
+
 TEST(ChatLine, ReceivedColourAndLinks) {
+  // The colour follows the last "|": a "|" in the text stays in the line.
   auto r = korvel::client::splitReceivedChat("2+Ann chats: a|b|clRed");
-  EXPECT_EQ(r.line, "2+Ann chats: a");
-  EXPECT_EQ(r.colourText, "b|clRed");
+  EXPECT_EQ(r.line, "2+Ann chats: a|b");
+  EXPECT_EQ(r.colourText, "clRed");
+  r = korvel::client::splitReceivedChat("2+Ann chats: a||");
+  EXPECT_EQ(r.line, "2+Ann chats: a|");
+  EXPECT_EQ(r.colourText, "");
   EXPECT_FALSE(korvel::client::splitReceivedChat("2+Ann chats: a").colourText);
 
   struct Case {
@@ -116,6 +133,14 @@ TEST(Phrases, MessagesClipsAndCooldown) {
   EXPECT_FALSE(korvel::client::clipLine("", "wave3"));      // a spectator seat has no name
   EXPECT_FALSE(korvel::client::clipLine("Bob", "wave15"));  // no menu title
   EXPECT_FALSE(korvel::client::readClip("x+wave3+"));
+  // A peer makes others hear voice clips only, never the game's own cues.
+  for (const char* name : {"wave1", "wave20"}) {
+    const auto voice = korvel::client::readClip(std::string("3+") + name + "+");
+    ASSERT_TRUE(voice) << name;
+    EXPECT_EQ(voice->name, name);
+  }
+  for (const char* name : {"gameover", "turn", "tick", "wave0", "wave21", "wave01", "Wave3", ""})
+    EXPECT_FALSE(korvel::client::readClip(std::string("3+") + name + "+")) << name;
 
   korvel::client::PhraseCooldown cooldown;
   const auto t0 = korvel::client::PhraseCooldown::Clock::time_point{};

@@ -71,6 +71,13 @@ TEST(GameMirrorSeats, ArrivalsDeparturesAndWatching) {
        {"0+You are Connected."},
        {"entered"},
        1},
+      {"a list naming the own seat again and again loads the settings once",
+       2,
+       {},
+       toclient::existingplayers({{2, "Me", false}, {2, "Me", false}, {2, "Me", false}}),
+       {"0+You are Connected.", "0+You are Connected.", "0+You are Connected."},
+       {"entered"},
+       1},
       {"a spectator connects and spies",
        1,
        {},
@@ -156,6 +163,14 @@ TEST(GameMirrorSeats, ViewFollowsTheMessages) {
   EXPECT_EQ(m.seat[2].score, "12");
   feed(m, toclient::playerdisconnected(6, "Zed"));
   EXPECT_TRUE(m.spectators.empty());
+  // However often the spectator seats are announced, each holds one entry, the newest.
+  for (int round = 0; round < 1000; ++round) {
+    for (int n = 5; n <= 9; ++n) feed(m, toclient::newplayerinfo(n, "S" + std::to_string(n)));
+  }
+  feed(m, toclient::newplayerinfo(7, "Vi"));
+  EXPECT_EQ(m.spectators, (Strings{"5: S5", "6: S6", "7: Vi", "8: S8", "9: S9"}));
+  feed(m, toclient::playerdisconnected(7, "Vi"));
+  EXPECT_EQ(m.spectators, (Strings{"5: S5", "6: S6", "8: S8", "9: S9"}));
   feed(m, toclient::justwatching(2, 1));
   EXPECT_TRUE(m.justWatchChecked);
   EXPECT_TRUE(m.seat[1].eyes);
@@ -286,7 +301,15 @@ TEST(GameMirrorTurns, AnyPositiveTurnLimitIsUsed) {
 
 TEST(GameMirrorTurns, TilesLeftIsTheBagMinusTheDraws) {
   for (auto [drawn, shown] : std::vector<std::pair<int, const char*>>{
-           {0, "75"}, {32, "43"}, {74, "1"}, {75, "0"}, {76, "0"}, {-5, "75"}}) {
+           {0, "75"},
+           {32, "43"},
+           {74, "1"},
+           {75, "0"},
+           {76, "0"},
+           {-5, "75"},
+           // Wire numbers at the ends of the range: no arithmetic on them may overflow.
+           {-2147483647 - 1, "75"},
+           {2147483647, "0"}}) {
     GameMirror m = running();
     feed(m, toclient::nextplayer(2, drawn));
     EXPECT_EQ(m.tilesleft, shown) << drawn;

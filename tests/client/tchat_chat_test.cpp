@@ -2,6 +2,7 @@
 // window offscreen.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -122,6 +124,69 @@ TEST_F(TchatChat, LinesStylesAndTheirColours) {
   EXPECT_TRUE(chat.mainchat->document()->isEmpty());
 }
 
+TEST_F(TchatChat, TheViewKeepsItsNewestLinesInTheirStylesNewestColour) {
+  Tchat chat({"Ann"}, {1, 1});
+  chat.show();
+  chat.chatLineLimit = 60;
+  QTextDocument* doc = chat.mainchat->document();
+  QScrollBar* bar = chat.mainchat->verticalScrollBar();
+  const auto say = [&](int n, const char* colour) {
+    chat.chatrecieved("3+Cy chats: line " + std::to_string(n) + "|" + colour);
+  };
+  for (int n = 0; n < 60; ++n) say(n, "clRed");  // after the program's own first line
+  EXPECT_EQ(doc->blockCount(), 61);              // a little over the limit before a batch goes
+  say(60, "clBlue");
+  EXPECT_EQ(doc->blockCount(), 60);
+  EXPECT_TRUE(doc->firstBlock().text().endsWith(" line 1 "))
+      << doc->firstBlock().text().toStdString();
+  // Lines scrolled back into view show the style's newest colour.
+  bar->setValue(0);
+  EXPECT_EQ(colourAt(chat, 0, 3), QColor(0, 0, 255));
+
+  // A reader who stopped the scrolling keeps looking at the same line while old ones go.
+  chat.ScrollChatOff1Click(true);
+  bar->setValue(bar->maximum() / 2);
+  const auto lineInView = [&] {
+    return chat.mainchat->cursorForPosition(QPoint(10, 10)).block().text();
+  };
+  const QString read = lineInView();
+  for (int n = 61; n < 71; ++n) say(n, "clRed");
+  EXPECT_LE(doc->blockCount(), 61);
+  EXPECT_EQ(lineInView(), read);
+
+  // The same text size lays nothing out again; another one does.
+  int layouts = 0;
+  QObject::connect(doc->documentLayout(), &QAbstractTextDocumentLayout::update, [&] { ++layouts; });
+  chat.setTextSize(chat.textsize);
+  EXPECT_EQ(layouts, 0);
+  chat.setTextSize(14);
+  EXPECT_GT(layouts, 0);
+
+  // Clearing empties the view, and smilies still show in the lines after it.
+  chat.ClearMainChat1Click();
+  EXPECT_TRUE(doc->isEmpty());
+  chat.chatrecieved("3+Cy chats: :)#12|clRed");
+  EXPECT_FALSE(doc->resource(QTextDocument::ImageResource, QUrl("smiley:2")).isNull());
+}
+
+TEST_F(TchatChat, TheLoginAnswersWithTheSeatAsRead) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  Tchat chat({"Ann", "127.0.0.1", "false"}, ClientPorts{server.serverPort(), 1});
+  chat.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000));
+  QTcpSocket* peer = server.nextPendingConnection();
+  peer->write("CMD_sendlogininfo+" + QByteArray(4000, '0') + "2" + FF);
+  QByteArray got;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        got += peer->readAll();
+        return got.endsWith(FF + FF);
+      },
+      5000));
+  EXPECT_EQ(got, "CMD_logininfo+2+1.0.2+Ann" + FF + FF);
+}
+
 TEST_F(TchatChat, LinksOpenOnlyWebAddresses) {
   Tchat chat({"Ann"}, {1, 1});
   struct RecordingDesktop : DesktopServices {
@@ -139,7 +204,10 @@ TEST_F(TchatChat, LinksOpenOnlyWebAddresses) {
     chat.mainchatJump(address);
     QCoreApplication::processEvents();
   }
-  EXPECT_EQ(opened, (QStringList{"http://www.example.org", "HTTPS://example.org/a"}));
+  // An address with %-escapes goes on as it was written.
+  emit chat.mainchat->anchorClicked(QUrl("http://x.org/a%20b"));
+  EXPECT_EQ(opened,
+            (QStringList{"http://www.example.org", "HTTPS://example.org/a", "http://x.org/a%20b"}));
   EXPECT_EQ(boxes.shown, (QStringList{"Cannot open Webpage", "Cannot open Webpage"}));
   setDesktopServices(nullptr);
 }
@@ -191,6 +259,7 @@ TEST_F(TchatChat, PhraseButtonsCoolDownAndClips) {
   chat.setClipPlayer(&clips);
   chat.game.seat[1].name = "Bob";
   chat.playasound("2+wave15+");
+  chat.playasound("2+gameover+");  // a game cue is not a peer's to play
   EXPECT_EQ(clips.played, std::vector<std::string>{"wave15"});
   chat.PlayerPhraseSounds1->setChecked(false);
   chat.playasound("2+wave3+");

@@ -222,6 +222,14 @@ TEST_F(TSockTest, TextTheSystemRefusesWaitsAndFollowsInOrder) {
   server->send(payload);
   EXPECT_FALSE(server->outgoingText().empty()) << "more than loopback buffers take at once";
   EXPECT_LT(server->outgoingText().size(), payload.size());
+  // The waiting text is held once: Qt's own buffer gets only a small part of it at a time.
+  auto* qt = server->findChild<QTcpSocket*>();
+  ASSERT_NE(qt, nullptr);
+  EXPECT_LE(qt->bytesToWrite(), 65536);
+  // Small messages leave at once, not held until the peer acknowledges the one before.
+  EXPECT_EQ(qt->socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
+  EXPECT_EQ(client->findChild<QTcpSocket*>()->socketOption(QAbstractSocket::LowDelayOption).toInt(),
+            1);
   ASSERT_TRUE(spinUntil([&] { return rec.received["C"].size() == payload.size(); }, 60000));
   EXPECT_TRUE(rec.received["C"] == payload);
   ASSERT_TRUE(spinUntil([&] { return rec.count("S", "write") >= 1; }));
@@ -235,6 +243,16 @@ TEST_F(TSockTest, TextTheSystemRefusesWaitsAndFollowsInOrder) {
       EXPECT_LE(std::stoi(line.substr(5)), 32768) << line;
     }
   }
+}
+
+TEST_F(TSockTest, APeerThatStopsReadingIsLetGoPastTheBound) {
+  connectPair();
+  server->maxOutgoing = 1 << 20;
+  server->send(std::string(32 << 20, 'x'));             // far more than the loopback buffers take
+  EXPECT_EQ(server->state(), TSock::State::Connected);  // not from inside the send
+  ASSERT_TRUE(spinUntil([&] { return server->state() == TSock::State::NoHandle; }));
+  EXPECT_EQ(rec.of("S").back(), kClosed);
+  EXPECT_TRUE(server->outgoingText().empty());
 }
 
 TEST_F(TSockTest, BytesArrivingWhileAReadHandlerRunsALoopAreStillRead) {
