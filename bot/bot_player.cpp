@@ -123,6 +123,7 @@ Reaction BotPlayer::handleLine(std::string_view line) {
     noteCoveredLetters();
     // A new turn: its own begins the wait.
     answered_ = !game.myTurn();
+    kept.reset();
     bought_ = false;
     refused_ = false;
     if (game.myTurn()) r.play = Reaction::Play::AfterDelay;
@@ -260,6 +261,8 @@ std::string BotPlayer::play() {
     if (move) {
       ++counts.moves;
       counts.points += move->score;
+      kept = rackCounts(rackCodes());
+      for (const Tile& t : move->tiles) --(*kept)[t.code];
       return toserver::submit(game.myplayer, placements(*move));
     }
   }

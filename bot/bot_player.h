@@ -76,6 +76,8 @@ class BotPlayer {
     int passes = 0;
     int refused = 0;  // moves the server refused: never expected
   } counts;
+  // What it kept of its rack after the move it sent last this turn; nothing before one.
+  std::optional<LetterCounts> kept;
 
   // The stand-by name of a player seat (2 "Klot", 3 "Klick", 4 "Kling"); empty for others.
   static std::string standbyName(int seat);
