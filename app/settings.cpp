@@ -45,6 +45,9 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   if (key == kPlayerphrasesoundsKey) return std::string(boolText(s.playerphrasesounds));
   if (key == kPlaysoundsKey) return std::string(boolText(s.playsounds));
   if (key == kComputerplayersKey) return countText(s.computerplayers);
+  if (key == kComputerlevelKey && s.computerlevel) {
+    return std::string(bot::levelName(*s.computerlevel));
+  }
   return std::nullopt;
 }
 
@@ -88,12 +91,15 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       count && *count >= 0 && *count <= kMaxComputerPlayers) {
     s.computerplayers = count;
   }
+  if (const auto level = ini.get(section, kComputerlevelKey)) {
+    s.computerlevel = bot::parseLevel(*level);
+  }
   return s;
 }
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
-  if (key != kComputerplayersKey &&
+  if (key != kComputerplayersKey && key != kComputerlevelKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -104,6 +110,7 @@ bool saveSetting(IniFile& ini, std::string_view section, const Settings& setting
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings) {
   for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
   saveSetting(ini, section, settings, kComputerplayersKey);
+  saveSetting(ini, section, settings, kComputerlevelKey);
 }
 
 void savePhrases(IniFile& ini, std::string_view section, const Phrases& phrases) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/ini_file.h"
+#include "bot/level.h"
 #include "client/colour_text.h"
 
 namespace korvel::app {
@@ -28,8 +29,10 @@ inline constexpr std::string_view kTurnsoundKey = "Turnsound";
 inline constexpr std::string_view kPlayerphrasesoundsKey = "Playerphrasesounds";
 inline constexpr std::string_view kPlaysoundsKey = "Playsounds";
 inline constexpr std::string_view kComputerplayersKey = "Computerplayers";
+inline constexpr std::string_view kComputerlevelKey = "Computerlevel";
 
-// The keys saveSettings writes, in the order it writes them ("Computerplayers" follows when set).
+// The keys saveSettings writes, in the order it writes them ("Computerplayers" and
+// "Computerlevel" follow when set).
 inline constexpr std::array<std::string_view, 12> kSaveOrder{
     kTextsizeKey,           kTopKey,         kLeftKey,        kWidthKey,    kHeightKey,
     kTextcolorKey,          kPlaytoscoreKey, kTimeperturnKey, kBotspeedKey, kTurnsoundKey,
@@ -66,6 +69,8 @@ struct Settings {
   bool playerphrasesounds = true;
   // Number of computer opponents; nothing lets the caller choose its default.
   std::optional<int> computerplayers;
+  // Their level ("Easy", "Normal" or "Strong" in any letter case); nothing keeps the dialog's.
+  std::optional<bot::Level> computerlevel;
 
   bool operator==(const Settings&) const = default;
 };
@@ -73,12 +78,13 @@ struct Settings {
 // Every key with its default; an absent section gives Settings{}.
 Settings loadSettings(const IniFile& ini, std::string_view section);
 
-// Writes the keys of kSaveOrder (and "Computerplayers" when set); not the phrases. A counter
+// Writes the keys of kSaveOrder (and "Computerplayers" and "Computerlevel" when set); not the
+// phrases. A counter
 // without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, or "Computerplayers", with the text saveSettings gives it; false
-// for any other key.
+// Writes one key of kSaveOrder, "Computerplayers" or "Computerlevel", with the text saveSettings
+// gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

@@ -63,12 +63,20 @@ const LeaveValues& noLeaveValues() {
 }
 
 BotPlayer::BotPlayer(const Lexicon& lexicon, const LevelSetup& setup)
-    : lexicon_(lexicon), setup_(setup), generator_(lexicon), rng_(setup.seed) {
+    : lexicon_(lexicon), generator_(lexicon) {
+  setLevel(setup);
+}
+
+void BotPlayer::setLevel(const LevelSetup& setup) {
+  setup_ = setup;
+  rng_.seed(setup.seed);
+  commonGenerator_.reset();
+  equity_.reset();
   if (setup_.level == Level::Easy) {
-    commonGenerator_ = std::make_unique<MoveGenerator>(setup_.common ? *setup_.common : lexicon);
+    commonGenerator_ = std::make_unique<MoveGenerator>(setup_.common ? *setup_.common : lexicon_);
   } else if (setup_.level == Level::Strong) {
     equity_ =
-        std::make_unique<EquityChooser>(lexicon, setup_.leaves ? *setup_.leaves : noLeaveValues());
+        std::make_unique<EquityChooser>(lexicon_, setup_.leaves ? *setup_.leaves : noLeaveValues());
   }
 }
 
@@ -230,9 +238,10 @@ std::optional<Move> BotPlayer::chooseMove(double* equity) const {
       }
       return std::nullopt;
     case Level::Strong:
-      for (const RatedMove& r : equity_->rate(situation())) {
+      for (const RatedMove& r : equity_->rate(situation(), 24, &rng_)) {
         if (!accepted(r.move)) continue;
-        if (equity) *equity = r.equity;
+        // A purchase is weighed against what the move brings itself.
+        if (equity) *equity = r.staticEquity;
         return r.move;
       }
       return std::nullopt;

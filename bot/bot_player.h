@@ -54,6 +54,8 @@ class BotPlayer {
   ~BotPlayer();
 
   Level level() const { return setup_.level; }
+  // Plays at another level from its next answer on.
+  void setLevel(const LevelSetup& setup);
 
   client::GameMirror game;
 
@@ -83,7 +85,7 @@ class BotPlayer {
   static std::string standbyName(int seat);
 
   // The move of its level for the mirrored position that the server's move check accepts, or
-  // nothing. Strong also gives the move's equity.
+  // nothing. Strong also gives the move's score plus the value of what it keeps.
   std::optional<Move> chooseMove(double* equity = nullptr) const;
 
   // The mirrored position as the Strong player weighs it.
@@ -102,7 +104,7 @@ class BotPlayer {
   MoveGenerator generator_;
   std::unique_ptr<MoveGenerator> commonGenerator_;
   std::unique_ptr<EquityChooser> equity_;
-  std::mt19937 rng_;
+  mutable std::mt19937 rng_;  // Strong's imagined racks
   BoardLetters lastBoard_{};
   LetterCounts covered_{};
   bool seated_ = false;

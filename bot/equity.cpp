@@ -10,6 +10,9 @@ namespace {
 // End-game moves weighed by the opponent's reply: the best by score (and every move that goes
 // out), since each costs one more move search.
 constexpr std::size_t kEndgameMoves = 20;
+// Moves looked at one move further, and the opponent's racks drawn for each.
+constexpr std::size_t kLookedAhead = 8;
+constexpr int kReplyRacks = 6;
 // A best move worth more than this is never given up for a new rack: an average new rack's best
 // move is worth little more than the price.
 constexpr double kBuyConsidered = 15.0;
@@ -76,11 +79,13 @@ double EquityChooser::endgameEquity(const Situation& s, const Move& move, const 
   return move.score - replyScore;
 }
 
-std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most) const {
+std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
+                                           std::mt19937* rng) const {
   const LetterCounts have = rackCounts(s.rack);
   std::vector<RatedMove> all;
   generator_.forEach(s.board, s.rack, s.firstmove, [&](const Move& m) {
-    all.push_back({m, m.score + leaveValue(keptAfter(have, m), s.bagTiles)});
+    const double equity = m.score + leaveValue(keptAfter(have, m), s.bagTiles);
+    all.push_back({m, equity, equity});
   });
   const int unseen = tileCount(s.unseen);
   const bool endgame =
@@ -98,15 +103,52 @@ std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most)
     for (std::size_t i = 0; i < all.size(); ++i) {
       const LetterCounts kept = keptAfter(have, all[i].move);
       if (i >= kEndgameMoves && tileCount(kept) != 0) continue;
-      weighed.push_back({all[i].move, endgameEquity(s, all[i].move, kept, opponent)});
+      const double equity = endgameEquity(s, all[i].move, kept, opponent);
+      weighed.push_back({all[i].move, equity, equity});
     }
     all = std::move(weighed);
+  } else if (rng && s.bagTiles > 0 && !s.opponentScores.empty() && all.size() > 1) {
+    lookAhead(s, all, *rng);
   }
   const std::size_t keep = std::min(most, all.size());
   std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(keep), all.end(),
                     [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
   all.resize(keep);
   return all;
+}
+
+void EquityChooser::lookAhead(const Situation& s, std::vector<RatedMove>& moves,
+                              std::mt19937& rng) const {
+  const std::size_t ahead = std::min(kLookedAhead, moves.size());
+  std::partial_sort(moves.begin(), moves.begin() + static_cast<std::ptrdiff_t>(ahead), moves.end(),
+                    [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
+  std::vector<int> pool;
+  for (int code = 1; code <= 26; ++code) {
+    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
+  }
+  if (pool.empty()) return;
+  std::vector<RackCodes> racks(kReplyRacks);
+  for (RackCodes& rack : racks) {
+    std::shuffle(pool.begin(), pool.end(), rng);
+    rack.fill(-1);
+    for (std::size_t k = 0; k < pool.size() && k < static_cast<std::size_t>(kRackSize); ++k) {
+      rack[k] = pool[k];
+    }
+  }
+  for (std::size_t i = 0; i < ahead; ++i) {
+    BoardLetters after = s.board;
+    for (const Tile& t : moves[i].move.tiles) after[t.x][t.y] = t.code;
+    double replies = 0;
+    for (const RackCodes& rack : racks) {
+      const auto reply = generator_.best(after, rack, false);
+      replies += reply ? reply->score : 0;
+    }
+    moves[i].equity -= replies / kReplyRacks;
+  }
+  // The rest were not looked at: they count as no better than the worst that was.
+  double floor = moves[0].equity;
+  for (std::size_t i = 0; i < ahead; ++i) floor = std::min(floor, moves[i].equity);
+  for (std::size_t i = ahead; i < moves.size(); ++i) moves[i].equity = floor - 1;
 }
 
 bool EquityChooser::buyPays(const Situation& s, std::optional<double> bestEquity, std::mt19937& rng,

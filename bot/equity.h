@@ -6,7 +6,8 @@
 // a move after which the opponent's best reply takes its last tiles while it is ahead loses;
 // otherwise the score less the opponent's best reply counts. Buying a new rack for 30 points
 // pays when the best move of the present rack is worth clearly less than an average new rack's
-// less the price.
+// less the price. While the bag still holds tiles, the best few moves are looked at one move
+// further: each loses the average of the opponent's best replies on a few racks it might hold.
 
 #include <optional>
 #include <random>
@@ -33,6 +34,7 @@ struct Situation {
 struct RatedMove {
   Move move;
   double equity = 0;
+  double staticEquity = 0;  // its score and what it keeps: the equity before looking ahead
 };
 
 // The 75 tiles of a game per letter.
@@ -53,8 +55,12 @@ class EquityChooser {
   // The value of keeping `kept` with `bagTiles` left in the bag.
   double leaveValue(const LetterCounts& kept, int bagTiles) const;
 
-  // Moves by equity, best first; at most `most` of them.
-  std::vector<RatedMove> rate(const Situation& s, std::size_t most = 24) const;
+  // Moves by equity, best first; at most `most` of them. With `rng`, and tiles still in the
+  // bag, the best few are also weighed by the opponent's best reply to each on racks drawn
+  // from the unseen tiles (the same racks for every move): what a move opens costs what the
+  // opponent can make of it.
+  std::vector<RatedMove> rate(const Situation& s, std::size_t most = 24,
+                              std::mt19937* rng = nullptr) const;
 
   // True when buying a new rack is worth more than the best move (worth `bestEquity`, or no
   // move at all). Draws `samples` racks from the unseen tiles with `rng`.
@@ -62,6 +68,8 @@ class EquityChooser {
                int samples = 4) const;
 
  private:
+  // Takes the opponent's average best reply off the best few of `moves`.
+  void lookAhead(const Situation& s, std::vector<RatedMove>& moves, std::mt19937& rng) const;
   // Worth of a move once the bag is empty and one opponent holds the unseen tiles.
   double endgameEquity(const Situation& s, const Move& move, const LetterCounts& kept,
                        const RackCodes& opponent) const;

@@ -19,6 +19,7 @@ korvel::app::Settings Tchat::currentSettings() const {
     s.playtoscore = gamestartDialog->playToScore();
     s.timeperturn = gamestartDialog->creationTime();
     s.computerplayers = gamestartDialog->computerPlayers();
+    s.computerlevel = gamestartDialog->computerLevel();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
@@ -40,6 +41,7 @@ void Tchat::loadinifile() {
     if (s.playtoscore) gamestartDialog->setPlayToScore(*s.playtoscore);
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
     if (s.computerplayers) gamestartDialog->setComputerPlayers(*s.computerplayers);
+    if (s.computerlevel) gamestartDialog->setComputerLevel(*s.computerlevel);
   }
   setBotSpeed(s.botspeed);
   game.turnSoundNew = s.turnsound == 1;

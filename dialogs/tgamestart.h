@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 
+#include "bot/level.h"
+
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -33,6 +36,9 @@ class Tgamestart : public QDialog {
   // Computer players seated before the start: 0 to 3.
   void setComputerPlayers(int count);
   int computerPlayers() const;
+  // Level of the computer players: Normal until chosen.
+  void setComputerLevel(korvel::bot::Level level);
+  korvel::bot::Level computerLevel() const;
   // Team flag: 0 or 1; anything else counts as the nearest of the two.
   void setTeam(int flag);
   int team() const { return team_; }
@@ -47,6 +53,8 @@ class Tgamestart : public QDialog {
   QLabel* label_computerplayers = nullptr;
   QSpinBox* UpDown3 = nullptr;                // computer players, 0 to 3
   QLineEdit* edit_computerplayers = nullptr;  // its read-only number box
+  QLabel* label_computerlevel = nullptr;
+  QComboBox* combo_computerlevel = nullptr;  // Easy, Normal, Strong
   QLabel* label_playtoscore = nullptr;
   QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
   QLineEdit* edit_playtoscore = nullptr;
