@@ -139,7 +139,8 @@ void ComputerPlayers::setLevelData(std::shared_ptr<const korvel::bot::Lexicon> c
 korvel::bot::LevelSetup ComputerPlayers::levelSetup() {
   using namespace korvel::bot;
   if (level_ == Level::Easy && !common_) {
-    common_ = std::make_shared<const Lexicon>(Lexicon::fromLines(view(resource(":/commonwords/words.txt"))));
+    common_ = std::make_shared<const Lexicon>(
+        Lexicon::fromLines(view(resource(":/commonwords/words.txt"))));
   }
   if (level_ == Level::Strong && !leaves_) {
     // A table that does not read weighs every kept rack alike rather than stopping the game.

@@ -11,7 +11,7 @@ namespace {
 // out), since each costs one more move search.
 constexpr std::size_t kEndgameMoves = 20;
 // Moves looked at one move further, and the opponent's racks drawn for each.
-constexpr std::size_t kLookedAhead = 8;
+constexpr std::size_t kLookedAhead = 16;
 constexpr int kReplyRacks = 6;
 // A best move worth more than this is never given up for a new rack: an average new rack's best
 // move is worth little more than the price.

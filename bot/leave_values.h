@@ -1,7 +1,7 @@
 #pragma once
 // What the tiles a player keeps after a move are worth for its next moves, in points: the
 // learnt part of the Strong player's equity. A kept rack is described by a few features, each
-// with a weight learnt from self-play (tools/train_leaves): the first tile of each letter, every
+// with a weight learnt from self-play (korvel-train-leaves): the first tile of each letter, every
 // further tile of the same letter, and the mix of vowels and consonants. The value of a rack is
 // the sum of the weights of its features.
 //

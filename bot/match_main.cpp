@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
     return s.moves ? static_cast<double>(s.points) / static_cast<double>(s.moves) : 0.0;
   };
   std::printf(
-      "%s vs %s: %d games, %s won %ld, %s won %ld, drawn %ld, win rate %.1f%% (95%% %.1f%%-%.1f%%), "
+      "%s vs %s: %d games, %s won %ld, %s won %ld, drawn %ld, win rate %.1f%% (95%% "
+      "%.1f%%-%.1f%%), "
       "points per move %.1f vs %.1f, refused %ld\n",
       na.c_str(), nb.c_str(), games, na.c_str(), sa.wins, nb.c_str(), sb.wins, drawn,
       100.0 * static_cast<double>(sa.wins) / games, 100.0 * low, 100.0 * high, perMove(sa),

@@ -82,7 +82,8 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
     if (turn.seat == 0) return;
     if (options.onTurn) {
       turn.kept = bots.at(turn.seat)->kept;
-      turn.bagAfter = server::ServerCore::kBagSize - std::min(core.drawn, server::ServerCore::kBagSize);
+      turn.bagAfter =
+          server::ServerCore::kBagSize - std::min(core.drawn, server::ServerCore::kBagSize);
       options.onTurn(turn);
     }
     turn = {};

@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
   const auto began = std::chrono::steady_clock::now();
   long totalGames = 0, totalSamples = 0;
   for (int round = 1; round <= rounds; ++round) {
-    const auto until = std::chrono::steady_clock::now() +
-                       std::chrono::duration<double>(minutes * 60.0 / rounds);
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(minutes * 60.0 / rounds);
     Sums sums;
     std::mutex lock;
     std::atomic<long> next{0};

@@ -51,8 +51,8 @@ TEST(Levels, NamesReadInAnyCaseAndNothingElse) {
   struct Case {
     const char* text;
     std::optional<Level> level;
-  } cases[] = {{"Easy", Level::Easy},     {"normal", Level::Normal}, {"STRONG", Level::Strong},
-               {"sTrOnG", Level::Strong}, {"hard", std::nullopt},    {"", std::nullopt},
+  } cases[] = {{"Easy", Level::Easy},     {"normal", Level::Normal},  {"STRONG", Level::Strong},
+               {"sTrOnG", Level::Strong}, {"hard", std::nullopt},     {"", std::nullopt},
                {"easy ", std::nullopt},   {"Strongest", std::nullopt}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -77,9 +77,9 @@ TEST(LeaveValues, ReadsItsTextAndRefusesAnythingElse) {
   EXPECT_DOUBLE_EQ(table.value(countsOf("suut")), 4.25 - 3.5);
   EXPECT_DOUBLE_EQ(LeaveValues().value(countsOf("qqq")), 0.0);
 
-  const char* bad[] = {"first s",         "first S 1",      "first ss 1",  "extra s one",
-                       "balance 5 4 1",   "balance 9 0 1",  "first s nan", "first s 1e9",
-                       "middle s 1",      "first s 1 2",    "first s 1x"};
+  const char* bad[] = {"first s",       "first S 1",     "first ss 1",  "extra s one",
+                       "balance 5 4 1", "balance 9 0 1", "first s nan", "first s 1e9",
+                       "middle s 1",    "first s 1 2",   "first s 1x"};
   for (const char* text : bad) {
     SCOPED_TRACE(text);
     EXPECT_FALSE(LeaveValues::fromText(text).has_value());
@@ -184,8 +184,7 @@ TEST(Equity, BuysANewRackOnlyWhenItPays) {
     s.unseen = countsOf(c.unseen);
     const auto rated = strong.rate(s, 1);
     std::mt19937 rng(3);
-    EXPECT_EQ(strong.buyPays(s, rated.empty() ? std::nullopt : std::optional(rated[0].equity),
-                             rng),
+    EXPECT_EQ(strong.buyPays(s, rated.empty() ? std::nullopt : std::optional(rated[0].equity), rng),
               c.buys);
   }
 }
