@@ -1,5 +1,6 @@
 #include "dialogs/tgamestart.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -75,6 +76,11 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
     combo_computerlevel->addItem(QString::fromLatin1(korvel::bot::levelName(level)));
   }
   setComputerLevel(korvel::bot::Level::Normal);
+  // The drop-down list and its frame are widgets of their own that a screen reader names too.
+  combo_computerlevel->view()->setAccessibleName("Computer Level");
+  for (QWidget* part : combo_computerlevel->findChildren<QWidget*>()) {
+    if (part->accessibleName().isEmpty()) part->setAccessibleName("Computer Level");
+  }
 
   label_playtoscore = new QLabel("Play to Score:", this);
   UpDown1 = new QSpinBox(this);
