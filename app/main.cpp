@@ -1,11 +1,13 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QStandardPaths>
 #include <QStringListModel>
 #include <QUrl>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,9 +15,12 @@
 #include "app/command_line.h"
 #include "app/instance_guard.h"
 #include "app/message_boxes.h"
+#include "app/program_restart.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
+#include "app/window_zoom.h"
 #include "bot/computer_player.h"
+#include "client/peer_text.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
@@ -42,6 +47,18 @@ ClientPorts portsFromEnvironment() {
   return ports;
 }
 
+// Options, "Zoom" from the settings file. Qt takes its scale factor when the application object
+// is made, so the file is read first, with a short-lived core application to find it.
+int zoomFromSettings(char* program) {
+  int argc = 1;
+  char* argv[] = {program, nullptr};
+  QCoreApplication probe(argc, argv);
+  QCoreApplication::setApplicationName("Korvel");
+  return korvel::app::loadSettingsFile(korvel::app::settingsFilePath(),
+                                       korvel::app::kSettingsSection)
+      .zoom;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,7 +71,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> params;
   for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
   int qtArgc = argc > 0 ? 1 : 0;
+  const bool userSetScale = qEnvironmentVariableIsSet(korvel::app::kScaleFactorVariable);
+  const QByteArray userScale = qgetenv(korvel::app::kScaleFactorVariable);
+  const int zoom = argc > 0 ? zoomFromSettings(argv[0]) : 100;
+  if (const auto factor = korvel::app::zoomedScaleFactor(userScale.toStdString(), zoom))
+    qputenv(korvel::app::kScaleFactorVariable, QByteArray::fromStdString(*factor));
   QApplication app(qtArgc, argv);
+  QStringList arguments;
+  for (const std::string& p : params) arguments << QString::fromLocal8Bit(p.c_str());
+  // Before everything else this program owns, so a new copy starts after all of it is gone.
+  ProgramRestart restart(arguments, userScale, userSetScale);
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   if (!guard.acquire()) return EXIT_SUCCESS;
   QApplication::setApplicationName("Korvel");
@@ -66,6 +92,8 @@ int main(int argc, char** argv) {
   const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
+  chat.setZoom(zoom);
+  chat.restartProgram = [&restart] { restart.request(); };
   Tabout about;
   Tspylist spylist;
   Thelp help;
@@ -81,7 +109,11 @@ int main(int argc, char** argv) {
           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
       korvel::records::kTallyFileName);
 
-  chat.showDownload = [&download] { download.show(); };
+  chat.showDownload = [&download, &chat] {
+    download.dontshow->setChecked(!chat.showDownloadOffer);
+    download.show();
+  };
+  download.dontShowChanged = [&chat](bool dontShow) { chat.setDownloadOffer(!dontShow); };
   download.exitGame = [&chat] { chat.Exit1Click(); };
   const auto showModeless = [](QWidget& dialog) {
     dialog.show();
@@ -98,6 +130,10 @@ int main(int argc, char** argv) {
   chat.SpyList1Click = [&] { showModeless(spylist); };
   chat.Help2Click = [&] { showModeless(help); };
   chat.About1Click = [&] { showModeless(about); };
+  chat.DownloadLobby1Click = [&] {
+    download.dontshow->setChecked(!chat.showDownloadOffer);
+    showModeless(download);
+  };
   help.showAbout = [&] { showModeless(about); };
   chat.addgame = [&tallylist](const std::string& winner, bool mine,
                               const std::vector<std::string>& others) {
@@ -108,15 +144,22 @@ int main(int argc, char** argv) {
   ComputerPlayers computers(ports.game);
   computers.seatLabel = [&chat](int seat) { return chat.game.seatLabel(seat); };
   computers.setBotSpeed(chat.botspeed);
+  // The window names the words a refused move lacks and analyses saved games with the computer
+  // players' word structure: one copy, built when first needed.
+  chat.lexicon = [&computers]() -> const korvel::bot::Lexicon& { return computers.lexicon(); };
+  chat.gamesFolder =
+      std::filesystem::path(
+          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
+      "games";
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
-  gamestart.setComputerPlayers(solo ? 1 : 0);
+  gamestart.setSolo(solo);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {
     computers.setLevel(gamestart.computerLevel());
     computers.startGame(gamestart.computerPlayers(), [&chat, message] {
       try {
         chat.sock->send(message);
       } catch (const ESockError& e) {
-        messageBoxes().showMessage(QString::fromLatin1(e.what()));
+        messageBoxes().showMessage(peerText(e.what()));
       }
     });
   };

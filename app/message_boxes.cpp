@@ -6,11 +6,15 @@
 
 namespace {
 
+// Both boxes show their text as plain text, never markup: it may carry a peer's name, chat or
+// the server's words.
 class DialogMessageBoxes : public MessageBoxes {
  public:
   bool askYesNo(const QString& text) override {
-    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
-                                 text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
   }
 
  protected:
@@ -20,6 +24,7 @@ class DialogMessageBoxes : public MessageBoxes {
     // cannot be destroyed unanswered by a closing window, which would leave `dismissed` uncalled.
     auto* box = new QMessageBox(QMessageBox::Information, QApplication::applicationName(), text,
                                 QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     QObject::connect(box, &QDialog::finished, box,

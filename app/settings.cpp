@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/text_encoding.h"
+
 namespace korvel::app {
 
 namespace {
@@ -48,6 +50,8 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   if (key == kComputerlevelKey && s.computerlevel) {
     return std::string(bot::levelName(*s.computerlevel));
   }
+  if (key == kZoomKey) return std::to_string(s.zoom);
+  if (key == kShowdownloadKey) return std::string(boolText(s.showdownload));
   return std::nullopt;
 }
 
@@ -78,9 +82,10 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
   s.botspeed = botspeed == "2000" ? 2000 : botspeed == "500" ? 500 : 1000;
   s.turnsound = ini.get(section, kTurnsoundKey) == "1" ? 1 : 0;
 
+  // A phrase written by an 8-bit program reads as Windows-1252; it is sent and saved as UTF-8.
   for (int n = 0; n < kPhraseCount; ++n) {
     auto phrase = ini.get(section, phraseKey(n));
-    if (phrase && !phrase->empty()) s.phrases[n] = std::move(phrase);
+    if (phrase && !phrase->empty()) s.phrases[n] = protocol::textFromBytes(*phrase);
   }
 
   // Only the exact lower-case "false" turns an option off.
@@ -94,12 +99,17 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
   if (const auto level = ini.get(section, kComputerlevelKey)) {
     s.computerlevel = bot::parseLevel(*level);
   }
+  const int zoom =
+      integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
+  if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
+  s.showdownload = ini.get(section, kShowdownloadKey) != "false";
   return s;
 }
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
-  if (key != kComputerplayersKey && key != kComputerlevelKey &&
+  if (key != kComputerplayersKey && key != kComputerlevelKey && key != kZoomKey &&
+      key != kShowdownloadKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -111,6 +121,8 @@ void saveSettings(IniFile& ini, std::string_view section, const Settings& settin
   for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
   saveSetting(ini, section, settings, kComputerplayersKey);
   saveSetting(ini, section, settings, kComputerlevelKey);
+  saveSetting(ini, section, settings, kZoomKey);
+  saveSetting(ini, section, settings, kShowdownloadKey);
 }
 
 void savePhrases(IniFile& ini, std::string_view section, const Phrases& phrases) {

@@ -30,9 +30,12 @@ inline constexpr std::string_view kPlayerphrasesoundsKey = "Playerphrasesounds";
 inline constexpr std::string_view kPlaysoundsKey = "Playsounds";
 inline constexpr std::string_view kComputerplayersKey = "Computerplayers";
 inline constexpr std::string_view kComputerlevelKey = "Computerlevel";
+// The window's zoom in percent, and whether a solo start offers the lobby download.
+inline constexpr std::string_view kZoomKey = "Zoom";
+inline constexpr std::string_view kShowdownloadKey = "Showdownload";
 
 // The keys saveSettings writes, in the order it writes them ("Computerplayers" and
-// "Computerlevel" follow when set).
+// "Computerlevel" follow when set, then "Zoom" and "Showdownload").
 inline constexpr std::array<std::string_view, 12> kSaveOrder{
     kTextsizeKey,           kTopKey,         kLeftKey,        kWidthKey,    kHeightKey,
     kTextcolorKey,          kPlaytoscoreKey, kTimeperturnKey, kBotspeedKey, kTurnsoundKey,
@@ -51,6 +54,9 @@ inline constexpr int kMaxTextsize = 100;
 inline constexpr int kMaxWindowSide = 16384;
 // The host takes one of the four player seats.
 inline constexpr int kMaxComputerPlayers = 3;
+
+// The zoom steps of Options, "Zoom", in percent; any other value reads as 100.
+inline constexpr std::array<int, 5> kZoomSteps{100, 125, 150, 175, 200};
 
 struct Settings {
   int textsize = 8;
@@ -71,6 +77,8 @@ struct Settings {
   std::optional<int> computerplayers;
   // Their level ("Easy", "Normal" or "Strong" in any letter case); nothing keeps the dialog's.
   std::optional<bot::Level> computerlevel;
+  int zoom = 100;  // one of kZoomSteps
+  bool showdownload = true;
 
   bool operator==(const Settings&) const = default;
 };
@@ -78,13 +86,12 @@ struct Settings {
 // Every key with its default; an absent section gives Settings{}.
 Settings loadSettings(const IniFile& ini, std::string_view section);
 
-// Writes the keys of kSaveOrder (and "Computerplayers" and "Computerlevel" when set); not the
-// phrases. A counter
-// without a value leaves its key as it is.
+// Writes the keys of kSaveOrder (and "Computerplayers" and "Computerlevel" when set, "Zoom" and
+// "Showdownload"); not the phrases. A counter without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, "Computerplayers" or "Computerlevel", with the text saveSettings
-// gives it; false for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Zoom" or "Showdownload",
+// with the text saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

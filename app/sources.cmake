@@ -1,15 +1,18 @@
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/computer_player_count.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hosting_help.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_address.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_zoom.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/desktop_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_restart.cpp
 )

@@ -98,10 +98,13 @@ void drawTile(QPainter& p, int code, bool withValue) {
              QPointF(kTileBody.right() - 3, kTileBody.bottom() - 1.8));
   if (code >= 1 && code <= 26) {
     p.setPen(kInk);
-    p.setFont(font(22));
-    drawCentred(p, QString(QChar('A' + code - 1)), QPointF(18.2, 17.8));
+    // With its value the letter moves a little up and left to leave the corner free.
+    p.setFont(font(withValue ? 20 : 22));
+    drawCentred(p, QString(QChar('A' + code - 1)),
+                withValue ? QPointF(17.4, 16.4) : QPointF(18.2, 17.8));
     if (withValue) {
-      p.setFont(font(9));
+      // Digits 8 pixels high at 100%, in the corner the letter leaves free.
+      p.setFont(font(12));
       p.setPen(QColor(0x7a, 0x45, 0x18));
       const QString value = QString::number(korvel::server::MoveChecker::scoreletter(code));
       const QRectF box = QFontMetricsF(p.font()).tightBoundingRect(value);
@@ -453,15 +456,30 @@ const char* actionButtonText(ActionButton which) {
   return "Submit";
 }
 
+int boardEdge(int n, qreal dpr) {
+  if (!(dpr > 0)) dpr = 1;
+  const int line = qMax(1, qRound(dpr));
+  // The closing line lies at the picture's far edge, however the ratio rounds.
+  if (n >= 11) return qCeil(kBoardSize.width() * dpr) - line;
+  return qRound(kCell * n * dpr);
+}
+
 QPixmap board(qreal dpr) {
-  return cached("board", kBoardSize, dpr, [](QPainter& p) {
-    // Grid lines on the cell edges; each cell's 38 by 38 interior inside them. Lines and cells
-    // are filled rectangles on whole pixels so they stay crisp at every ratio.
-    p.fillRect(QRectF(0, 0, 430, 430), kGridLine);
+  return cached("board", kBoardSize, dpr, [dpr](QPainter& p) {
+    // Grid lines and cells are filled rectangles on whole device pixels, each edge at the pixel
+    // boardEdge() gives, so they stay crisp at every ratio: at 150% the cells are 58 or 59
+    // pixels apart instead of 58.5 with blurred lines between.
+    const qreal ratio = dpr > 0 ? dpr : 1;
+    const int line = qMax(1, qRound(ratio));
+    const int side = qCeil(kBoardSize.width() * ratio);
+    p.save();
+    p.scale(1 / ratio, 1 / ratio);
+    p.fillRect(QRect(0, 0, side, side), kGridLine);
     for (int c = 0; c < 11; ++c) {
       for (int r = 0; r < 11; ++r) {
-        const QRectF inner(39 * c + 1, 39 * r + 1, 38, 38);
-        QLinearGradient g(inner.topLeft(), inner.bottomRight());
+        const QRect inner(QPoint(boardEdge(c, ratio) + line, boardEdge(r, ratio) + line),
+                          QPoint(boardEdge(c + 1, ratio) - 1, boardEdge(r + 1, ratio) - 1));
+        QLinearGradient g(inner.topLeft(), inner.bottomRight() + QPoint(1, 1));
         const QColor base = (c + r) % 2 ? kCellAlt : kCellColour;
         g.setColorAt(0, base.lighter(103));
         g.setColorAt(1, base);
@@ -469,17 +487,19 @@ QPixmap board(qreal dpr) {
       }
     }
     // A darker outer frame holds the board together against the window.
-    p.setPen(QPen(kWood, 1));
-    p.setBrush(Qt::NoBrush);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.drawRect(QRectF(0, 0, 429, 429));
-    p.setRenderHint(QPainter::Antialiasing);
+    for (const QRect& edge : {QRect(0, 0, side, line), QRect(0, side - line, side, line),
+                              QRect(0, 0, line, side), QRect(side - line, 0, line, side)}) {
+      p.fillRect(edge, kWood);
+    }
     // The starting square: amber cell with a star.
-    const QRectF start(39 * 5 + 1, 39 * 5 + 1, 38, 38);
-    QRadialGradient glow(start.center(), 26);
+    const QRect startCell(QPoint(boardEdge(5, ratio) + line, boardEdge(5, ratio) + line),
+                          QPoint(boardEdge(6, ratio) - 1, boardEdge(6, ratio) - 1));
+    QRadialGradient glow(QRectF(startCell).center(), 26 * ratio);
     glow.setColorAt(0, QColor(0xfb, 0xd9, 0x8a));
     glow.setColorAt(1, QColor(0xee, 0xb8, 0x5a));
-    p.fillRect(start, glow);
+    p.fillRect(startCell, glow);
+    p.restore();
+    const QRectF start(QRectF(startCell).topLeft() / ratio, QRectF(startCell).size() / ratio);
     QPolygonF star;
     for (int i = 0; i < 10; ++i) {
       const qreal radius = i % 2 ? 6.2 : 14.5;
@@ -500,6 +520,34 @@ QPixmap tile(int n, qreal dpr) {
   const int code = n >= 1 && n <= 26 ? n : 0;
   return cached(QStringLiteral("tile%1").arg(code), kTileSize, dpr,
                 [code](QPainter& p) { drawTile(p, code, true); });
+}
+
+QPixmap lastMoveMark(qreal dpr) {
+  return cached("lastmove", kTileSize, dpr, [](QPainter& p) {
+    const QColor vermilion(0xd5, 0x5e, 0x00);
+    const QRectF frame = kTileBody.adjusted(1.4, 1.4, -1.4, -1.4);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(vermilion, 2.8));
+    p.drawRoundedRect(frame, 3.5, 3.5);
+    p.setPen(QPen(QColor(0x3a, 0x1c, 0x00, 200), 0.8));
+    p.drawRoundedRect(frame.adjusted(1.8, 1.8, -1.8, -1.8), 2.5, 2.5);
+    QPainterPath notch;
+    notch.moveTo(kTileBody.left(), kTileBody.bottom());
+    notch.lineTo(kTileBody.left() + 9, kTileBody.bottom());
+    notch.lineTo(kTileBody.left(), kTileBody.bottom() - 9);
+    notch.closeSubpath();
+    p.fillPath(notch, vermilion);
+  });
+}
+
+QPixmap stackMark(qreal dpr) {
+  return cached("stack", kTileSize, dpr, [](QPainter& p) {
+    const QColor ink(0x2b, 0x1d, 0x10);
+    p.setPen(QPen(Qt::white, 0.9));
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(29.0, 3.6, 6.2, 6.2), 1.2, 1.2);
+    p.drawRoundedRect(QRectF(27.0, 5.8, 6.2, 6.2), 1.2, 1.2);
+  });
 }
 
 QPixmap outline(qreal dpr) {
@@ -584,8 +632,9 @@ QPixmap timerBackground(qreal dpr) {
   return cached("timerbg", kTimerBackgroundSize, dpr, [](QPainter& p) {
     const QRectF r(0.5, 0.5, 429, 23);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, QColor(0x5a, 0x3c, 0x21));
-    g.setColorAt(1, QColor(0x8a, 0x64, 0x3b));
+    // Dark enough for the clock's light text beyond the bar's end.
+    g.setColorAt(0, QColor(0x4a, 0x30, 0x1a));
+    g.setColorAt(1, QColor(0x6a, 0x4a, 0x2a));
     p.setPen(QPen(kWoodDark.darker(130), 1));
     p.setBrush(g);
     p.drawRoundedRect(r, 4, 4);

@@ -35,12 +35,25 @@ const char* actionButtonText(ActionButton which);
 // The empty board: grid lines on the cell edges (x and y = 0, 39, ..., 429), so cell (c, r)
 // has its interior at 39c+1 to 39c+38; the starting square (5, 5) carries a star.
 QPixmap board(qreal dpr);
+// The device pixel column (or row) of board(dpr) where grid line n, 0 to 11, begins: 39 n times
+// the ratio rounded, the last one at the far edge. Tiles drawn at these pixels fit the cells
+// exactly at fractional ratios too.
+int boardEdge(int n, qreal dpr);
 
 // n 1 to 26: the tile of letters A to Z with its letter value (the server's scoring values) in
 // the lower right corner. n = kPlacedMarker: the marker drawn over a tile laid this turn, a
 // coloured frame and corner badge, transparent elsewhere. Any other n: a blank tile (no letter,
 // no value), so a rack slot without a letter still shows something sensible.
 QPixmap tile(int n, qreal dpr);
+
+// The mark over a tile of the last accepted move: a thick vermilion frame with a dark inner line
+// and a corner notch, transparent inside so the letter and its value stay readable. Vermilion
+// against the blue marker of tiles laid now, and a frame against a badge, so the two differ for
+// every kind of colour vision.
+QPixmap lastMoveMark(qreal dpr);
+// The mark of a cell whose letter covers another: two small stacked tiles in the upper right
+// corner, clear of the letter and of its value.
+QPixmap stackMark(qreal dpr);
 
 // A rack slot's outline: a diagonally hatched square frame in black on transparent.
 QPixmap outline(qreal dpr);

@@ -31,8 +31,9 @@ bool isLetter(int code) {
 bool isRackCode(int code) {
   return isLetter(code) || code == -1;
 }
+// The host chooses the turn time; any positive number of seconds is a clock the mirror can run.
 bool isLimit(int limit) {
-  return limit >= 45 && limit <= 120;
+  return limit > 0;
 }
 
 std::string upper(std::string text) {
@@ -183,6 +184,7 @@ void GameMirror::justwatching(std::string_view body, Outcome& out) {
   if (n == myplayer) justWatchChecked = watching;
   out.chat.push_back("0+" + s.name + (watching ? " is just watching" : " is now playing again"));
   s.eyes = watching;
+  if (watching) logTurn(n, TurnKind::Watching);
 }
 
 void GameMirror::clearall() {
@@ -195,7 +197,8 @@ void GameMirror::clearall() {
 
 void GameMirror::setLimit(int limit) {
   turnlimit = limit;
-  barstep = kBarWidth / turnlimit;
+  // A turn longer than the bar has pixels shows a full bar until its last seconds.
+  barstep = std::max(1, kBarWidth / turnlimit);
 }
 
 void GameMirror::startthegame(std::string_view body, Outcome& out) {
@@ -207,13 +210,17 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   words.clear();
   startVisible = false;
   justWatchChecked = false;
+  // The server clears every seat's watching at a start.
+  for (SeatView& s : seat) s.eyes = false;
   winnerVisible = false;
+  gameRunning = true;
   clearall();
   out.boardChanged = true;
   const bool mine = myplayer >= 1 && myplayer <= seats && seatLabel(myplayer) == name;
   out.chat.push_back(mine ? "0+You have started a game." : "0+" + name + " has started a game.");
   heldtile.clear();
   if (const int seconds = protocol::parseInt(limit); isLimit(seconds)) setLimit(seconds);
+  logStart(turnlimit);
 }
 
 void GameMirror::setTilesLeft(int drawn) {
@@ -225,12 +232,9 @@ void GameMirror::getnextplayer(std::string_view body, Outcome& out) {
   const int n = r.intField();
   const int drawn = r.intField();
   if (n < 1 || n > seats) return;
-  for (auto& column : board) {
-    for (auto& cell : column) {
-      cell.placedslot.clear();
-      cell.underneath = 0;
-    }
-  }
+  // Tiles still laid here were never accepted (the turn was taken away by Just Watch or moved
+  // on): the server's board does not have them and its rack still does, so they go home.
+  clearwordInto(out);
   out.boardChanged = true;
   whoseturn = n;
   turnTop = kSeatTop[n - 1] - 3;
@@ -271,6 +275,7 @@ void GameMirror::setScore(int n, int total, const std::string& bonus) {
   if (n < 1 || n > seats) return;
   seat[n - 1].score = std::to_string(total);
   seat[n - 1].bonus = bonus;
+  history.setTotal(n, total);
 }
 
 void GameMirror::setBoardLetter(int x, int y, int code, Outcome& out) {
@@ -279,6 +284,7 @@ void GameMirror::setBoardLetter(int x, int y, int code, Outcome& out) {
   cell.letter = code;
   cell.placedslot.clear();
   cell.placedfrom = 0;
+  cell.underneath = 0;
   out.boardChanged = true;
 }
 
@@ -299,14 +305,17 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   for (auto& s : seat) s.bonus.clear();
   setScore(n, total, "+" + std::to_string(points));
   words.push_back("**** " + seatLabel(n) + " ****");
+  clearLastMove();
   r.beginList();
   while (!r.atListEnd()) {
     const std::string kind = r.field();
     if (kind == "l") {
       const int x = r.intField();
       const int y = r.intField();
-      r.intField();  // the slot it came from
-      setBoardLetter(x, y, r.intField(), out);
+      const int slot = r.intField();
+      const int code = r.intField();
+      logLaid(x, y, slot, code);  // before the letter lands, to see what it covers
+      setBoardLetter(x, y, code, out);
     } else if (kind == "w") {
       words.push_back(upper(r.field()));
     } else {
@@ -315,12 +324,15 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   }
   status = "Word Created!";
   out.cues.push_back("goodword");
+  logTurn(n, TurnKind::Word, points);
 }
 
 void GameMirror::playerror(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
-  if (auto text = playerrorText(r.intField())) status = *text;
+  const int code = r.intField();
+  if (auto text = playerrorText(code)) status = *text;
+  if (code == 6) reportMissingWords(out);  // "Invalid Word"
   out.cues.push_back("invalid");
   whoseturn = myplayer;
 }
@@ -329,6 +341,7 @@ void GameMirror::hepassed(std::string_view body, Outcome& out) {
   FieldReader r(body);
   const int n = r.intField();
   if (!isSeatNumber(n)) return;
+  logTurn(n, TurnKind::Pass);
   endTurn(out);
   status = n == myplayer ? "You Passed." : seatLabel(n) + " passed.";
   out.cues.push_back("pass");
@@ -336,6 +349,7 @@ void GameMirror::hepassed(std::string_view body, Outcome& out) {
 
 void GameMirror::timeup(Outcome& out) {
   status = "Time Up!";
+  logTurn(whoseturn, TurnKind::TimeUp);
   endTurn(out);
   clearwordInto(out);
   out.cues.push_back("timeup");
@@ -344,11 +358,14 @@ void GameMirror::timeup(Outcome& out) {
 void GameMirror::loadboard(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
+  logJoined();
   r.beginList();
   while (!r.atListEnd()) {
     const int x = r.intField();
     const int y = r.intField();
-    setBoardLetter(x, y, r.intField(), out);
+    const int code = r.intField();
+    setBoardLetter(x, y, code, out);
+    if (isCell(x, y) && isLetter(code)) history.record.startBoard.push_back({x, y, code});
   }
 }
 
@@ -360,6 +377,8 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
   const int whose = r.intField();
   const int drawn = r.intField();
   const bool clockOk = isLimit(limit);
+  logJoined();
+  if (clockOk) history.record.turnSeconds = limit;
   if (clockOk) turnclock = std::clamp(left, 0, limit);
   if (whose >= 0 && whose <= 9) whoseturn = whose;
   r.beginList();
@@ -369,6 +388,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
       const int n = r.intField();
       const int score = r.intField();
       if (n >= 1 && n <= seats) seat[n - 1].score = std::to_string(score);
+      if (n >= 1 && n <= seats) history.setTotal(n, score);
     } else if (kind == "t") {
       const int slot = r.intField();
       const int code = r.intField();
@@ -379,6 +399,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     }
   }
   setTilesLeft(drawn);
+  gameRunning = true;
   if (clockOk) {
     setLimit(limit);
     clockRunning = true;
@@ -402,6 +423,7 @@ void GameMirror::newtiles(std::string_view body, Outcome& out) {
   const int price = r.intField();
   setScore(n, total, "-" + std::to_string(price));
   if (n != myplayer) return;
+  logTurn(n, TurnKind::Bought, price);  // the rack as it was before the exchange
   r.beginList();
   while (!r.atListEnd()) {
     const int slot = r.intField();
@@ -421,22 +443,31 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
   if (n < 1 || n > seats) return;
   setScore(n, total, "-" + std::to_string(price));
   status = seat[n - 1].name + " bought new tiles.";
+  logTurn(n, TurnKind::Bought, price);
   out.cues.push_back("newtiles");
 }
 
 void GameMirror::winner(std::string_view body, Outcome& out) {
   FieldReader r(body);
   const std::string names = r.field();
-  buttonsVisible = false;
+  // The game can end inside a turn (the player to move left or sat out and nobody is left):
+  // the clock stops, the board closes and laid tiles go home.
+  endTurn(out);
+  clearwordInto(out);
   out.cues.push_back("gameover");
   const bool seated = myplayer >= 1 && myplayer <= seats;
   const bool mine = seated && seatLabel(myplayer) == names;
-  winnerText = mine ? "You have Won the Game!" : names + " has Won the Game!";
+  // No names: every player seat was empty at the end, so nobody won and nothing is tallied.
+  winnerText = names.empty() ? "Nobody has Won the Game!"
+               : mine        ? "You have Won the Game!"
+                             : names + " has Won the Game!";
   status = "Game Over!";
   out.chat.push_back("0+" + winnerText);
+  logEnd(names, out);
   winnerVisible = true;
+  gameRunning = false;
   if (hosting) startVisible = true;
-  if (!seated) return;
+  if (!seated || names.empty()) return;
   out.tally = Outcome::Tally{names, mine, otherPlayers()};
 }
 

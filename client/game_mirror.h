@@ -6,10 +6,13 @@
 // directly.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "client/game_log.h"
 
 namespace korvel::client {
 
@@ -35,6 +38,8 @@ struct tboard {
   std::string placedslot;  // slot of the own tile laid here this turn, "" if none
   int placedfrom = 0;      // home x of that tile when it was picked up
   int underneath = 0;      // letter the own tile covers, 0 if the cell was empty
+  bool lastMove = false;   // laid by the last accepted move, until the next one or the end
+  bool stacked = false;    // its letter covers another letter, for the rest of the game
 };
 
 struct SeatView {
@@ -67,6 +72,7 @@ struct Outcome {
   bool boardChanged = false;  // repaint the board surface
   bool raiseCarried = false;  // bring the carried image in front of everything
   bool full = false;          // "Game is full": the program ends
+  bool gameEnded = false;     // the game's record in `history` is complete
   struct Tally {
     std::string winner;
     bool mine;  // the local player won (never inferred from the winner's name)
@@ -95,6 +101,12 @@ class GameMirror {
   std::string heldtile;  // slot number of the carried image, "" when none
   int heldleft = 0;
   bool turnSoundNew = false;  // Options, "Turn Sound": "New" plays "turnnew"
+  bool gameRunning = false;   // from the game's start (or joining it) to its winner
+  // The running game's record: every turn as it came over the wire.
+  GameLog history;
+  // The word list the host also uses, in lower case; when set, a move refused as "Invalid
+  // Word" gets a chat line naming the words the list lacks.
+  std::function<bool(std::string_view)> isWord;
 
   // View state.
   std::array<SeatView, kSeats> seat{};
@@ -133,12 +145,18 @@ class GameMirror {
   // at home there and moves on across or down, Backspace takes back the last tile laid, Escape
   // all of them, Enter submits, Space turns the direction. The same placement rules as the
   // mouse: only on the own turn, and a tile laid by key is the same thing as one laid by click.
+  // A click on a board cell puts the cursor there too. The cursor is drawn only once a key was
+  // used on the board (`cursorShown`), so a mouse player never sees it; a click hides it again.
   int cursorX = 5, cursorY = 5;
   bool cursorDown = false;
+  bool cursorShown = false;
   bool moveCursor(int dx, int dy);
   Outcome keyLetter(char letter);
   Outcome keyBackspace();
-  void turnDirection() { cursorDown = !cursorDown; }
+  void turnDirection() {
+    cursorDown = !cursorDown;
+    cursorShown = true;
+  }
 
   // Requests from the menus.
   Outcome justWatchClick();
@@ -191,6 +209,17 @@ class GameMirror {
   void clearwordInto(Outcome& out);
   void submitInto(Outcome& out);
   void sendIfConnected(Outcome& out, std::string message);
+  // The game record and the last-move marks (game_mirror_log.cpp).
+  void logStart(int limit);
+  void logJoined();
+  void logLaid(int x, int y, int slot, int code);
+  void logTurn(int n, TurnKind kind, int score = 0);
+  void clearLastMove();
+  void logEnd(const std::string& names, Outcome& out);
+  void reportMissingWords(Outcome& out) const;
+  std::vector<int> rackCodes() const;
+  std::vector<LaidRecord> laid_;
+  std::vector<std::string> laidWords_;
   // Cells laid by key this turn, oldest first (a cell lifted since no longer counts).
   std::vector<std::pair<int, int>> keyLaid_;
 };

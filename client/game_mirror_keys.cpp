@@ -13,10 +13,12 @@ bool GameMirror::moveCursor(int dx, int dy) {
   const bool moved = x != cursorX || y != cursorY;
   cursorX = x;
   cursorY = y;
+  cursorShown = true;
   return moved;
 }
 
 Outcome GameMirror::keyLetter(char letter) {
+  cursorShown = true;
   const int code = std::toupper(static_cast<unsigned char>(letter)) - 'A' + 1;
   if (!myTurn() || carriedSlot() != 0 || code < 1 || code > 26) return {};
   if (!board[cursorX][cursorY].placedslot.empty()) return {};
@@ -36,29 +38,31 @@ Outcome GameMirror::keyLetter(char letter) {
       if (ax == cursorX && ay != cursorY) cursorDown = true;
       if (ay == cursorY && ax != cursorX) cursorDown = false;
     }
-    moveCursor(cursorDown ? 0 : 1, cursorDown ? 1 : 0);
+    moveCursor(cursorDown ? 0 : 1, cursorDown ? 1 : 0);  // shows the cursor again
     return out;
   }
   return {};
 }
 
 Outcome GameMirror::keyBackspace() {
+  cursorShown = true;
   if (!myTurn() || carriedSlot() != 0) return {};
+  auto takeBack = [this](int x, int y) {
+    // The click puts the cursor on the cell and hides it; the key shows it.
+    Outcome out = boardClick(x * kCell, y * kCell, Button::Right, 0, 0);
+    cursorShown = true;
+    return out;
+  };
   while (!keyLaid_.empty()) {
     const auto [x, y] = keyLaid_.back();
     keyLaid_.pop_back();
     if (board[x][y].placedslot.empty()) continue;
-    cursorX = x;
-    cursorY = y;
-    return boardClick(x * kCell, y * kCell, Button::Right, 0, 0);
+    return takeBack(x, y);
   }
   // Tiles laid with the mouse come back too, the last column by column.
   for (int c = kBoardCells - 1; c >= 0; --c) {
     for (int r = kBoardCells - 1; r >= 0; --r) {
-      if (board[c][r].placedslot.empty()) continue;
-      cursorX = c;
-      cursorY = r;
-      return boardClick(c * kCell, r * kCell, Button::Right, 0, 0);
+      if (!board[c][r].placedslot.empty()) return takeBack(c, r);
     }
   }
   return {};

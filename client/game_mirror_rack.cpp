@@ -85,8 +85,12 @@ int GameMirror::liftFrom(tboard& cell) {
 
 Outcome GameMirror::boardClick(int x, int y, Button b, int panelX, int panelY) {
   Outcome out;
-  if (!myTurn()) return out;
   if (x < 0 || y < 0 || x >= kCell * kBoardCells || y >= kCell * kBoardCells) return out;
+  // The keyboard goes on from the cell the mouse chose, on any turn.
+  cursorX = x / kCell;
+  cursorY = y / kCell;
+  cursorShown = false;
+  if (!myTurn()) return out;
   tboard& cell = board[x / kCell][y / kCell];
   const int carried = carriedSlot();
   if (carried == 0) {

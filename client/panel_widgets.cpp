@@ -35,6 +35,9 @@ void BoardSurface::keyPressEvent(QKeyEvent* event) {
 
 void BoardSurface::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
+  const bool tab =
+      event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  if (tab && onTabIn) onTabIn();
   update();  // the cursor shows only while the board has the focus
 }
 

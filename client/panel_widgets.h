@@ -31,6 +31,8 @@ class BoardSurface : public QWidget {
   std::function<void(QMouseEvent*)> onMove;
   // A key while the board has the focus; true when it was the board's.
   std::function<bool(QKeyEvent*)> onKey;
+  // The board got the focus by Tab or Backtab: a keyboard player came to it.
+  std::function<void()> onTabIn;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

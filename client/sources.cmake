@@ -3,13 +3,23 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_keys.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/formed_words.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_analysis.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_summary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_record_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leave_question.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/artwork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/clock_label.cpp
   ${CMAKE_CURRENT_LIST_DIR}/panel_widgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/peer_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
@@ -20,7 +30,13 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_history.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_history_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_summary_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_review_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/past_games_window.cpp
 )

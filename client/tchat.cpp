@@ -62,6 +62,7 @@ void Tchat::FormCreate() {
   systemcolor = QColor(0, 0, 255);
   // The server's shuffle is seeded from the clock where the server is created.
   game = korvel::client::GameMirror();
+  wireHistory();
   setTextSize(10);
   setTextColour(korvel::client::kBlack);
   turntime.stop();
@@ -133,6 +134,7 @@ void Tchat::buildMenus() {
           [this](bool checked) { ScrollChatOff1Click(checked); });
   options->addAction("Clear Main Chat", this, [this] { ClearMainChat1Click(); });
   options->addAction("Reset Screen Location", this, [this] { ResetScreenLocation1Click(); });
+  buildZoomMenu(options);
   options->addSeparator();
   JustWatch1 = options->addAction("Just Watch");
   JustWatch1->setCheckable(true);
@@ -149,8 +151,11 @@ void Tchat::buildMenus() {
   view->addAction("View Tally", this, hook(&Tchat::ViewTally1Click));
   view->addAction("Spy List", this, hook(&Tchat::SpyList1Click));
   view->addAction("Phrase List", this, [this] { PrhaseList1Click(); });
+  view->addAction("Game History", this, [this] { GameHistory1Click(); });
+  view->addAction("Past Games", this, [this] { PastGames1Click(); });
   QMenu* help = menuBar()->addMenu("Help");
   help->addAction("Content", this, hook(&Tchat::Help2Click))->setShortcut(Qt::Key_F1);
+  help->addAction("Download the Lobby...", this, hook(&Tchat::DownloadLobby1Click));
   help->addSeparator();
   help->addAction("About", this, hook(&Tchat::About1Click));
 

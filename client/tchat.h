@@ -12,6 +12,7 @@
 #include <QTextCharFormat>
 #include <QTimer>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -51,6 +52,12 @@ class SettingsStore;
 class PictureButton;
 class MouseLabel;
 class BoardSurface;
+class GameHistoryWindow;
+class GameSummaryWindow;
+class PastGamesWindow;
+namespace korvel::bot {
+class Lexicon;
+}
 
 // Where the client connects; the program uses the fixed ports, tests inject their own.
 struct ClientPorts {
@@ -91,6 +98,24 @@ class Tchat : public QMainWindow {
   std::function<void()> SpyList1Click;
   std::function<void()> Help2Click;
   std::function<void()> About1Click;
+  std::function<void()> DownloadLobby1Click;  // Help, "Download the Lobby..."
+  // Starts the program again once this window has closed (a new zoom applies at start-up).
+  std::function<void()> restartProgram;
+
+  // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
+  // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
+  std::filesystem::path gamesFolder;
+  // The word list the host uses, as the computer player's word structure (built on first use).
+  std::function<const korvel::bot::Lexicon&()> lexicon;
+  GameHistoryWindow* historyWindow = nullptr;
+  GameSummaryWindow* summaryWindow = nullptr;
+  PastGamesWindow* pastGamesWindow = nullptr;
+  void GameHistory1Click();
+  void PastGames1Click();
+  // The game just ended: save it, show the summary beside the window.
+  void gameEnded();
+  void syncHistory(const korvel::client::Outcome& out);
+  void wireHistory();
 
   // Client state: the game's mirror (seat, turn, board, rack, clock) and the connection's.
   korvel::client::GameMirror game;
@@ -118,6 +143,10 @@ class Tchat : public QMainWindow {
   korvel::client::Colour actioncolor = korvel::client::kBlack;
   int textsize = 10;
   std::array<std::string, korvel::client::kPhrases> phrases{};
+  // Options, "Zoom" in percent as the program started with it, and whether a solo start offers
+  // the lobby download ("Don't show this again" clears it).
+  int zoom = 100;
+  bool showDownloadOffer = true;
 
   // Handlers.
   void processparams();
@@ -186,6 +215,13 @@ class Tchat : public QMainWindow {
   void FormResize();
   void ResetScreenLocation1Click();
   void Exit1Click();
+  // Options, "Zoom": saves the new zoom and restarts the program with it, after asking when
+  // that leaves a running game.
+  void Zoom1Click(int percent);
+  // The zoom this copy runs at (the program's, from the settings): its entry gets the check.
+  void setZoom(int percent);
+  // The download dialog's "Don't show this again".
+  void setDownloadOffer(bool show);
   // Opens the maker's web site.
   void image_logoClick();
   // Brings the window to the front for a second copy of the program: restores it when minimised.
@@ -247,6 +283,7 @@ class Tchat : public QMainWindow {
   QAction* RemoveFromGame1 = nullptr;
   QAction* SettoJustWatch1 = nullptr;
   QAction* UnsetJustWatch1 = nullptr;
+  std::array<QAction*, 5> Zoom{};  // "100%" to "200%"
 
  signals:
   // The main window has closed; the program ends.
@@ -272,6 +309,7 @@ class Tchat : public QMainWindow {
   void buildPhraseButtons();
   void buildChatMenus();
   void buildDecorations();
+  void buildZoomMenu(QMenu* options);
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Sets a chat style's colour and makes it bold, recolouring its runs already shown only when
   // something changed.
@@ -306,4 +344,5 @@ class Tchat : public QMainWindow {
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
+  bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
 };

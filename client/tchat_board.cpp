@@ -42,6 +42,7 @@ void Tchat::paintbox_boardMouseUp(QMouseEvent* event) {
   const QPoint local = event->position().toPoint();
   const QPoint p = panelPoint(paintbox_board, event);
   render(game.boardClick(local.x(), local.y(), buttonOf(event), p.x(), p.y()));
+  paintbox_board->update();  // the click moved the cursor and hid it
 }
 
 void Tchat::pointerMoved(QWidget* over, QMouseEvent* event) {
@@ -53,22 +54,39 @@ void Tchat::pointerMoved(QWidget* over, QMouseEvent* event) {
 
 void Tchat::paintbox_boardPaint(QPainter& painter) {
   using korvel::client::kCell;
-  // The 26 tiles and the marker, fetched once per pixel ratio rather than once per cell.
+  // The 26 tiles and the marker, fetched once per pixel ratio rather than once per cell. They
+  // are drawn in device pixels at the board picture's own cell edges, so that at a fractional
+  // ratio (a zoom of 125% or 150%) each tile lands on whole pixels of its cell, unblurred.
   const qreal dpr = devicePixelRatioF();
   if (boardPicturesRatio_ != dpr) {
-    for (int n = 1; n <= artwork::kPlacedMarker; ++n) boardPictures_[n] = artwork::tile(n, dpr);
+    for (int n = 1; n <= artwork::kPlacedMarker; ++n) {
+      boardPictures_[n] = artwork::tile(n, dpr);
+      boardPictures_[n].setDevicePixelRatio(1);
+    }
     boardPicturesRatio_ = dpr;
   }
   const QPixmap& marker = boardPictures_[artwork::kPlacedMarker];
+  // The move marks in device pixels too, like the tiles under them.
+  QPixmap lastMove = artwork::lastMoveMark(dpr);
+  lastMove.setDevicePixelRatio(1);
+  QPixmap stack = artwork::stackMark(dpr);
+  stack.setDevicePixelRatio(1);
+  painter.save();
+  painter.scale(1 / dpr, 1 / dpr);
   for (int c = 0; c < korvel::client::kBoardCells; ++c) {
     for (int r = 0; r < korvel::client::kBoardCells; ++r) {
       const auto& cell = game.board[c][r];
-      if (cell.letter >= 1 && cell.letter <= 26)
-        painter.drawPixmap(kCell * c, kCell * r, boardPictures_[cell.letter]);
-      if (!cell.placedslot.empty()) painter.drawPixmap(kCell * c, kCell * r, marker);
+      const QPoint at(artwork::boardEdge(c, dpr), artwork::boardEdge(r, dpr));
+      if (cell.letter >= 1 && cell.letter <= 26) {
+        painter.drawPixmap(at, boardPictures_[cell.letter]);
+        if (cell.lastMove) painter.drawPixmap(at, lastMove);
+        if (cell.stacked) painter.drawPixmap(at, stack);
+      }
+      if (!cell.placedslot.empty()) painter.drawPixmap(at, marker);
     }
   }
-  if (paintbox_board->hasFocus()) {
+  painter.restore();
+  if (paintbox_board->hasFocus() && game.cursorShown) {
     // The keyboard's cursor cell, with a small arrow for the direction letters go on in.
     const QRect cell(kCell * game.cursorX, kCell * game.cursorY, kCell, kCell);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -119,6 +137,8 @@ bool Tchat::paintbox_boardKeyDown(QKeyEvent* event) {
       out = game.keyLetter(static_cast<char>(text[0].unicode()));
     }
   }
+  // Every key of the board shows the cursor, Escape and Enter included.
+  game.cursorShown = true;
   render(out);
   paintbox_board->update();
   announceCursor();

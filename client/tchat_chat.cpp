@@ -20,18 +20,20 @@
 #include "client/chat_line.h"
 #include "client/colour_qt.h"
 #include "client/panel_widgets.h"
+#include "client/peer_text.h"
 #include "client/phrases.h"
 #include "client/picture_button.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
+#include "protocol/text_encoding.h"
 #include "protocol/tsock.h"
 
 namespace {
 
 const QString kPlaceholder = "<Enter Chat Here>";
 
-QString latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+QString utf8(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 QUrl smileyUrl(int picture) {
@@ -70,7 +72,8 @@ void Tchat::setStyle(int style, const QColor& colour) {
 }
 
 void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
-  const auto line = korvel::client::parseChatLine(text);
+  // The whole line is decoded once, so all its runs are read by the same encoding.
+  const auto line = korvel::client::parseChatLine(korvel::protocol::textFromBytes(text));
   if (!line) return;
   setStyle(line->style, colour);
   QTextDocument* doc = mainchat->document();
@@ -95,12 +98,12 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
     if (run.kind == Kind::Link) {
       QTextCharFormat link = styleFormat(korvel::client::kLinkStyle);
       link.setAnchor(true);
-      link.setAnchorHref(latin1(run.address));
-      const QString shown = latin1(run.text);
+      link.setAnchorHref(utf8(run.address));
+      const QString shown = utf8(run.text);
       cursor.insertText(shown, link);
       styles_[korvel::client::kLinkStyle].runs.emplace_back(start, shown.size());
     } else {
-      const QString shown = latin1(run.text);
+      const QString shown = utf8(run.text);
       cursor.insertText(shown, format);
       styles_[line->style].runs.emplace_back(start, shown.size());
     }
@@ -123,9 +126,9 @@ void Tchat::chatrecieved(const std::string& argument) {
 
 void Tchat::sendit() {
   if (!game.connected) return;
-  const auto message = korvel::client::inputMessage(
-      game.myplayer, mychat->text().toLatin1().toStdString(),
-      korvel::client::colourToText(textcolor), korvel::client::colourToText(actioncolor));
+  const auto message = korvel::client::inputMessage(game.myplayer, wireText(mychat->text()),
+                                                    korvel::client::colourToText(textcolor),
+                                                    korvel::client::colourToText(actioncolor));
   if (message) sock->send(*message);
   mychat->clear();
 }

@@ -1,11 +1,11 @@
 // The turn clock, the sound cues and the menu commands that only ask the server for something.
 
 #include <QAction>
-#include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QMenu>
 
 #include "app/message_boxes.h"
+#include "client/clock_label.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
 
@@ -14,18 +14,20 @@ void Tchat::turntimeTimer() {
 }
 
 void Tchat::syncClock() {
-  const QString shown = QString::fromLatin1(game.timerText.c_str());
+  const QString shown = QString::fromStdString(game.timerText);
   if (label_timer->text() != shown) label_timer->setText(shown);
   label_timer->setAccessibleName(shown);
-  // Pale yellow while there is time, black for the last 19 seconds.
-  const char* colour = game.timerBlack ? "color: black" : "color: rgb(224, 227, 157)";
-  if (label_timer->styleSheet() != colour) {
-    label_timer->setStyleSheet(colour);
-    if (auto* halo = qobject_cast<QGraphicsDropShadowEffect*>(label_timer->graphicsEffect()))
-      halo->setColor(game.timerBlack ? QColor(255, 255, 255, 230) : QColor(0, 0, 0, 230));
-  }
   if (image_timer->width() != game.barWidth) image_timer->resize(game.barWidth, 22);
   image_timer->setVisible(game.barWidth > 0);
+  // Over the light bar the time is dark green, black for the last 19 seconds; beyond the bar's
+  // end, on the dark track, pale yellow, white for the last 19 seconds. Each keeps a contrast of
+  // at least 4.5 to 1 with what lies under it.
+  static const QColor kDarkGreen(0x14, 0x33, 0x0a), kPaleYellow(224, 227, 157);
+  const int barEnd = image_timer->x() + game.barWidth - label_timer->x();
+  if (auto* clock = qobject_cast<ClockLabel*>(label_timer)) {
+    clock->setBar(barEnd, game.timerBlack ? QColor(Qt::black) : kDarkGreen,
+                  game.timerBlack ? QColor(Qt::white) : kPaleYellow);
+  }
 }
 
 void Tchat::playsounds(const std::string& name) {

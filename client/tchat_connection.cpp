@@ -6,7 +6,9 @@
 
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
+#include "app/settings_file.h"
 #include "client/panel_widgets.h"
+#include "client/peer_text.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -19,7 +21,7 @@ void Tchat::guarded(const std::function<void()>& handler) {
   } catch (const korvel::protocol::ParseError&) {
     // A field that does not parse ends the handling of that one message.
   } catch (const std::exception& e) {
-    messageBoxes().showMessage(QString::fromLatin1(e.what()));
+    messageBoxes().showMessage(peerText(e.what()));
   }
 }
 
@@ -34,7 +36,13 @@ void Tchat::processparams() {
   hostaddress = plan.hostaddress;
   playername = plan.playername;
   if (plan.mode == korvel::app::StartMode::Solo) {
-    if (showDownload) showDownload();
+    // Read now: the settings are loaded only once the server has announced this client.
+    if (settingsStore) {
+      showDownloadOffer =
+          korvel::app::loadSettingsFile(settingsStore->file(), korvel::app::kSettingsSection)
+              .showdownload;
+    }
+    if (showDownload && showDownloadOffer) showDownload();
     hostpress();
     return;
   }
@@ -106,6 +114,7 @@ void Tchat::processsocktimer() {
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   if (msg == "Socket Closed") {
+    game.connected = false;  // nothing left to leave: the window closes without asking
     if (!gameFull_) close();
     return;
   }

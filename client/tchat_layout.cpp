@@ -1,7 +1,6 @@
 // The game panel's widgets at their fixed positions: action buttons, board, clock, rack, status
 // line, winner panel, seats and the word list.
 
-#include <QGraphicsDropShadowEffect>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -9,6 +8,7 @@
 #include <QTextBrowser>
 
 #include "client/artwork.h"
+#include "client/clock_label.h"
 #include "client/panel_widgets.h"
 #include "client/picture_button.h"
 #include "client/tchat.h"
@@ -130,6 +130,7 @@ void Tchat::buildGamePanel() {
   paintbox_board->onRelease = [this](QMouseEvent* e) { paintbox_boardMouseUp(e); };
   paintbox_board->onMove = [this](QMouseEvent* e) { pointerMoved(paintbox_board, e); };
   paintbox_board->onKey = [this](QKeyEvent* e) { return paintbox_boardKeyDown(e); };
+  paintbox_board->onTabIn = [this] { game.cursorShown = true; };
 
   Image1 = picture(panel_board, artwork::timerBackground(dpr), QRect(1, 457, 430, 24));
   Image1->setScaledContents(true);
@@ -137,16 +138,11 @@ void Tchat::buildGamePanel() {
   image_timer = picture(panel_board, artwork::timerBar(dpr), QRect(2, 458, 428, 22));
   image_timer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   image_timer->setObjectName("image_timer");
-  label_timer = new QLabel("Time: 0:00", panel_board);
+  label_timer = new ClockLabel("Time: 0:00", panel_board);
   label_timer->setGeometry(2, 461, 87, 19);
   label_timer->setObjectName("label_timer");
   label_timer->setFont(arial(13, true));
   label_timer->setAlignment(Qt::AlignCenter);
-  // A soft halo keeps the time readable on every colour of the bar beneath it.
-  auto* halo = new QGraphicsDropShadowEffect(label_timer);
-  halo->setOffset(0, 0);
-  halo->setBlurRadius(4);
-  label_timer->setGraphicsEffect(halo);
 
   for (int n = 0; n < korvel::client::kRackSlots; ++n) {
     const QString slot = QString::number(n + 1);

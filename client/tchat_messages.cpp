@@ -9,22 +9,10 @@
 #include "app/message_boxes.h"
 #include "client/artwork.h"
 #include "client/panel_widgets.h"
+#include "client/peer_text.h"
 #include "client/picture_button.h"
 #include "client/tchat.h"
 #include "protocol/tsock.h"
-
-namespace {
-
-QString text(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-void setLabel(QLabel* label, const std::string& s) {
-  const QString t = text(s);
-  if (label->text() != t) label->setText(t);
-}
-
-}  // namespace
 
 void Tchat::render(const korvel::client::Outcome& out) {
   using Clock = korvel::client::Outcome::Clock;
@@ -36,6 +24,7 @@ void Tchat::render(const korvel::client::Outcome& out) {
   if (out.boardChanged) paintbox_board->update();
   if (out.tally && addgame) addgame(out.tally->winner, out.tally->mine, out.tally->others);
   syncView();
+  syncHistory(out);
   if (out.raiseCarried) {
     if (const int slot = game.carriedSlot()) letter[slot - 1]->raise();
   }
@@ -52,20 +41,20 @@ void Tchat::render(const korvel::client::Outcome& out) {
 void Tchat::syncView() {
   for (int n = 0; n < korvel::client::kSeats; ++n) {
     const auto& s = game.seat[n];
-    setLabel(label_playername[n], s.name);
-    label_playername[n]->setToolTip(text(s.standby));
+    setPeerText(label_playername[n], s.name);
+    label_playername[n]->setToolTip(peerText(s.standby));
     label_playername[n]->setAccessibleName(
         QString("Seat %1: %2")
             .arg(n + 1)
-            .arg(s.name == korvel::client::kWaiting ? "empty" : text(s.name)));
-    setLabel(label_score[n], s.score);
+            .arg(s.name == korvel::client::kWaiting ? "empty" : peerText(s.name)));
+    setPeerText(label_score[n], s.score);
     label_score[n]->adjustSize();
-    setLabel(label_bonus[n], s.bonus);
+    setPeerText(label_bonus[n], s.bonus);
     label_bonus[n]->adjustSize();
     image_eyes[n]->setVisible(s.eyes);
   }
-  if (label_status->text() != text(game.status)) {
-    setLabel(label_status, game.status);
+  if (label_status->text() != peerText(game.status)) {
+    setPeerText(label_status, game.status);
     // Assistive tools hear every new status ("Your Turn.") without the player looking.
     label_status->setAccessibleName(label_status->text());
     QAccessibleEvent changed(label_status, QAccessible::NameChanged);
@@ -73,11 +62,11 @@ void Tchat::syncView() {
     QAccessibleEvent alert(label_status, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
   }
-  setLabel(label_tilesleft, game.tilesleft);
+  setPeerText(label_tilesleft, game.tilesleft);
   image_Turn->move(image_Turn->x(), game.turnTop);
 
   QStringList words;
-  for (const auto& w : game.words) words << text(w);
+  for (const auto& w : game.words) words << peerText(w);
   bool sameWords = listbox_words->count() == words.size();
   for (int i = 0; sameWords && i < words.size(); ++i)
     sameWords = listbox_words->item(i)->text() == words[i];
@@ -90,14 +79,14 @@ void Tchat::syncView() {
     b->setVisible(game.buttonsVisible);
   button_start->setVisible(game.startVisible);
   StartGame1->setEnabled(game.hosting);
-  setLabel(label_winner1, game.winnerText);
-  setLabel(label_winner2, game.winnerText);
+  setPeerText(label_winner1, game.winnerText);
+  setPeerText(label_winner2, game.winnerText);
   panel_winner->setVisible(game.winnerVisible);
   if (game.winnerVisible) panel_winner->raise();
   JustWatch1->setChecked(game.justWatchChecked);
 
   QStringList spies;
-  for (const auto& s : game.spectators) spies << text(s);
+  for (const auto& s : game.spectators) spies << peerText(s);
   if (spylist->stringList() != spies) spylist->setStringList(spies);
 
   syncRack();

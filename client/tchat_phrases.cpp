@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "client/colour_text.h"
+#include "client/peer_text.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
 #include "protocol/tsock.h"
@@ -46,7 +47,7 @@ void Tchat::setClipPlayer(SoundPlayer* player) {
 
 void Tchat::setPhrase(int button, const std::string& phrase) {
   phrases[button - 1] = phrase;
-  const QString text = QString::fromLatin1(phrase.data(), static_cast<qsizetype>(phrase.size()));
+  const QString text = peerText(phrase);
   b_phrase[button - 1]->setToolTip(text);
   b_phrase[button - 1]->setAccessibleName(text.isEmpty() ? QString("Phrase %1").arg(button) : text);
 }

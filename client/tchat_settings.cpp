@@ -18,13 +18,15 @@ korvel::app::Settings Tchat::currentSettings() const {
   if (gamestartDialog) {
     s.playtoscore = gamestartDialog->playToScore();
     s.timeperturn = gamestartDialog->creationTime();
-    s.computerplayers = gamestartDialog->computerPlayers();
+    s.computerplayers = gamestartDialog->computerPlayersToSave();
     s.computerlevel = gamestartDialog->computerLevel();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
   s.playsounds = PlaySounds1->isChecked();
   s.playerphrasesounds = PlayerPhraseSounds1->isChecked();
+  s.zoom = zoom;
+  s.showdownload = showDownloadOffer;
   return s;
 }
 
@@ -40,7 +42,7 @@ void Tchat::loadinifile() {
   if (gamestartDialog) {
     if (s.playtoscore) gamestartDialog->setPlayToScore(*s.playtoscore);
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
-    if (s.computerplayers) gamestartDialog->setComputerPlayers(*s.computerplayers);
+    gamestartDialog->applySavedComputerPlayers(s.computerplayers);
     if (s.computerlevel) gamestartDialog->setComputerLevel(*s.computerlevel);
   }
   setBotSpeed(s.botspeed);
@@ -51,6 +53,8 @@ void Tchat::loadinifile() {
   }
   PlaySounds1->setChecked(s.playsounds);
   PlayerPhraseSounds1->setChecked(s.playerphrasesounds);
+  // The zoom stays the one this copy started with: it only applies at start-up.
+  showDownloadOffer = s.showdownload;
 }
 
 void Tchat::saveinifile(std::initializer_list<std::string_view> keys) {

@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QScreen>
 
+#include "app/message_boxes.h"
 #include "app/settings_file.h"
+#include "client/leave_question.h"
 #include "client/tchat.h"
 
 void Tchat::showEvent(QShowEvent* event) {
@@ -47,6 +49,18 @@ void Tchat::bringToFront() {
 }
 
 void Tchat::closeEvent(QCloseEvent* event) {
+  // File, Exit and the window's close button both arrive here.
+  if (!leaving_) {
+    if (const auto question = korvel::client::leaveQuestion(game)) {
+      const bool yes = messageBoxes().askYesNo(QString::fromStdString(*question));
+      // The connection may have closed the window while the question was open.
+      if (!yes || !isVisible()) {
+        event->ignore();
+        return;
+      }
+      leaving_ = true;
+    }
+  }
   FormClose();
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) emit formClosed();

@@ -73,7 +73,8 @@ and together with the letters already on the board they must form one unbroken w
 contains all of them. The first word of a game must cover the starting square in the middle of
 the board; every later word must touch a letter that is already on the board. You may lay a
 letter on top of a letter already on the board: yours replaces it, under the same rules (one
-letter per square per turn). Any further words that your letters form across the main word must
+letter per square per turn). A letter laid on the same letter changes nothing and is refused
+("Invalid Placement"). Any further words that your letters form across the main word must
 be words too, and they count toward your score.</p>
 <p><b>Ending your turn.</b> Press <i>Submit</i> (or right-click an empty square) to play your
 word. If it is refused, the line under your rack says why, and you may try again while your time
@@ -85,8 +86,9 @@ your rack and the next player's turn begins.</p>
 <p><b>The end.</b> The game ends when a player has used up all their letters, or when every
 player has passed since their own last word. The highest score wins; equal top scores share the
 win.</p>
-<p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus: a
-dashed square shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
+<p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus. A
+click on a square puts the cursor there; once you press a key on the board, a dashed square
+shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
 of that letter from your rack on the cursor cell and moves the cursor on, across at first, then
 in the direction of your last two tiles; Space turns the direction between across and down.
 Backspace takes back the last tile you laid, Escape takes back all of them, and Enter submits the
@@ -111,7 +113,9 @@ tiles. The highest score at the end wins.</p>
 )";
 
 const char* const kOptions = R"(
-<p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel.</p>
+<p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel; while
+you play in a running game it first asks whether to leave it (when you host, leaving ends the
+game for everybody).</p>
 <p><b>Options.</b> <i>Play Sounds</i> turns the game's sounds on or off. <i>Player Phrase
 Sounds</i> turns the other players' voice clips on or off; while off, a clip shows as a line in
 the chat instead. <i>Turn Sound</i> chooses between the <i>Classic</i> and the <i>New</i> sound
@@ -119,7 +123,8 @@ that tells you your turn has come. <i>Text Color</i> and <i>Action Color</i> cho
 of your chat text and of your actions, as everybody sees them. <i>Text Size</i> sets the size of
 the chat text. <i>Scroll Chat Off</i> (Ctrl+S) stops the chat from scrolling to each new line;
 <i>Clear Main Chat</i> empties it. <i>Reset Screen Location</i> puts the window back at its first
-place and size. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
+place and size. <i>Zoom</i> (100% to 200%) makes the whole window and its dialogs larger;
+Korvel restarts to apply it. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
 until you turn it off.</p>
 <p><b>Chat.</b> Type in the box under the chat and press Enter. A line that begins with
 <tt>/me</tt> is shown as an action. The smiley button adds a smiley, and addresses in the chat
@@ -135,7 +140,15 @@ Tick a name under <i>Players In Current Game</i> to follow that player; untick a
 by right-clicking the name and choosing <i>Remove From Game</i>. The host can also right-click a
 player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset Just Watch</i>.
 <i>Phrase List</i> edits the phrase buttons.</p>
-<p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>About</i> shows the version.</p>
+<p><b>Game history.</b> The tiles of the last move wear an orange frame; two small stacked
+tiles in a corner mean that letter was laid on top of another. <i>View, Game History</i> lists
+every turn of the game; at the end a summary shows the scores, best words and the game's length
+(the host can <i>Play Again</i>). Every finished game is saved: <i>View, Past Games</i> opens
+one to step through it with the arrow keys, shows the best move for each of your turns, and
+<i>Save Game Record...</i> writes it as text.</p>
+<p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>Download the Lobby...</i>
+opens the lobby download offer (its <i>Don't show this again</i> box stops it from opening at
+every solo start); <i>About</i> shows the version.</p>
 )";
 
 const char* const kHistory = R"(

@@ -1,5 +1,6 @@
 #include "dialogs/tdownload.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -57,6 +58,22 @@ QPushButton* button(QWidget* parent, const QString& caption) {
   return b;
 }
 
+// The picture at the top, 420 by 96 in window units. On a zoomed or high-density screen it comes
+// from the picture of twice the pixels, brought down to the screen's ratio, so that its text
+// stays sharp instead of being enlarged.
+QPixmap bannerPicture(qreal ratio) {
+  const bool dense = ratio > 1;
+  QFile jpeg(dense ? ":/pictures/download@2x.jpg" : ":/pictures/download.jpg");
+  if (!jpeg.open(QIODevice::ReadOnly)) return {};
+  QImage image = decodeJpeg(jpeg.readAll());
+  if (dense && !image.isNull()) {
+    image = image.scaled(qRound(420 * ratio), qRound(96 * ratio), Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+    image.setDevicePixelRatio(ratio);
+  }
+  return QPixmap::fromImage(image);
+}
+
 }  // namespace
 
 Tdownload::Tdownload(QWidget* parent)
@@ -72,11 +89,7 @@ Tdownload::Tdownload(QWidget* parent)
 
   QFrame* download = panel(this);
   image_banner = new QLabel(download);
-  QFile jpeg(":/pictures/download.jpg");
-  if (jpeg.open(QIODevice::ReadOnly)) {
-    QPixmap picture = QPixmap::fromImage(decodeJpeg(jpeg.readAll()));
-    image_banner->setPixmap(picture);
-  }
+  image_banner->setPixmap(bannerPicture(devicePixelRatioF()));
   image_banner->setAccessibleName("Quon77 Lobby");
   download->layout()->addWidget(image_banner);
   download->layout()->setAlignment(image_banner, Qt::AlignHCenter);
@@ -102,6 +115,10 @@ Tdownload::Tdownload(QWidget* parent)
        "the game to access the internet components.");
   Button1 = button(solo, "Play Solo Game");
   Button1->setDefault(true);
+  dontshow = new QCheckBox("Don't show this again", solo);
+  dontshow->setFont(arial(13));
+  solo->layout()->addWidget(dontshow);
+  solo->layout()->setAlignment(dontshow, Qt::AlignHCenter);
   layout->addWidget(solo);
 
   QFrame* lobby = panel(this);
@@ -115,6 +132,9 @@ Tdownload::Tdownload(QWidget* parent)
   connect(abortbutton, &QPushButton::clicked, this, [this] { abortbuttonClick(); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(dontshow, &QCheckBox::clicked, this, [this](bool on) {
+    if (dontShowChanged) dontShowChanged(on);
+  });
 
   // Once "Stop Download" is pressed the aborted texts stay: what the transfer still reports
   // on its way down changes nothing.

@@ -9,6 +9,7 @@
 #include <string>
 
 class HttpCli;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -27,6 +28,8 @@ class Tdownload : public QDialog {
   std::filesystem::path folder;
   // Where an installed lobby is.
   QString lobbyPath;
+  // "Don't show this again" was ticked (true) or cleared by the user.
+  std::function<void(bool)> dontShowChanged;
 
   // Outcome of the last download: 1 running or ended normally, 2 stopped or failed.
   int outcome() const;
@@ -45,6 +48,7 @@ class Tdownload : public QDialog {
   QLabel* infolabel3 = nullptr;  // second status line
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
+  QCheckBox* dontshow = nullptr;  // "Don't show this again"
 
  protected:
   void showEvent(QShowEvent* event) override;

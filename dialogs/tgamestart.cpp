@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "app/computer_player_count.h"
 #include "client/artwork.h"
 #include "client/picture_button.h"
 #include "protocol/message.h"
@@ -165,6 +166,21 @@ korvel::bot::Level Tgamestart::computerLevel() const {
              : korvel::bot::Level::Normal;
 }
 
+void Tgamestart::setSolo(bool solo) {
+  solo_ = solo;
+  setComputerPlayers(korvel::app::openingComputerPlayers(solo));
+}
+
+void Tgamestart::applySavedComputerPlayers(std::optional<int> saved) {
+  if (const auto count = korvel::app::loadedComputerPlayers(solo_, saved)) {
+    setComputerPlayers(*count);
+  }
+}
+
+std::optional<int> Tgamestart::computerPlayersToSave() const {
+  return korvel::app::computerPlayersToSave(solo_, computerPlayers());
+}
+
 void Tgamestart::setTeam(int flag) {
   team_ = std::clamp(flag, 0, 1);
   image_team->setPixmap(artwork::checkBox(team_ == 1, devicePixelRatioF()));
@@ -176,8 +192,10 @@ void Tgamestart::image_teamClick() {
 
 void Tgamestart::button_startClick() {
   const std::string name = playername ? playername() : std::string();
+  // The counters' own text follows the system's digits (Arabic-Indic under an Arabic locale);
+  // the server reads ASCII decimal only. The builder cleans the name as the login does.
   const std::string message = korvel::protocol::toserver::startgame(
-      name, edit_playtoscore->text().toStdString(), edit_creationtime->text().toStdString(),
+      name, std::to_string(UpDown1->value()), std::to_string(UpDown2->value()),
       std::to_string(team_));
   if (send) send(message);
   hide();

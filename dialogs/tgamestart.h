@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "bot/level.h"
@@ -39,6 +40,12 @@ class Tgamestart : public QDialog {
   // Level of the computer players: Normal until chosen.
   void setComputerLevel(korvel::bot::Level level);
   korvel::bot::Level computerLevel() const;
+  // A solo game opens with one computer player and then follows (and feeds) the saved count; a
+  // game hosted for others opens with 0 every time and saves nothing.
+  void setSolo(bool solo);
+  bool solo() const { return solo_; }
+  void applySavedComputerPlayers(std::optional<int> saved);
+  std::optional<int> computerPlayersToSave() const;
   // Team flag: 0 or 1; anything else counts as the nearest of the two.
   void setTeam(int flag);
   int team() const { return team_; }
@@ -68,4 +75,5 @@ class Tgamestart : public QDialog {
 
  private:
   int team_ = 1;
+  bool solo_ = false;
 };

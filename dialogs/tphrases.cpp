@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "client/peer_text.h"
+
 Tphrases::Tphrases(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Korvel - Phrase Buttons ");
   auto* grid = new QGridLayout(this);
@@ -29,7 +31,7 @@ Tphrases::Tphrases(QWidget* parent) : QDialog(parent) {
 }
 
 void Tphrases::open(const Phrases& phrases) {
-  for (int n = 0; n < 9; ++n) phrase[n]->setText(QString::fromLatin1(phrases[n].c_str()));
+  for (int n = 0; n < 9; ++n) phrase[n]->setText(peerText(phrases[n]));
   show();
   raise();
   activateWindow();
@@ -37,7 +39,7 @@ void Tphrases::open(const Phrases& phrases) {
 
 void Tphrases::button_doneClick() {
   Phrases phrases;
-  for (int n = 0; n < 9; ++n) phrases[n] = phrase[n]->text().toLatin1().toStdString();
+  for (int n = 0; n < 9; ++n) phrases[n] = wireText(phrase[n]->text());
   if (done) done(phrases);
   close();
 }

@@ -6,18 +6,24 @@
 #include <QPushButton>
 
 #include "app/message_boxes.h"
+#include "client/peer_text.h"
 #include "dialogs/dialog_look.h"
 
 using dialoglook::arial;
 
 namespace {
 
-QString text(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+// A name item shows the name decoded and keeps the bytes the tally holds, so following,
+// matching and dropping use exactly what was received, whatever encoding the peer used.
+QListWidgetItem* nameItem(const std::string& name, QListWidget* list) {
+  auto* item = new QListWidgetItem(peerText(name), list);
+  item->setData(Qt::UserRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+  return item;
 }
 
-std::string latin1(const QString& s) {
-  return s.toLatin1().toStdString();
+std::string nameBytes(const QListWidgetItem* item) {
+  return item->data(Qt::UserRole).toByteArray().toStdString();
 }
 
 constexpr const char* kNoOpponentTop = "Player's Tally";
@@ -134,7 +140,7 @@ Ttallylist::~Ttallylist() = default;
 
 void Ttallylist::loadFrom(const std::filesystem::path& file) {
   store_ = std::make_unique<korvel::records::TallyStore>(file);
-  if (auto error = store_->load()) messageBoxes().showMessage(QString::fromStdString(*error));
+  if (auto error = store_->load()) messageBoxes().showMessage(peerText(*error));
   loadtally();
 }
 
@@ -145,23 +151,22 @@ std::vector<std::string> Ttallylist::followed() const {
 void Ttallylist::loadtally() {
   const bool wasFilling = std::exchange(filling_, true);
   for (int n = 0; n < 4; ++n) {
-    mylabel[n]->setText(store_ ? text(store_->record().cell(n + 1, 0)) : QString("0"));
+    setPeerText(mylabel[n], store_ ? store_->record().cell(n + 1, 0) : std::string("0"));
   }
-  const QString selected =
-      listbox_tally->currentItem() ? listbox_tally->currentItem()->text() : QString();
+  const std::string selected =
+      listbox_tally->currentItem() ? nameBytes(listbox_tally->currentItem()) : std::string();
   const auto names = followed();
   listbox_tally->clear();
   int current = -1;
   for (const auto& name : names) {
-    auto* item = new QListWidgetItem(text(name), listbox_tally);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    auto* item = nameItem(name, listbox_tally);
     item->setCheckState(Qt::Checked);
-    if (item->text() == selected && current < 0) current = listbox_tally->row(item);
+    if (name == selected && current < 0) current = listbox_tally->row(item);
   }
   listbox_tally->setCurrentRow(current);
   for (int row = 0; row < checklist->count(); ++row) {
     QListWidgetItem* item = checklist->item(row);
-    const bool isFollowed = store_ && store_->record().indexOfFollowed(latin1(item->text())) >= 0;
+    const bool isFollowed = store_ && store_->record().indexOfFollowed(nameBytes(item)) >= 0;
     item->setCheckState(isFollowed ? Qt::Checked : Qt::Unchecked);
   }
   filling_ = wasFilling;
@@ -177,18 +182,17 @@ void Ttallylist::showOpponent(int index) {
     return;
   }
   const auto& record = store_->record();
-  const QString name = text(record.cell(0, row));
-  label_hisnametop->setText(name + "'s Tally");
-  label_hisname->setText(name + " Wins:");
-  for (int col = 1; col <= 8; ++col) label[col - 1]->setText(text(record.cell(col, row)));
+  const QString name = peerText(record.cell(0, row));
+  setPeerText(label_hisnametop, name + "'s Tally");
+  setPeerText(label_hisname, name + " Wins:");
+  for (int col = 1; col <= 8; ++col) setPeerText(label[col - 1], record.cell(col, row));
 }
 
 void Ttallylist::loadchecklist(const std::vector<std::string>& others) {
   const bool wasFilling = std::exchange(filling_, true);
   checklist->clear();
   for (const auto& name : others) {
-    auto* item = new QListWidgetItem(text(name), checklist);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    auto* item = nameItem(name, checklist);
     const bool isFollowed = store_ && store_->record().indexOfFollowed(name) >= 0;
     item->setCheckState(isFollowed ? Qt::Checked : Qt::Unchecked);
   }
@@ -203,7 +207,7 @@ void Ttallylist::addgame(const std::string& winner, bool mine,
     store_->addgame(winner, mine, others);
   } catch (const korvel::records::TallyConversionError& e) {
     // A counter that is not a number stops this update; what was counted before is saved.
-    messageBoxes().showMessage(QString::fromStdString(e.what()));
+    messageBoxes().showMessage(peerText(e.what()));
   }
   loadtally();
 }
@@ -212,14 +216,14 @@ void Ttallylist::checklistClickCheck(int index) {
   QListWidgetItem* item = checklist->item(index);
   if (item == nullptr || !store_) return;
   // Unticking does not stop following; the tick always shows whether the player is followed.
-  store_->follow(latin1(item->text()));
+  store_->follow(nameBytes(item));
   loadtally();
 }
 
 void Ttallylist::listbox_tallyClickCheck(int index) {
   QListWidgetItem* item = listbox_tally->item(index);
   if (item == nullptr || !store_ || item->checkState() == Qt::Checked) return;
-  const std::string name = latin1(item->text());
+  const std::string name = nameBytes(item);
   const bool yes = messageBoxes().askYesNo("This will delete " + item->text() +
                                            "'s Tally, Are you want to delete it?");
   // The question waits in an event loop where a game may end; find the row again.

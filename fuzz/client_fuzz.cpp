@@ -40,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   m.myplayer = 1;
   m.connected = true;
   m.hosting = true;
+  // Some word list, so that a refused move's words are looked for too.
+  m.isWord = [](std::string_view word) { return word.size() % 2 == 0; };
   std::string_view input(reinterpret_cast<const char*>(data), size);
   while (!input.empty()) {
     const auto end = input.find('\n');

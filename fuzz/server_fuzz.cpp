@@ -1,7 +1,8 @@
 // Arbitrary lines from arbitrary seats into a server core with three seats logged in and a game
 // running. Each input line starts with a control byte: mostly the seat it comes from, otherwise a
 // clock tick, a connection arriving or a seat's connection closing. After every step the board
-// may hold only letter codes 1 to 26 or -1, and racks only -1 to 26.
+// may hold only letter codes 1 to 26 or -1, racks only -1 to 26, and no accepted tile may lie on
+// the same letter it covered.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -34,6 +35,10 @@ bool someWords(std::string_view word) {
 
 void checkInvariants(const ServerCore& core) {
   if (!core.moves.board.lettersValid()) __builtin_trap();
+  // An accepted move never laid a tile on the same letter.
+  for (const auto& t : core.moves.laidTiles()) {
+    if (core.moves.board.at(t.x, t.y).under == t.code) __builtin_trap();
+  }
   for (int s = 1; s <= ServerCore::maxplayers; ++s) {
     for (int k = 1; k <= ServerCore::kRackSize; ++k) {
       const int code = core.players[s].tiles[k];

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "protocol/text_encoding.h"
+
 namespace korvel::protocol {
 
 SplitLine splitLine(std::string_view line) {
@@ -213,7 +215,7 @@ std::string justwatch(int seat, int flag) {
 
 std::string startgame(std::string_view name, std::string_view score, std::string_view seconds,
                       std::string_view team) {
-  return framed("CMD_startgame+" + std::string(name) + "+" + std::string(score) + "+" +
+  return framed("CMD_startgame+" + cleanName(name) + "+" + std::string(score) + "+" +
                 std::string(seconds) + "+" + std::string(team) + "+");
 }
 
@@ -238,7 +240,7 @@ std::string cleanName(std::string_view name) {
   for (char c : name) {
     if (c != '+' && c != kTerminator) out += c;
   }
-  return out;
+  return textFromBytes(out);
 }
 
 std::string cleanText(std::string_view text) {

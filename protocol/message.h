@@ -110,6 +110,7 @@ std::string action(int seat, std::string_view textAndColour);
 std::string playasound(int seat, int wave);
 std::string kickhim(int seat, int target);
 std::string justwatch(int seat, int flag);
+// The name goes out through cleanName, like the login's.
 std::string startgame(std::string_view name, std::string_view score, std::string_view seconds,
                       std::string_view team);
 std::string submit(int seat, const std::vector<Placement>& tiles);
@@ -117,7 +118,9 @@ std::string pass(int seat);
 std::string newtiles(int seat);
 }  // namespace toserver
 
-// Removes "+" and 0xFF from a player name: either would corrupt every message carrying it.
+// The name a player goes by on the wire: without "+" and 0xFF, either of which would corrupt
+// every message carrying it, and in UTF-8 (a name given in another 8-bit encoding is read by
+// textFromBytes). The login and the game start both send this one.
 std::string cleanName(std::string_view name);
 // Removes 0xFF from free text (chat, actions), which must never carry a terminator.
 std::string cleanText(std::string_view text);

@@ -1,6 +1,7 @@
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message.cpp
   ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_encoding.cpp
 )
 
 list(APPEND KORVEL_UI_SOURCES

@@ -47,13 +47,14 @@ function(korvel_embed_resources target)
     FILES ${sounds}
   )
 
-  # The lobby download dialog's picture, ":/pictures/download.jpg" (drawn by
-  # korvel-download-banner), and the word list's licence, ":/wordlist/LICENSE", which the about
+  # The lobby download dialog's picture, ":/pictures/download.jpg" and at twice the pixels
+  # "download@2x.jpg" (drawn by korvel-download-banner), and the word list's licence, ":/wordlist/LICENSE", which the about
   # box shows.
   qt_add_resources(${target} "pictures"
     PREFIX "/pictures"
     BASE ${CMAKE_SOURCE_DIR}/resources/pictures
     FILES ${CMAKE_SOURCE_DIR}/resources/pictures/download.jpg
+          ${CMAKE_SOURCE_DIR}/resources/pictures/download@2x.jpg
   )
   qt_add_resources(${target} "licences"
     PREFIX "/wordlist"

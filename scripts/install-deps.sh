@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   libcurl4-openssl-dev libjpeg-dev liblz4-dev zlib1g-dev
+  nlohmann-json3-dev            # saved games (JSON)
   desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)
 )

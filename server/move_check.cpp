@@ -48,6 +48,12 @@ bool MoveChecker::checkMove(int seat, const std::array<int, 9>& tiles, int& turn
   }
   if (!layTiles(seat, tiles, triples)) return false;
 
+  // A tile on the same letter leaves the board as it was, yet would score every word through it
+  // again and refill the rack: points for nothing.
+  if (coverssameletter()) {
+    senderror(seat, moveerror::kPlacement);
+    return false;
+  }
   if (!firstmove && !checkfortouching()) {
     senderror(seat, moveerror::kNotTouching);
     return false;
@@ -146,6 +152,13 @@ bool MoveChecker::layTiles(int seat, const std::array<int, 9>& tiles,
 bool MoveChecker::checkforonstart() const {
   for (const PlacedTile& p : placed_) {
     if (p.column == kStartColumn && p.row == kStartRow) return true;
+  }
+  return false;
+}
+
+bool MoveChecker::coverssameletter() const {
+  for (const PlacedTile& p : placed_) {
+    if (p.column != -1 && board.at(p.column, p.row).under == p.letter) return true;
   }
   return false;
 }

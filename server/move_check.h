@@ -18,7 +18,8 @@ namespace korvel::server {
 
 // Error codes of a refused move, as the client maps them to status texts.
 namespace moveerror {
-inline constexpr int kPlacement = 2;    // not in one line, or a lone tile with no neighbour
+inline constexpr int kPlacement = 2;    // not in one line, a lone tile with no neighbour, or a
+                                        // tile on the same letter
 inline constexpr int kSameCell = 3;     // a second tile on a cell this move already covered
 inline constexpr int kGap = 5;          // a tile outside the run of letters of the main word
 inline constexpr int kWord = 6;         // main word or a cross word not in the word list
@@ -89,6 +90,7 @@ class MoveChecker {
   void resetMove(int& turnscore);
   bool layTiles(int seat, const std::array<int, 9>& tiles, const std::vector<Triple>& triples);
   bool checkforonstart() const;
+  bool coverssameletter() const;
   bool checkfortouching() const;
   int checkforvert() const;
   int checkforhorz() const;

@@ -22,8 +22,9 @@ ServerCore::ServerCore(Outbound& out, MoveChecker::WordTest isWord, Pick pick)
           [this](int seat, int code) { sendto(seat, protocol::toclient::playerror(seat, code)); }),
       out_(out),
       pick_(std::move(pick)) {
+  // The same stand-by names the clients show on free seats.
   players[2].seatname = "Klot";
-  players[3].seatname = "Klock";
+  players[3].seatname = "Klick";
   players[4].seatname = "Kling";
   bag.fill(-1);
 }

@@ -103,16 +103,23 @@ void ServerCore::pass(std::string_view argument, int sender) {
 
 void ServerCore::checkforwin() {
   stoptimer1();
-  int w = 1;
-  for (int s = 2; s <= maxplayers; ++s) {
-    if (players[s].score > players[w].score) w = s;
+  gameon = false;
+  // Only seats somebody holds take part: a seat left empty keeps 0 points (or a departed
+  // player's score) and would otherwise win every game its occupants ended at or below that.
+  int w = 0;
+  for (int s = 1; s <= maxplayers; ++s) {
+    if (players[s].inuse && (w == 0 || players[s].score > players[w].score)) w = s;
+  }
+  // With every player seat empty nobody won; the spectators still learn that the game is over.
+  if (w == 0) {
+    sendtoall(toclient::winner(""));
+    return;
   }
   std::string text = displayname(w);
-  for (int s = 1; s <= maxplayers; ++s) {
-    if (s != w && players[s].score == players[w].score) text += " and " + displayname(s);
+  for (int s = w + 1; s <= maxplayers; ++s) {
+    if (players[s].inuse && players[s].score == players[w].score) text += " and " + displayname(s);
   }
   sendtoall(toclient::winner(text));
-  gameon = false;
 }
 
 }  // namespace korvel::server

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "app/window_zoom.h"
+
 using namespace korvel::app;
 
 TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
@@ -36,6 +38,9 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nTurnsound=2\n", [](Settings&) {}},
       {"[Korvel]\nPhrase3=Hi there\nPhrase4=\nPhrase10=no\n",
        [](Settings& s) { s.phrases[2] = "Hi there"; }},
+      // An 8-bit program's phrase (Windows-1252) reads as the same letters in UTF-8.
+      {"[Korvel]\nPhrase1=caf\xE9 \x80\nPhrase2=Zo\xC3\xAB\n",
+       [](Settings& s) { s.phrases[0] = "caf\xC3\xA9 \xE2\x82\xAC", s.phrases[1] = "Zo\xC3\xAB"; }},
       {"[Korvel]\nPlaysounds=FALSE\nPlayerphrasesounds=0\n", [](Settings&) {}},
       {"[Korvel]\nPlaysounds=false\nPlayerphrasesounds=false\n",
        [](Settings& s) { s.playsounds = false, s.playerphrasesounds = false; }},
@@ -47,6 +52,12 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\ncomputerlevel=STRONG\n",
        [](Settings& s) { s.computerlevel = korvel::bot::Level::Strong; }},
       {"[Korvel]\nComputerlevel=hard\n", [](Settings&) {}},
+      {"[Korvel]\nZoom=150\nShowdownload=false\n",
+       [](Settings& s) { s.zoom = 150, s.showdownload = false; }},
+      {"[Korvel]\nZoom=175\nShowdownload=FALSE\n", [](Settings& s) { s.zoom = 175; }},
+      {"[Korvel]\nZoom=140\n", [](Settings&) {}},
+      {"[Korvel]\nZoom=300\n", [](Settings&) {}},
+      {"[Korvel]\nZoom=big\n", [](Settings&) {}},
   };
   for (const auto& c : cases) {
     Settings expected;
@@ -66,7 +77,7 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
   Settings s;
   s.textsize = 12, s.top = -4, s.width = 800, s.height = 600, s.textcolor = 0x123456;
   s.playtoscore = 50, s.timeperturn = 90, s.botspeed = 500, s.turnsound = 1;
-  s.playerphrasesounds = false, s.computerplayers = 2;
+  s.playerphrasesounds = false, s.computerplayers = 2, s.zoom = 125, s.showdownload = false;
   s.computerlevel = korvel::bot::Level::Strong;
   s.phrases[0] = "not saved here";
   Settings red;
@@ -80,11 +91,12 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
       {"", s,
        "[Korvel]\nTextsize=12\nTop=-4\nLeft=3\nWidth=800\nHeight=600\nTextcolor=$00123456\n"
        "Playtoscore=50\nTimeperturn=90\nBotspeed=500\nTurnsound=1\nPlayerphrasesounds=false\n"
-       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\n"},
+       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nZoom=125\nShowdownload=false\n"},
       {"[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\n\r\n[Z]\r\n", red,
        "[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\nTextsize=8\r\n"
        "Top=3\r\nLeft=3\r\nWidth=775\r\nHeight=585\r\nTextcolor=clRed\r\nBotspeed=1000\r\n"
-       "Turnsound=0\r\nPlayerphrasesounds=true\r\nPlaysounds=true\r\n\r\n[Z]\r\n"},
+       "Turnsound=0\r\nPlayerphrasesounds=true\r\nPlaysounds=true\r\nZoom=100\r\n"
+       "Showdownload=true\r\n\r\n[Z]\r\n"},
   };
   for (const auto& c : cases) {
     IniFile ini = IniFile::parse(c.before);
@@ -111,6 +123,10 @@ TEST(Settings, WritesSingleKeysAndPhrases) {
        "[Korvel]\nTextsize=9\nBotspeed=2000\n"},
       {[&](IniFile& ini) { EXPECT_TRUE(saveSetting(ini, "Korvel", s, "Computerplayers")); },
        "[Korvel]\nTextsize=9\n"},
+      {[&](IniFile& ini) { EXPECT_TRUE(saveSetting(ini, "Korvel", s, "Zoom")); },
+       "[Korvel]\nTextsize=9\nZoom=100\n"},
+      {[&](IniFile& ini) { EXPECT_TRUE(saveSetting(ini, "Korvel", s, "Showdownload")); },
+       "[Korvel]\nTextsize=9\nShowdownload=true\n"},
       {[&](IniFile& ini) { EXPECT_FALSE(saveSetting(ini, "Korvel", s, "Phrase1")); },
        "[Korvel]\nTextsize=9\n"},
       {[&](IniFile& ini) { savePhrases(ini, "Korvel", s.phrases); },
@@ -120,5 +136,21 @@ TEST(Settings, WritesSingleKeysAndPhrases) {
     IniFile ini = IniFile::parse("[Korvel]\nTextsize=9\n");
     c.write(ini);
     EXPECT_EQ(ini.serialise(), c.after);
+  }
+}
+
+TEST(Settings, ZoomMultipliesTheUsersOwnScaleFactor) {
+  const struct {
+    const char* user;
+    int zoom;
+    std::optional<std::string> factor;
+  } cases[] = {
+      {"", 100, std::nullopt}, {"2", 100, std::nullopt}, {"", 150, "1.5"},
+      {"", 125, "1.25"},       {"", 200, "2"},           {"2", 150, "3"},
+      {"1.5", 175, "2.625"},   {"junk", 150, "1.5"},     {"-1", 175, "1.75"},
+      {"1.5x", 200, "2"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(zoomedScaleFactor(c.user, c.zoom), c.factor) << c.user << " at " << c.zoom;
   }
 }

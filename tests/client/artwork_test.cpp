@@ -27,6 +27,8 @@ std::vector<Named> everyPicture() {
       {"marker", [](qreal d) { return artwork::tile(artwork::kPlacedMarker, d); }, {39, 39}},
       {"blank tile", [](qreal d) { return artwork::tile(0, d); }, {39, 39}},
       {"outline", artwork::outline, {39, 39}},
+      {"last move", artwork::lastMoveMark, {39, 39}},
+      {"stack", artwork::stackMark, {39, 39}},
       {"start", artwork::startButton, {120, 26}},
       {"eyes", artwork::eyes, {17, 14}},
       {"turn", artwork::turnMarker, {8, 45}},
@@ -123,6 +125,31 @@ TEST(Artwork, PlacedMarkerLeavesTheLetterVisible) {
   EXPECT_GT(qAlpha(marker.pixel(7, 39)), 200);
 }
 
+// The marks laid over a board letter: its letter (the middle) and its value (lower right) stay
+// readable, and the mark itself is solid where it is drawn. Pixels at ratio 2.
+TEST(Artwork, MovesMarksLeaveLetterAndValueReadable) {
+  const struct {
+    const char* name;
+    QImage image;
+    QPoint solid;
+  } marks[] = {
+      {"last move", artwork::lastMoveMark(2).toImage(), {7, 39}},
+      {"stack", artwork::stackMark(2).toImage(), {62, 14}},
+  };
+  for (const auto& m : marks) {
+    SCOPED_TRACE(m.name);
+    EXPECT_EQ(qAlpha(m.image.pixel(39, 39)), 0);
+    EXPECT_EQ(qAlpha(m.image.pixel(30, 36)), 0);
+    EXPECT_EQ(qAlpha(m.image.pixel(64, 62)), 0);  // the value's corner
+    EXPECT_GT(qAlpha(m.image.pixel(m.solid)), 200);
+  }
+  // The last move's frame is not the blue of a tile laid now.
+  const QRgb frame = artwork::lastMoveMark(2).toImage().pixel(7, 39);
+  const QRgb placed = artwork::tile(artwork::kPlacedMarker, 2).toImage().pixel(7, 39);
+  EXPECT_GT(qRed(frame), qBlue(frame) + 100);
+  EXPECT_GT(qBlue(placed), qRed(placed));
+}
+
 // The grid lines lie on the cell edges the board surface uses (39 c), so a cell redrawn from
 // the board picture or covered by a tile lines up with its neighbours.
 TEST(Artwork, BoardGridLinesLieOnTheCellEdges) {
@@ -146,3 +173,24 @@ TEST(Artwork, NumbersOutsideTheListsGiveBlankTileAndNoSmiley) {
 }
 
 }  // namespace
+
+// At 100% a tile's value is at least 8 pixels high: the dark rows of the corner the letter
+// leaves free.
+TEST(Artwork, TileValuesAreAtLeastEightPixelsHigh) {
+  for (char letter : {'A', 'E', 'I', 'K', 'Z'}) {  // values 1, 1, 1, 7 and 10
+    SCOPED_TRACE(letter);
+    const QImage tile = artwork::tile(letter - 'A' + 1, 1).toImage();
+    int top = -1, bottom = -1;
+    for (int y = 24; y <= 35; ++y) {
+      for (int x = 20; x <= 36; ++x) {
+        const QColor c = QColor::fromRgba(tile.pixel(x, y));
+        if (c.alpha() == 255 && c.lightness() < 110) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+      }
+    }
+    ASSERT_GE(top, 0) << "the value is drawn in the corner";
+    EXPECT_GE(bottom - top + 1, 8);
+  }
+}

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "protocol/message.h"
@@ -224,10 +227,12 @@ TEST(GameMirrorTurns, StartAndNextPlayer) {
     GameMirror m = table(c.me);
     m.turnSoundNew = c.turnNew;
     m.winnerVisible = m.startVisible = m.justWatchChecked = true;
+    feed(m, toclient::justwatching(2, 1));  // a player sat out the last game
     m.words = {"OLD"};
     const Outcome start = feed(m, toclient::startgame(c.starter, "30", 60, "1"));
     EXPECT_EQ(start.chat, Strings{c.startLine}) << c.what;
     EXPECT_FALSE(m.winnerVisible || m.startVisible || m.justWatchChecked) << c.what;
+    for (const auto& s : m.seat) EXPECT_FALSE(s.eyes) << c.what << ": the start ends watching";
     EXPECT_TRUE(m.words.empty()) << c.what;
     EXPECT_EQ(start.clock, Outcome::Clock::Unchanged) << c.what;
     EXPECT_EQ(m.tilesleft, "75") << c.what;
@@ -247,6 +252,36 @@ TEST(GameMirrorTurns, StartAndNextPlayer) {
   EXPECT_EQ(m.seat[2].name, "Klick");
   feed(m, toclient::nextplayer(1, 0));
   EXPECT_EQ(m.seat[0].name, "Ann");
+}
+
+TEST(GameMirrorTurns, AnyPositiveTurnLimitIsUsed) {
+  struct Case {
+    int limit;
+    int used;  // 0: guarded, the mirror keeps no limit
+    int barstep;
+  } cases[] = {{1, 1, 428},   {44, 44, 9},   {45, 45, 9},     {121, 121, 3},
+               {428, 428, 1}, {429, 429, 1}, {3600, 3600, 1}, {2147483647, 2147483647, 1},
+               {0, 0, 0},     {-60, 0, 0}};
+  for (const auto& c : cases) {
+    for (bool arriving : {false, true}) {
+      SCOPED_TRACE(std::to_string(c.limit) + (arriving ? " from gamestats" : " from startgame"));
+      GameMirror m = table(1);
+      const Outcome out =
+          arriving ? feed(m, toclient::gamestats(1, c.limit, c.limit, 2, 0, {0, 0, 0, 0}, {}))
+                   : feed(m, toclient::startgame("Ann", "30", c.limit, "1"));
+      EXPECT_EQ(m.turnlimit, c.used);
+      EXPECT_EQ(m.barstep, c.barstep);
+      if (arriving) {
+        EXPECT_EQ(out.clock, c.used > 0 ? Outcome::Clock::Restart : Outcome::Clock::Unchanged);
+      }
+      feed(m, toclient::nextplayer(2, 0));
+      EXPECT_EQ(m.clockRunning, c.used > 0);
+      if (c.used == 0) continue;
+      EXPECT_EQ(m.turnclock, c.limit);
+      m.tick();
+      EXPECT_EQ(m.barWidth, std::min(428, c.barstep * (c.limit - 1)));
+    }
+  }
 }
 
 TEST(GameMirrorTurns, TilesLeftIsTheBagMinusTheDraws) {
@@ -386,6 +421,7 @@ TEST(GameMirrorTurns, TheWinner) {
       {"a spectator", 6, false, "Ann", "Ann has Won the Game!", false, false},
       {"an opponent named addtomine", 1, false, "addtomine", "addtomine has Won the Game!", true,
        false},
+      {"every player seat was empty", 6, false, "", "Nobody has Won the Game!", false, false},
   };
   for (const auto& c : cases) {
     GameMirror m = running(c.me, 1);
@@ -403,6 +439,22 @@ TEST(GameMirrorTurns, TheWinner) {
     EXPECT_EQ(out.tally->mine, c.mine) << c.what;
     EXPECT_EQ(out.tally->others, Strings{"Bob"}) << c.what;
   }
+
+  // The game ends inside the own turn (the server found nobody left to play): the clock stops
+  // and the board closes, with the laid tile back on the rack.
+  GameMirror m = running(1, 1);
+  m.board[5][5].letter = 20;
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  const Outcome out = feed(m, toclient::winner("Ann"));
+  EXPECT_EQ(out.clock, Outcome::Clock::Stop);
+  EXPECT_FALSE(m.clockRunning || m.buttonsVisible || m.myTurn());
+  EXPECT_EQ(out.cues, (Strings{"clear", "gameover"}));
+  EXPECT_EQ(m.board[5][5].letter, 20);
+  EXPECT_TRUE(m.rack[0].visible);
+  m.rackClick(2, 90, 490);
+  EXPECT_FALSE(m.boardClick(cellX(7), cellX(7), Button::Left, 0, 0).boardChanged);
+  EXPECT_TRUE(m.submitword().send.empty());
 }
 
 TEST(GameMirrorTurns, ArrivingInARunningGame) {
@@ -431,7 +483,7 @@ TEST(GameMirrorHostile, OutOfRangeItemsAreSkipped) {
       "CMD_loadboard+1+11+0+5+-1+3+5+3+3+0+3+3+27",
       "CMD_goodword+1+5+5+l+11+2+1+3+l+2+-1+1+3+l+1+1+1+99+q+1",
       "CMD_gamestats+1+0+30+2+10+s+9+5+t+9+3",
-      "CMD_gamestats+1+500+30+2+10",
+      "CMD_gamestats+1+-500+30+2+10",
       "CMD_startgame+Ann+30+0+1+",
       "CMD_startgame+Ann+30+x+1+",
       "CMD_nextplayer+0+5+",
@@ -606,14 +658,35 @@ TEST(GameMirrorRack, WhoMayDoWhat) {
   EXPECT_EQ(feed(m, toclient::timeup()).cues, (Strings{"clear", "timeup"}));
   EXPECT_TRUE(m.rack[0].visible);
 
-  // The next turn makes laid tiles ordinary letters.
+  // The turn taken away with tiles laid (the own Just Watch, or the host's "Set to Just Watch":
+  // the server moves the turn on at once): they were never accepted, so they go home and the
+  // letter they covered comes back.
+  m = running(1, 1);
+  m.board[5][5].letter = 20;
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  m.rackClick(2, 90, 490);
+  m.boardClick(cellX(6), cellX(5), Button::Left, 0, 0);
+  feed(m, toclient::justwatching(1, 1));
+  const Outcome moved = feed(m, toclient::nextplayer(2, 20));
+  EXPECT_TRUE(moved.boardChanged);
+  EXPECT_EQ(m.board[5][5].placedslot, "");
+  EXPECT_EQ(m.board[5][5].letter, 20);
+  EXPECT_EQ(m.board[5][5].underneath, 0);
+  EXPECT_EQ(m.board[6][5].letter, 0);
+  for (int slot : {0, 1}) {
+    EXPECT_TRUE(m.rack[slot].visible) << slot;
+    EXPECT_EQ(m.rack[slot].x, m.rackleft[slot]) << slot;
+  }
+  // Tiles the server accepted are board letters by then and stay.
   m = running(1, 1);
   m.rackClick(1, 50, 490);
   m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+  feed(m, toclient::goodword(1, 1, 1, {{5, 5, 1, 1}}, {"a"}));
   feed(m, toclient::nextplayer(2, 20));
-  EXPECT_EQ(m.board[5][5].placedslot, "");
   EXPECT_EQ(m.board[5][5].letter, 1);
-  EXPECT_EQ(m.board[5][5].placedfrom, 41);
+  EXPECT_EQ(m.board[5][5].placedslot, "");
+  EXPECT_FALSE(m.rack[0].visible);  // until the server deals the slot a new tile
 }
 
 TEST(GameMirrorClock, TicksWidthsColoursAndCues) {
@@ -723,6 +796,43 @@ TEST(GameMirrorKeys, AWholeTurnByKeySendsWhatTheMouseWould) {
   EXPECT_FALSE(carrying.keyLetter('b').boardChanged);
   EXPECT_FALSE(carrying.moveCursor(-9, -9) && carrying.moveCursor(-1, 0));
   EXPECT_EQ(carrying.cursorX, 0);
+}
+
+TEST(GameMirrorKeys, TheCursorFollowsTheMouseAndShowsOnlyForKeys) {
+  GameMirror m = running(1, 2);
+  EXPECT_FALSE(m.cursorShown);
+  m.boardClick(cellX(2), cellX(9), Button::Left, 0, 0);  // not the own turn: it moves all the same
+  EXPECT_EQ(std::pair(m.cursorX, m.cursorY), std::pair(2, 9));
+  EXPECT_FALSE(m.cursorShown);
+  m.boardClick(429, 10, Button::Left, 0, 0);  // outside the cells: stays
+  EXPECT_EQ(m.cursorX, 2);
+
+  // Each key shows it; a click moves it and hides it again.
+  struct Key {
+    const char* what;
+    std::function<void(GameMirror&)> press;
+  } keys[] = {
+      {"arrow", [](GameMirror& g) { g.moveCursor(1, 0); }},
+      {"space", [](GameMirror& g) { g.turnDirection(); }},
+      {"letter", [](GameMirror& g) { g.keyLetter('c'); }},
+      {"backspace", [](GameMirror& g) { g.keyBackspace(); }},
+  };
+  m = running(1, 1);
+  for (const Key& k : keys) {
+    m.boardClick(cellX(4), cellX(4), Button::Right, 0, 0);
+    ASSERT_FALSE(m.cursorShown) << k.what;
+    k.press(m);
+    EXPECT_TRUE(m.cursorShown) << k.what;
+  }
+  // A tile laid by click, then a letter typed: it lands where the click put the cursor.
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(7), cellX(3), Button::Left, 0, 0);
+  EXPECT_FALSE(m.cursorShown);
+  EXPECT_EQ(std::pair(m.cursorX, m.cursorY), std::pair(7, 3));
+  m.moveCursor(1, 0);
+  m.keyLetter('b');
+  EXPECT_EQ(m.board[8][3].letter, 2);
+  EXPECT_EQ(m.board[7][3].letter, 1);
 }
 
 }  // namespace

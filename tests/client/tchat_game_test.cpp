@@ -2,6 +2,7 @@
 // the clock's tick, and a whole game between a hosting and a joining window over loopback.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QTcpServer>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/message_boxes.h"
+#include "client/clock_label.h"
 #include "client/panel_widgets.h"
 #include "client/picture_button.h"
 #include "client/sound_player.h"
@@ -130,7 +132,7 @@ TEST_F(TchatGame, TheClockFollowsItsTicks) {
   EXPECT_EQ(chat.image_timer->width(), 413);
   for (int n = 0; n < 40; ++n) chat.turntimeTimer();
   EXPECT_EQ(chat.label_timer->text(), "Time: 0:19");
-  EXPECT_EQ(chat.label_timer->styleSheet(), "color: black");
+  EXPECT_EQ(static_cast<ClockLabel*>(chat.label_timer)->overBar(), QColor(Qt::black));
   chat.PlaySounds1->setChecked(false);
   for (int n = 0; n < 30; ++n) chat.turntimeTimer();
   EXPECT_EQ(t.sounds.played, Strings{"tick"});  // at 20 only; the rest were silenced
@@ -259,4 +261,30 @@ TEST_F(TchatGame, TheKeyboardOnTheBoard) {
   EXPECT_EQ(chat.game.board[4][5].letter, 0);
   EXPECT_TRUE(chat.letter[0]->isVisible());
   EXPECT_EQ(chat.button_submit->toolTip(), "Submit (Ctrl+Return)");
+
+  // The cursor follows the mouse and is drawn only after a key: a mouse player never sees it.
+  const auto cursorDrawnAt = [&](int c, int r) {
+    QImage shot(chat.paintbox_board->size(), QImage::Format_ARGB32);
+    shot.fill(Qt::transparent);
+    chat.paintbox_board->render(&shot);
+    const QRgb arrow = shot.pixel(c * 39 + 33, r * 39 + 19);  // the direction arrow's middle
+    return qAlpha(arrow) > 200 && qBlue(arrow) > 150 && qRed(arrow) < 100;
+  };
+  chat.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(2, 9));
+  ASSERT_TRUE(chat.paintbox_board->hasFocus());
+  EXPECT_FALSE(cursorDrawnAt(2, 9));
+  QTest::keyClick(chat.paintbox_board, Qt::Key_Right);
+  EXPECT_TRUE(cursorDrawnAt(3, 9));
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(6, 1));
+  EXPECT_FALSE(cursorDrawnAt(6, 1) || cursorDrawnAt(3, 9));
+  QTest::keyClicks(chat.paintbox_board, "c");
+  EXPECT_EQ(chat.game.board[6][1].letter, 3);
+  EXPECT_TRUE(cursorDrawnAt(7, 1));
+  // Coming to the board by Tab is keyboard use too.
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(0, 0));
+  QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(chat.paintbox_board, &tabIn);
+  EXPECT_TRUE(cursorDrawnAt(0, 0));
 }

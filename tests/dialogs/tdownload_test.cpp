@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -245,6 +246,15 @@ TEST(Tdownload, ShowsItsTextsOnTopWithoutBlockingAndCentred) {
   EXPECT_TRUE(f.dialog.Button1->isDefault());
   EXPECT_TRUE(f.dialog.abortbutton->isEnabled());
   EXPECT_EQ(f.dialog.image_banner->pixmap().size(), QSize(420, 96));
+
+  // "Don't show this again" tells each click; setting it from the settings tells nothing.
+  std::vector<bool> ticks;
+  f.dialog.dontShowChanged = [&](bool on) { ticks.push_back(on); };
+  EXPECT_EQ(f.dialog.dontshow->text(), "Don't show this again");
+  f.dialog.dontshow->setChecked(true);
+  f.dialog.dontshow->click();
+  f.dialog.dontshow->click();
+  EXPECT_EQ(ticks, (std::vector<bool>{false, true}));
 
   // Stop before any download only sets the two lines.
   f.dialog.abortbuttonClick();

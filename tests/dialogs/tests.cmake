@@ -4,6 +4,7 @@ korvel_add_test(dialogs_core_tests
 if(KORVEL_BUILD_UI)
   korvel_add_test(dialogs_tests UI
     ${CMAKE_CURRENT_LIST_DIR}/tgamestart_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tgamestart_settings_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ttallylist_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tspylist_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/thelp_test.cpp

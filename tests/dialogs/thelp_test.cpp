@@ -13,7 +13,9 @@
 #include <map>
 
 #include "app/web_address.h"
+#include "client/game_history_window.h"
 #include "client/panel_widgets.h"
+#include "client/past_games_window.h"
 #include "client/tchat.h"
 #include "dialog_fakes.h"
 #include "dialogs/help_pages.h"
@@ -93,9 +95,16 @@ TEST(TchatMenus, EveryViewAndHelpEntryReachesItsHookAndF1OpensHelp) {
   chat.showPhrases = [&] { ++calls["phrases"]; };
   chat.Help2Click = [&] { ++calls["help"]; };
   chat.About1Click = [&] { ++calls["about"]; };
+  chat.DownloadLobby1Click = [&] { ++calls["download"]; };
   const std::vector<std::pair<QString, std::vector<std::pair<QString, std::string>>>> menus = {
-      {"View", {{"View Tally", "tally"}, {"Spy List", "spies"}, {"Phrase List", "phrases"}}},
-      {"Help", {{"Content", "help"}, {"", ""}, {"About", "about"}}},
+      {"View",
+       {{"View Tally", "tally"},
+        {"Spy List", "spies"},
+        {"Phrase List", "phrases"},
+        {"Game History", "history"},
+        {"Past Games", "past"}}},
+      {"Help",
+       {{"Content", "help"}, {"Download the Lobby...", "download"}, {"", ""}, {"About", "about"}}},
   };
   for (const auto& [title, entries] : menus) {
     QMenu* menu = nullptr;
@@ -109,6 +118,15 @@ TEST(TchatMenus, EveryViewAndHelpEntryReachesItsHookAndF1OpensHelp) {
       EXPECT_EQ(action->text(), entries[i].first);
       if (action->isSeparator()) continue;
       action->trigger();
+      // The game's record windows belong to the main window itself.
+      if (entries[i].second == "history") {
+        EXPECT_TRUE(chat.historyWindow && chat.historyWindow->isVisible());
+        continue;
+      }
+      if (entries[i].second == "past") {
+        EXPECT_TRUE(chat.pastGamesWindow && chat.pastGamesWindow->isVisible());
+        continue;
+      }
       EXPECT_EQ(calls[entries[i].second], 1) << entries[i].second;
     }
   }

@@ -244,6 +244,13 @@ TEST_F(MoveCheckTest, RefusesWithTheCodeOfTheFirstFailedCheckAndRestoresTheBoard
       {"an earlier tile's 9 before a later tile's 3", false, "c", "1+7+5+2+7+5+1", 9},
       {"a bad tile before not touching", false, "a", "1+0+9+2", 9},
       {"a bad tile before off the start", true, "cat", "1+5+5+1+6+5+4", 9},
+      // Then a tile on the same letter: the board would not change, the words would score again.
+      {"a tile on the same letter", false, "a", "1+5+5+1", 2},
+      {"the same letter beside a tile that changes one", false, "ab", "1+5+5+1+4+5+2", 2},
+      {"the same letter before a gap", false, "as", "1+5+5+1+8+5+2", 2},
+      {"the same letter before off the start", true, "c", "1+1+1+1", 2},
+      {"a bad tile before the same letter", false, "a", "1+5+5+1+7+5+2", 9},
+      {"a second tile on its cell before the same letter", false, "ab", "1+5+5+1+5+5+2", 3},
       // Then touching, or the starting square on the first move.
       {"not touching", false, "at", "1+0+9+1+1+9+2", 7},
       {"not touching before not in line", false, "at", "1+0+9+1+1+10+2", 7},
@@ -393,6 +400,7 @@ TEST_F(MoveCheckTest, RandomMovesKeepTheBoardConsistent) {
     for (const auto& t : loose.laidTiles()) {
       ASSERT_EQ(loose.board.at(t.x, t.y).letter, t.code) << argument;
       ASSERT_EQ(rack[t.slot], t.code) << argument;
+      ASSERT_NE(loose.board.at(t.x, t.y).under, t.code) << argument;
     }
   }
   EXPECT_GT(accepted, 200);

@@ -123,6 +123,7 @@ TEST(Turns, PassesEndTheGameOnceEveryActivePlayerPassedSinceTheirLastWord) {
 }
 
 TEST(Turns, WinnerTexts) {
+  // Seats 1 to 4; "-" is a seat nobody holds (its score may be left over from a departed player).
   struct Case {
     const char* what;
     std::array<const char*, 5> names;
@@ -130,35 +131,56 @@ TEST(Turns, WinnerTexts) {
     std::string winner;
   } cases[] = {
       {"two share the top score, lower seat first",
-       {"", "Ann", "Bob", "Cy", ""},
+       {"", "Ann", "Bob", "Cy", "-"},
        {0, 12, 12, 3, 0},
        "Ann and Bob"},
-      {"the higher later seat wins", {"", "Ann", "Bob", "Cy", ""}, {0, 4, 2, 9, 0}, "Cy"},
-      {"solo game at 0 ties with the empty seats",
-       {"", "You", "", "", ""},
-       {0, 0, 0, 0, 0},
-       "You and Klot and Klock and Kling"},
-      {"solo game below 0 loses to the empty seats",
-       {"", "You", "", "", ""},
-       {0, -30, 0, 0, 0},
-       "Klot and Klock and Kling"},
-      {"a nameless seat 1 has no fallback name",
-       {"", "", "Bob", "", ""},
+      {"the higher later seat wins", {"", "Ann", "Bob", "Cy", "-"}, {0, 4, 2, 9, 0}, "Cy"},
+      {"solo game at 0: the empty seats do not tie", {"", "You", "-", "-", "-"}, {}, "You"},
+      {"solo game below 0 still wins", {"", "You", "-", "-", "-"}, {0, -30, 0, 0, 0}, "You"},
+      {"all seated below 0: the top one wins",
+       {"", "Ann", "-", "Cy", "-"},
+       {0, -60, 0, -30, 0},
+       "Cy"},
+      {"a tie below 0 is shared",
+       {"", "-", "Bob", "Cy", "Di"},
+       {0, 0, -30, -30, -60},
+       "Bob and Cy"},
+      {"a departed player's score does not count",
+       {"", "Ann", "-", "Cy", "-"},
+       {0, 5, 40, 5, 0},
+       "Ann and Cy"},
+      {"an occupied seat without a name yet shows its stand-by name",
+       {"", "Ann", "", "", "Di"},
+       {0, 1, 0, 7, 7},
+       "Klick and Di"},
+      {"a nameless seat 1 has no stand-by name",
+       {"", "", "Bob", "-", "-"},
        {0, 5, 5, 0, 0},
        " and Bob"},
+      {"no seat occupied: nobody won", {"", "-", "-", "-", "-"}, {0, 9, 9, 9, 9}, ""},
   };
   for (const auto& c : cases) {
     Harness h;
     h.join("Host");
     h.take();
     for (int s = 1; s <= 4; ++s) {
-      h.core.players[s].name = c.names[s];
+      const std::string name = c.names[s];
+      h.core.players[s].inuse = name != "-";
+      h.core.players[s].name = name == "-" ? "" : name;
       h.core.players[s].score = c.scores[s];
     }
+    h.core.players[6].inuse = true;  // a spectator learns the end in every case
+    h.core.seatsused = 6;
     h.core.gameon = true;
     h.core.checkforwin();
-    EXPECT_EQ(h.take(), (Lines{"1 CMD_winner+" + c.winner + "+"})) << c.what;
-    EXPECT_FALSE(h.core.gameon);
+    const std::string winner = "CMD_winner+" + c.winner + "+";
+    Lines expected;
+    for (int s : {1, 2, 3, 4, 6}) {
+      if (h.core.players[s].inuse) expected.push_back(std::to_string(s) + " " + winner);
+    }
+    EXPECT_EQ(h.take(), expected) << c.what;
+    EXPECT_FALSE(h.core.gameon) << c.what;
+    EXPECT_FALSE(h.out.running) << c.what;
   }
 }
 

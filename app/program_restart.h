@@ -1,0 +1,27 @@
+#pragma once
+// Starting the program again with the same command line, for a change that only takes effect at
+// start-up (Options, "Zoom"). The new copy starts when this object is destroyed: declared right
+// after the application object, that is after the windows, the server's port, the lobby link
+// and the single-instance guard are gone, so the new copy can take them all.
+
+#include <QByteArray>
+#include <QStringList>
+
+class ProgramRestart {
+ public:
+  // arguments: the game's own command line; userScaleFactor: QT_SCALE_FACTOR as the user's
+  // environment had it before the program set its zoom (the new copy sets its own).
+  ProgramRestart(QStringList arguments, QByteArray userScaleFactor, bool userSetScaleFactor);
+  ~ProgramRestart();
+  ProgramRestart(const ProgramRestart&) = delete;
+  ProgramRestart& operator=(const ProgramRestart&) = delete;
+
+  void request() { requested_ = true; }
+  bool requested() const { return requested_; }
+
+ private:
+  QStringList arguments_;
+  QByteArray userScaleFactor_;
+  bool userSetScaleFactor_;
+  bool requested_ = false;
+};

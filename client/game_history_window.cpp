@@ -1,0 +1,68 @@
+#include "client/game_history_window.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "dialogs/dialog_look.h"
+
+namespace {
+
+QString text(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+QStringList historyColumns(const std::vector<korvel::client::SeatRecord>& players) {
+  QStringList columns{"Turn", "Player", "Move"};
+  for (const auto& p : players) columns << text(p.name) + " total";
+  return columns;
+}
+
+QStringList historyRow(const korvel::client::GameRecord& record, std::size_t turn) {
+  const auto& t = record.turns[turn];
+  QStringList row{QString::number(turn + 1), text(t.player), text(korvel::client::describeTurn(t))};
+  for (const auto& p : record.players)
+    row << QString::number(t.totals[static_cast<std::size_t>(p.seat - 1)]);
+  return row;
+}
+
+GameHistoryWindow::GameHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle("Game History");
+  setAccessibleName("Game History");
+  setFont(dialoglook::arial(13));
+  table = new QTableWidget(this);
+  table->setAccessibleName("Turns of the current game");
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setSelectionMode(QAbstractItemView::SingleSelection);
+  table->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys move in it
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setStretchLastSection(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(table);
+  resize(520, 360);
+}
+
+void GameHistoryWindow::showRecord(const korvel::client::GameRecord& record) {
+  const bool sameGame = record.started == shownStart_ && record.players == shownPlayers_;
+  if (!sameGame) {
+    table->clear();
+    table->setRowCount(0);
+    const QStringList columns = historyColumns(record.players);
+    table->setColumnCount(static_cast<int>(columns.size()));
+    table->setHorizontalHeaderLabels(columns);
+    shownPlayers_ = record.players;
+    shownStart_ = record.started;
+  }
+  const int shown = table->rowCount();
+  const int rows = static_cast<int>(record.turns.size());
+  if (rows < shown) table->setRowCount(rows);
+  for (int r = shown; r < rows; ++r) {
+    table->insertRow(r);
+    const QStringList cells = historyRow(record, static_cast<std::size_t>(r));
+    for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
+  }
+  if (rows > shown) table->scrollToBottom();
+}

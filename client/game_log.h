@@ -1,0 +1,96 @@
+#pragma once
+// The record of one game as this client saw it: who sat where, every turn in order with the
+// tiles, words and scores that came over the wire, the local player's rack at each of its own
+// turns, and the end. The mirror fills it from the messages it already reads; the window lists
+// it, the game file stores it and the review replays it. No Qt here.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace korvel::client {
+
+// What one record holds at most: a saved game never holds more, so that it always reads back.
+inline constexpr std::size_t kMaxTurns = 2000;
+inline constexpr std::size_t kMaxTurnTiles = 121;
+inline constexpr std::size_t kMaxTurnWords = 64;
+inline constexpr std::size_t kMaxNameBytes = 1024;
+
+enum class TurnKind { Word, Pass, Bought, TimeUp, Watching };
+
+struct LaidRecord {
+  int x = 0, y = 0, slot = 0, code = 0;
+  bool operator==(const LaidRecord&) const = default;
+};
+
+struct TurnRecord {
+  int seat = 0;
+  std::string player;
+  TurnKind kind = TurnKind::Pass;
+  std::vector<LaidRecord> tiles;   // Word: the laid tiles in message order
+  std::vector<std::string> words;  // Word: the words formed, main word first, upper case
+  int score = 0;                   // Word: points gained; Bought: the price paid
+  std::array<int, 4> totals{};     // every player seat's total after this turn
+  std::vector<int> rack;  // the local player's 8 rack codes at its own turn (-1/0: no tile)
+  bool operator==(const TurnRecord&) const = default;
+};
+
+struct SeatRecord {
+  int seat = 0;
+  std::string name;
+  bool operator==(const SeatRecord&) const = default;
+};
+
+struct CellRecord {
+  int x = 0, y = 0, code = 0;
+  bool operator==(const CellRecord&) const = default;
+};
+
+struct GameRecord {
+  std::int64_t started = 0;  // Unix seconds
+  std::int64_t ended = 0;
+  int turnSeconds = 0;
+  int localSeat = 0;      // the local client's seat (5 to 9: a spectator)
+  bool fromStart = true;  // false: joined while the game ran, `startBoard` is what it found
+  std::vector<CellRecord> startBoard;
+  std::vector<SeatRecord> players;  // player seats that took part, in seat order
+  std::vector<TurnRecord> turns;
+  std::array<int, 4> finalScores{};
+  std::string winner;  // the server's winner text ("A and B" for a tie)
+  bool finished = false;
+  bool operator==(const GameRecord&) const = default;
+};
+
+// The name a turn kind is stored and shown under.
+const char* turnKindName(TurnKind kind);
+// What happened in a turn, in words: "QAT, AT 14", "passed", "bought new tiles for 30", "ran
+// out of time", "started watching".
+std::string describeTurn(const TurnRecord& turn);
+
+// Builds the record of the running game; the mirror calls it as messages arrive.
+class GameLog {
+ public:
+  // Unix seconds now; tests replace it.
+  std::function<std::int64_t()> now;
+
+  GameRecord record;
+  // True from a game start (or from joining a running game) until its end.
+  bool active = false;
+
+  GameLog();
+  void begin(int localSeat, int turnSeconds, bool fromStart);
+  // A player seat that takes part; a seat already listed keeps its entry but takes the name.
+  void seat(int seatNumber, const std::string& name);
+  void setTotal(int seatNumber, int total);
+  // Past kMaxTurns turns a game records no more; longer lists and names are cut to the limits.
+  void add(TurnRecord turn);
+  void finish(const std::string& winner);
+
+ private:
+  std::array<int, 4> totals_{};
+};
+
+}  // namespace korvel::client

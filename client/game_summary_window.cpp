@@ -1,0 +1,75 @@
+#include "client/game_summary_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "client/game_summary.h"
+#include "dialogs/dialog_look.h"
+
+namespace {
+
+QString text(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Game Over");
+  setModal(false);
+  setFont(dialoglook::arial(13));
+  winner = new QLabel(this);
+  winner->setTextFormat(Qt::PlainText);
+  winner->setFont(dialoglook::arial(16, true));
+  length = new QLabel(this);
+  length->setTextFormat(Qt::PlainText);
+  table = new QTableWidget(this);
+  table->setAccessibleName("Final scores");
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setTabKeyNavigation(false);
+  table->verticalHeader()->hide();
+  table->setColumnCount(5);
+  table->setHorizontalHeaderLabels({"Player", "Score", "Moves", "Best Word", "Best Score"});
+  table->horizontalHeader()->setStretchLastSection(true);
+  playAgainButton = new QPushButton("Play Again", this);
+  auto* close = new QPushButton("Close", this);
+  connect(playAgainButton, &QPushButton::clicked, this, [this] {
+    if (playAgain) playAgain();
+    hide();
+  });
+  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(playAgainButton);
+  buttons->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(winner);
+  layout->addWidget(table);
+  layout->addWidget(length);
+  layout->addLayout(buttons);
+  resize(460, 260);
+}
+
+void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bool host) {
+  const auto s = korvel::client::summarise(record);
+  winner->setText(text(s.winner) + (s.winner.find(" and ") != std::string::npos
+                                        ? " have won the game!"
+                                        : " has won the game!"));
+  table->setRowCount(static_cast<int>(s.players.size()));
+  for (int r = 0; r < static_cast<int>(s.players.size()); ++r) {
+    const auto& p = s.players[static_cast<std::size_t>(r)];
+    const QStringList cells{text(p.name) + (p.won ? " \u2605" : ""), QString::number(p.score),
+                            QString::number(p.moves), text(p.bestWord),
+                            p.bestWord.empty() ? QString() : QString::number(p.bestScore)};
+    for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
+  }
+  length->setText(QString("Game length: %1, %2 turns")
+                      .arg(text(korvel::client::durationText(s.seconds)))
+                      .arg(s.turns));
+  playAgainButton->setVisible(host);
+}

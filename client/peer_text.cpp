@@ -1,0 +1,23 @@
+#include "client/peer_text.h"
+
+#include <QLabel>
+
+#include "protocol/text_encoding.h"
+
+QString peerText(std::string_view bytes) {
+  const std::string text = korvel::protocol::textFromBytes(bytes);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void setPeerText(QLabel* label, const QString& text) {
+  if (label->textFormat() != Qt::PlainText) label->setTextFormat(Qt::PlainText);
+  if (label->text() != text) label->setText(text);
+}
+
+void setPeerText(QLabel* label, std::string_view bytes) {
+  setPeerText(label, peerText(bytes));
+}
+
+std::string wireText(const QString& text) {
+  return text.toUtf8().toStdString();
+}

@@ -1,0 +1,64 @@
+// The text rule against arbitrary bytes: what it shows is always valid UTF-8 without 0xFF,
+// valid UTF-8 passes unchanged, and its UTF-8 check agrees with a decoder written the other way
+// round (decode each code point, then judge its value).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "protocol/message.h"
+#include "protocol/text_encoding.h"
+
+using namespace korvel::protocol;
+
+namespace {
+
+bool referenceUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<std::uint8_t>(s[i]);
+    int extra = 0;
+    char32_t c = 0;
+    if (b < 0x80) {
+      c = b;
+    } else if ((b & 0xE0) == 0xC0) {
+      extra = 1;
+      c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2;
+      c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3;
+      c = b & 0x07;
+    } else {
+      return false;
+    }
+    if (s.size() - i <= static_cast<std::size_t>(extra)) return false;
+    for (int k = 1; k <= extra; ++k) {
+      const auto n = static_cast<std::uint8_t>(s[i + k]);
+      if ((n & 0xC0) != 0x80) return false;
+      c = (c << 6) | (n & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    i += 1 + extra;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const bool valid = isUtf8(bytes);
+  if (valid != referenceUtf8(bytes)) __builtin_trap();
+  const std::string shown = textFromBytes(bytes);
+  if (!isUtf8(shown) || shown.find('\xFF') != std::string::npos) __builtin_trap();
+  if (valid && shown != bytes) __builtin_trap();
+  if (!valid && shown.size() < bytes.size()) __builtin_trap();
+  if (textFromBytes(shown) != shown) __builtin_trap();
+  const std::string name = cleanName(bytes);
+  if (!isUtf8(name) || name.find_first_of(std::string("+\xFF", 2)) != std::string::npos)
+    __builtin_trap();
+  return 0;
+}
