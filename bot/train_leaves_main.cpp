@@ -8,8 +8,9 @@
 //
 //   korvel-train-leaves --minutes 20 --rounds 2 --out resources/leaves/leaves.txt
 //
-// Round 1 is played by Strong players weighing every rack alike (the best score, and purchases
-// when they pay); each further round by Strong players using the previous round's table.
+// Round 1 is played by Strong players weighing every kept rack alike (the score, the look-ahead,
+// the end game, and purchases when they pay); each further round by Strong players using the
+// previous round's table.
 // --start TABLE begins from a table instead. --jobs N plays N games at once.
 #include <atomic>
 #include <chrono>
