@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
   gamestart.setSolo(solo);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {
+    computers.setLevel(gamestart.computerLevel());
     computers.startGame(gamestart.computerPlayers(), [&chat, message] {
       try {
         chat.sock->send(message);
@@ -170,7 +171,7 @@ int main(int argc, char** argv) {
   chat.gamestartDialog = &gamestart;
   gamestart.savesettings = [&chat] {
     chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey,
-                      korvel::app::kComputerplayersKey});
+                      korvel::app::kComputerplayersKey, korvel::app::kComputerlevelKey});
   };
   chat.showGameStart = [&gamestart] {
     gamestart.show();

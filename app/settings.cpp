@@ -47,6 +47,9 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   if (key == kPlayerphrasesoundsKey) return std::string(boolText(s.playerphrasesounds));
   if (key == kPlaysoundsKey) return std::string(boolText(s.playsounds));
   if (key == kComputerplayersKey) return countText(s.computerplayers);
+  if (key == kComputerlevelKey && s.computerlevel) {
+    return std::string(bot::levelName(*s.computerlevel));
+  }
   if (key == kZoomKey) return std::to_string(s.zoom);
   if (key == kShowdownloadKey) return std::string(boolText(s.showdownload));
   return std::nullopt;
@@ -93,6 +96,9 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       count && *count >= 0 && *count <= kMaxComputerPlayers) {
     s.computerplayers = count;
   }
+  if (const auto level = ini.get(section, kComputerlevelKey)) {
+    s.computerlevel = bot::parseLevel(*level);
+  }
   const int zoom =
       integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
@@ -102,7 +108,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
-  if (key != kComputerplayersKey && key != kZoomKey && key != kShowdownloadKey &&
+  if (key != kComputerplayersKey && key != kComputerlevelKey && key != kZoomKey &&
+      key != kShowdownloadKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -113,6 +120,7 @@ bool saveSetting(IniFile& ini, std::string_view section, const Settings& setting
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings) {
   for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
   saveSetting(ini, section, settings, kComputerplayersKey);
+  saveSetting(ini, section, settings, kComputerlevelKey);
   saveSetting(ini, section, settings, kZoomKey);
   saveSetting(ini, section, settings, kShowdownloadKey);
 }

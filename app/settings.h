@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/ini_file.h"
+#include "bot/level.h"
 #include "client/colour_text.h"
 
 namespace korvel::app {
@@ -28,12 +29,13 @@ inline constexpr std::string_view kTurnsoundKey = "Turnsound";
 inline constexpr std::string_view kPlayerphrasesoundsKey = "Playerphrasesounds";
 inline constexpr std::string_view kPlaysoundsKey = "Playsounds";
 inline constexpr std::string_view kComputerplayersKey = "Computerplayers";
+inline constexpr std::string_view kComputerlevelKey = "Computerlevel";
 // The window's zoom in percent, and whether a solo start offers the lobby download.
 inline constexpr std::string_view kZoomKey = "Zoom";
 inline constexpr std::string_view kShowdownloadKey = "Showdownload";
 
-// The keys saveSettings writes, in the order it writes them ("Computerplayers" follows when set,
-// then "Zoom" and "Showdownload").
+// The keys saveSettings writes, in the order it writes them ("Computerplayers" and
+// "Computerlevel" follow when set, then "Zoom" and "Showdownload").
 inline constexpr std::array<std::string_view, 12> kSaveOrder{
     kTextsizeKey,           kTopKey,         kLeftKey,        kWidthKey,    kHeightKey,
     kTextcolorKey,          kPlaytoscoreKey, kTimeperturnKey, kBotspeedKey, kTurnsoundKey,
@@ -73,6 +75,8 @@ struct Settings {
   bool playerphrasesounds = true;
   // Number of computer opponents; nothing lets the caller choose its default.
   std::optional<int> computerplayers;
+  // Their level ("Easy", "Normal" or "Strong" in any letter case); nothing keeps the dialog's.
+  std::optional<bot::Level> computerlevel;
   int zoom = 100;  // one of kZoomSteps
   bool showdownload = true;
 
@@ -82,12 +86,12 @@ struct Settings {
 // Every key with its default; an absent section gives Settings{}.
 Settings loadSettings(const IniFile& ini, std::string_view section);
 
-// Writes the keys of kSaveOrder (and "Computerplayers" when set); not the phrases. A counter
-// without a value leaves its key as it is.
+// Writes the keys of kSaveOrder (and "Computerplayers" and "Computerlevel" when set, "Zoom" and
+// "Showdownload"); not the phrases. A counter without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, "Computerplayers", "Zoom" or "Showdownload", with the text
-// saveSettings gives it; false for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Zoom" or "Showdownload",
+// with the text saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

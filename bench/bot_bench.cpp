@@ -3,6 +3,8 @@
 // through the server core with the real word list lookup.
 //
 //   bench_bot --benchmark_filter=Build|BestMove       the speed figures
+//   bench_bot --benchmark_filter=LevelMove            time per move of each level (Easy, Normal,
+//                                                     Strong) over the same 500 positions
 //   bench_bot --benchmark_filter=SelfPlay             200 games (takes a while)
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -19,6 +21,10 @@
 #include <string>
 #include <vector>
 
+#include "bot/bot_player.h"
+#include "bot/easy_choice.h"
+#include "bot/equity.h"
+#include "bot/leave_values.h"
 #include "bot/lexicon.h"
 #include "bot/move_generator.h"
 #include "bot/self_play.h"
@@ -136,6 +142,94 @@ void BM_BestMove500Positions(benchmark::State& state) {
   state.counters["slowest_ms"] = ms.back();
 }
 BENCHMARK(BM_BestMove500Positions)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::string readText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text(std::istreambuf_iterator<char>(in), {});
+  if (text.empty()) throw std::runtime_error(std::string("cannot read ") + path);
+  return text;
+}
+
+// The time a player of each level takes for its move, as BotPlayer asks for it: Easy over the
+// common words, Normal the best score, Strong by equity with its look-ahead (the bag as full as
+// the board leaves it, one opponent, every tile not on the board or the rack unseen).
+void BM_LevelMove500Positions(benchmark::State& state) {
+  const Level level = kLevels[static_cast<std::size_t>(state.range(0))];
+  const Lexicon lexicon = Lexicon::fromRecords(blob());
+  const Lexicon common = Lexicon::fromLines(readText(KORVEL_COMMON_WORDS));
+  const auto leaves = LeaveValues::fromText(readText(KORVEL_LEAVE_TABLE));
+  if (!leaves) throw std::runtime_error("unreadable leave table");
+  const auto& all = positions(lexicon);
+  const MoveGenerator generator(lexicon), commonGenerator(common);
+  const EquityChooser strong(lexicon, *leaves);
+  std::mt19937 rng(9);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    ms.clear();
+    for (const Position& p : all) {
+      Situation s;
+      s.board = p.board;
+      s.rack = p.rack;
+      s.opponentScores = {0};
+      s.unseen = tileSet();
+      int onBoard = 0;
+      for (const auto& column : p.board) {
+        for (int code : column) {
+          if (code != 0 && s.unseen[code] > 0) --s.unseen[code];
+          onBoard += code != 0;
+        }
+      }
+      for (int code : p.rack)
+        if (s.unseen[code] > 0) --s.unseen[code];
+      s.bagTiles = std::max(0, 75 - 16 - onBoard);
+      const auto start = std::chrono::steady_clock::now();
+      switch (level) {
+        case Level::Easy:
+          benchmark::DoNotOptimize(
+              easyCandidates(generator, commonGenerator, p.board, p.rack, false));
+          break;
+        case Level::Normal:
+          benchmark::DoNotOptimize(generator.best(p.board, p.rack, false));
+          break;
+        case Level::Strong:
+          benchmark::DoNotOptimize(strong.rate(s, 24, &rng));
+          break;
+      }
+      const auto end = std::chrono::steady_clock::now();
+      ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+  }
+  std::sort(ms.begin(), ms.end());
+  state.SetLabel(std::string(levelName(level)));
+  state.counters["positions"] = static_cast<double>(ms.size());
+  state.counters["median_ms"] = ms[ms.size() / 2];
+  state.counters["p90_ms"] = ms[ms.size() * 9 / 10];
+  state.counters["slowest_ms"] = ms.back();
+}
+BENCHMARK(BM_LevelMove500Positions)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// What three Strong players add to a process: a three-player self-played game with the word
+// structure and the leave table, and the resident size after it.
+void BM_ThreeStrongPlayersMemory(benchmark::State& state) {
+  const double before = residentMiB();
+  double after = before;
+  for (auto _ : state) {
+    const Lexicon lexicon = Lexicon::fromRecords(blob());
+    const auto leaves = LeaveValues::fromText(readText(KORVEL_LEAVE_TABLE));
+    SelfPlayOptions options;
+    options.players = 3;
+    options.seed = 77;
+    for (int i = 0; i < 3; ++i)
+      options.levels.push_back({Level::Strong, nullptr, &*leaves, 5u + i});
+    const auto game = playSelfGame(
+        lexicon, [&lexicon](std::string_view w) { return lexicon.contains(w); }, options);
+    benchmark::DoNotOptimize(game.moves);
+    after = residentMiB();
+  }
+  state.counters["rss_before_MiB"] = before;
+  state.counters["rss_after_game_MiB"] = after;
+}
+BENCHMARK(BM_ThreeStrongPlayersMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_SelfPlay(benchmark::State& state) {
   const Lexicon lexicon = Lexicon::fromRecords(blob());

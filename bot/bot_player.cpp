@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "bot/easy_choice.h"
 #include "protocol/message.h"
 #include "server/move_check.h"
 
@@ -56,7 +57,30 @@ bool confirmMove(const Lexicon& lexicon, const BoardLetters& board, const RackCo
   return true;
 }
 
-BotPlayer::BotPlayer(const Lexicon& lexicon) : lexicon_(lexicon), generator_(lexicon) {}
+const LeaveValues& noLeaveValues() {
+  static const LeaveValues none;
+  return none;
+}
+
+BotPlayer::BotPlayer(const Lexicon& lexicon, const LevelSetup& setup)
+    : lexicon_(lexicon), generator_(lexicon) {
+  setLevel(setup);
+}
+
+void BotPlayer::setLevel(const LevelSetup& setup) {
+  setup_ = setup;
+  rng_.seed(setup.seed);
+  commonGenerator_.reset();
+  equity_.reset();
+  if (setup_.level == Level::Easy) {
+    commonGenerator_ = std::make_unique<MoveGenerator>(setup_.common ? *setup_.common : lexicon_);
+  } else if (setup_.level == Level::Strong) {
+    equity_ =
+        std::make_unique<EquityChooser>(lexicon_, setup_.leaves ? *setup_.leaves : noLeaveValues());
+  }
+}
+
+BotPlayer::~BotPlayer() = default;
 
 std::string BotPlayer::standbyName(int seat) {
   switch (seat) {
@@ -104,8 +128,10 @@ Reaction BotPlayer::handleLine(std::string_view line) {
     r.seated = !seated_;
     seated_ = true;
   } else if (command == "CMD_nextplayer" || (command == "CMD_gamestats" && mine)) {
+    noteCoveredLetters();
     // A new turn: its own begins the wait.
     answered_ = !game.myTurn();
+    kept.reset();
     bought_ = false;
     refused_ = false;
     if (game.myTurn()) r.play = Reaction::Play::AfterDelay;
@@ -136,22 +162,94 @@ int BotPlayer::tilesLeft() const {
   return parseOr(game.tilesleft, 0);
 }
 
-std::optional<Move> BotPlayer::chooseMove() const {
+BoardLetters BotPlayer::boardLetters(bool* empty) const {
   BoardLetters board{};
-  bool empty = true;
+  bool none = true;
   for (int x = 0; x < kSide; ++x) {
     for (int y = 0; y < kSide; ++y) {
       board[x][y] = game.board[x][y].letter;
-      empty = empty && board[x][y] == 0;
+      none = none && board[x][y] == 0;
     }
   }
+  if (empty) *empty = none;
+  return board;
+}
+
+RackCodes BotPlayer::rackCodes() const {
   RackCodes rack{};
   for (int k = 0; k < kRackSize; ++k) rack[k] = game.rack[k].code;
+  return rack;
+}
+
+void BotPlayer::noteCoveredLetters() {
+  bool empty = false;
+  const BoardLetters board = boardLetters(&empty);
+  // A cleared board is a new game.
+  if (empty) covered_ = {};
+  for (int x = 0; x < kSide; ++x) {
+    for (int y = 0; y < kSide; ++y) {
+      const int was = lastBoard_[x][y], now = board[x][y];
+      if (was >= 1 && was <= 26 && now != 0 && now != was) ++covered_[was];
+    }
+  }
+  lastBoard_ = board;
+}
+
+Situation BotPlayer::situation() const {
+  Situation s;
+  bool empty = false;
+  s.board = boardLetters(&empty);
+  s.firstmove = empty;
+  s.rack = rackCodes();
+  s.bagTiles = tilesLeft();
+  s.myScore = ownScore();
+  for (int seat = 1; seat <= client::kSeats; ++seat) {
+    const client::SeatView& view = game.seat[static_cast<std::size_t>(seat) - 1];
+    if (seat == game.myplayer || view.eyes || view.name == client::kWaiting) continue;
+    s.opponentScores.push_back(parseOr(view.score, 0));
+  }
+  s.unseen = tileSet();
+  const auto take = [&s](int code) {
+    if (code >= 1 && code <= 26 && s.unseen[code] > 0) --s.unseen[code];
+  };
+  for (const auto& column : s.board)
+    for (int code : column) take(code);
+  for (int code : s.rack) take(code);
+  for (int code = 1; code <= 26; ++code) {
+    for (int k = 0; k < covered_[code]; ++k) take(code);
+  }
+  return s;
+}
+
+std::optional<Move> BotPlayer::chooseMove(double* equity) const {
+  bool empty = false;
+  const BoardLetters board = boardLetters(&empty);
+  const RackCodes rack = rackCodes();
   // The first move of a game is the one laid on an empty board: every accepted move leaves
   // letters behind, and nothing takes them away.
   const bool firstmove = empty;
+  const auto accepted = [&](const Move& m) {
+    return confirmMove(lexicon_, board, rack, firstmove, m);
+  };
+  switch (setup_.level) {
+    case Level::Easy:
+      for (const Move& m : easyCandidates(generator_, *commonGenerator_, board, rack, firstmove)) {
+        if (accepted(m)) return m;
+      }
+      return std::nullopt;
+    case Level::Strong:
+      for (const RatedMove& r : equity_->rate(situation(), 24, &rng_)) {
+        if (!accepted(r.move)) continue;
+        // A purchase is weighed against what the move brings itself.
+        if (equity) *equity = r.staticEquity;
+        return r.move;
+      }
+      return std::nullopt;
+    case Level::Normal:
+      break;
+  }
   std::optional<Move> move = generator_.best(board, rack, firstmove);
-  if (move && !confirmMove(lexicon_, board, rack, firstmove, *move)) move.reset();
+  if (move && !accepted(*move)) move.reset();
   return move;
 }
 
@@ -159,11 +257,27 @@ std::string BotPlayer::play() {
   if (answered_ || !game.myTurn()) return {};
   answered_ = true;
   if (!refused_) {
-    if (const auto move = chooseMove()) {
+    double equity = 0;
+    const auto move = chooseMove(&equity);
+    if (setup_.level == Level::Strong && !bought_) {
+      if (equity_->buyPays(situation(), move ? std::optional<double>(equity) : std::nullopt,
+                           rng_)) {
+        bought_ = true;
+        ++counts.buys;
+        return toserver::newtiles(game.myplayer);
+      }
+    }
+    if (move) {
       ++counts.moves;
       counts.points += move->score;
+      kept = rackCounts(rackCodes());
+      for (const Tile& t : move->tiles) --(*kept)[t.code];
       return toserver::submit(game.myplayer, placements(*move));
     }
+  }
+  if (setup_.level == Level::Strong) {
+    ++counts.passes;
+    return toserver::pass(game.myplayer);
   }
   if (!bought_ && ownScore() >= kNewTilesPrice && tilesLeft() >= kFullRack) {
     bought_ = true;

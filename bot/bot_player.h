@@ -5,11 +5,17 @@
 // own move check accepts, else buys new tiles or passes. The Qt layer owns the connection and the
 // wait; everything that decides is here.
 
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bot/equity.h"
+#include "bot/leave_values.h"
+#include "bot/level.h"
 #include "bot/lexicon.h"
 #include "bot/move_generator.h"
 #include "client/game_mirror.h"
@@ -33,9 +39,23 @@ struct Reaction {
   bool leave = false;   // close the connection: no player seat for it, or the game is full
 };
 
+// What a level needs beyond the full word list. Easy without common words forms any word of
+// the list; Strong without learnt values weighs every kept rack alike.
+struct LevelSetup {
+  Level level = Level::Normal;
+  const Lexicon* common = nullptr;      // Easy: the common words
+  const LeaveValues* leaves = nullptr;  // Strong: what kept tiles are worth
+  std::uint32_t seed = 1;               // Strong: the racks it imagines before buying
+};
+
 class BotPlayer {
  public:
-  explicit BotPlayer(const Lexicon& lexicon);
+  explicit BotPlayer(const Lexicon& lexicon, const LevelSetup& setup = {});
+  ~BotPlayer();
+
+  Level level() const { return setup_.level; }
+  // Plays at another level from its next answer on.
+  void setLevel(const LevelSetup& setup);
 
   client::GameMirror game;
 
@@ -58,24 +78,43 @@ class BotPlayer {
     int passes = 0;
     int refused = 0;  // moves the server refused: never expected
   } counts;
+  // What it kept of its rack after the move it sent last this turn; nothing before one.
+  std::optional<LetterCounts> kept;
 
   // The stand-by name of a player seat (2 "Klot", 3 "Klick", 4 "Kling"); empty for others.
   static std::string standbyName(int seat);
 
-  // The best move for the mirrored position that the server's move check accepts, or nothing.
-  std::optional<Move> chooseMove() const;
+  // The move of its level for the mirrored position that the server's move check accepts, or
+  // nothing. Strong also gives the move's score plus the value of what it keeps.
+  std::optional<Move> chooseMove(double* equity = nullptr) const;
+
+  // The mirrored position as the Strong player weighs it.
+  Situation situation() const;
 
  private:
   int ownScore() const;
   int tilesLeft() const;
+  BoardLetters boardLetters(bool* empty = nullptr) const;
+  RackCodes rackCodes() const;
+  // Letters covered by later tiles since the game began: gone from the game, seen by nobody.
+  void noteCoveredLetters();
 
   const Lexicon& lexicon_;
+  LevelSetup setup_;
   MoveGenerator generator_;
+  std::unique_ptr<MoveGenerator> commonGenerator_;
+  std::unique_ptr<EquityChooser> equity_;
+  mutable std::mt19937 rng_;  // Strong's imagined racks
+  BoardLetters lastBoard_{};
+  LetterCounts covered_{};
   bool seated_ = false;
   bool answered_ = true;  // its answer for this turn went out; waits for the server
   bool bought_ = false;   // bought (or tried to) in this turn
   bool refused_ = false;  // a move was refused in this turn
 };
+
+// Every rack's worth alike: Strong's table when none is given.
+const LeaveValues& noLeaveValues();
 
 // The server's move check on a board and rack: true when `move` is accepted, with its score.
 bool confirmMove(const Lexicon& lexicon, const BoardLetters& board, const RackCodes& rack,

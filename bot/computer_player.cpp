@@ -1,8 +1,10 @@
 #include "bot/computer_player.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <algorithm>
 #include <exception>
+#include <random>
 
 #include "client/game_mirror.h"
 #include "dictionary/word_list_blob.h"
@@ -115,6 +117,50 @@ const korvel::bot::Lexicon& ComputerPlayers::lexicon() {
   return *lexicon_;
 }
 
+namespace {
+
+QByteArray resource(const char* name) {
+  QFile file(name);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::string_view view(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+void ComputerPlayers::setLevelData(std::shared_ptr<const korvel::bot::Lexicon> common,
+                                   std::shared_ptr<const korvel::bot::LeaveValues> leaves) {
+  common_ = std::move(common);
+  leaves_ = std::move(leaves);
+}
+
+korvel::bot::LevelSetup ComputerPlayers::levelSetup() {
+  using namespace korvel::bot;
+  if (level_ == Level::Easy && !common_) {
+    common_ = std::make_shared<const Lexicon>(
+        Lexicon::fromLines(view(resource(":/commonwords/words.txt"))));
+  }
+  if (level_ == Level::Strong && !leaves_) {
+    // A table that does not read weighs every kept rack alike rather than stopping the game.
+    leaves_ = std::make_shared<const LeaveValues>(
+        LeaveValues::fromText(view(resource(":/leaves/leaves.txt"))).value_or(LeaveValues()));
+  }
+  LevelSetup setup;
+  setup.level = level_;
+  setup.common = common_.get();
+  setup.leaves = leaves_.get();
+  setup.seed = static_cast<std::uint32_t>(std::random_device{}());
+  return setup;
+}
+
+void ComputerPlayers::setLevel(korvel::bot::Level level) {
+  level_ = level;
+  const korvel::bot::LevelSetup setup = levelSetup();
+  for (ComputerPlayer* p : players_) p->brain.setLevel(setup);
+}
+
 void ComputerPlayers::setBotSpeed(int milliseconds) {
   botspeed_ = milliseconds;
   for (ComputerPlayer* p : players_) p->setBotSpeed(milliseconds);
@@ -156,6 +202,7 @@ void ComputerPlayers::startGame(int count, std::function<void()> then) {
   if (wanted > 0) lexicon();
   for (int i = 0; i < wanted; ++i) {
     auto* p = new ComputerPlayer(*lexicon_, port_);
+    p->brain.setLevel(levelSetup());
     p->setBotSpeed(botspeed_);
     connect(p, &ComputerPlayer::left, this, [this, p] { forget(p); });
     players_.push_back(p);

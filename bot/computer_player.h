@@ -80,6 +80,13 @@ class ComputerPlayers : public QObject {
   void setLexicon(std::shared_ptr<const korvel::bot::Lexicon> lexicon);
   const korvel::bot::Lexicon& lexicon();
 
+  // The level of every computer player, now and later; Normal until set. The common words and
+  // the leave table come from the program's resources on first use unless given before.
+  void setLevel(korvel::bot::Level level);
+  korvel::bot::Level level() const { return level_; }
+  void setLevelData(std::shared_ptr<const korvel::bot::Lexicon> common,
+                    std::shared_ptr<const korvel::bot::LeaveValues> leaves);
+
   // The bot speed of every computer player, now and later (500, 1000 or 2000 ms).
   void setBotSpeed(int milliseconds);
   int botSpeed() const { return botspeed_; }
@@ -96,12 +103,16 @@ class ComputerPlayers : public QObject {
 
  private:
   bool seatFree(int seat) const;
+  korvel::bot::LevelSetup levelSetup();
   void check();
   void forget(ComputerPlayer* player);
 
   int port_;
   int botspeed_ = 1000;
   std::shared_ptr<const korvel::bot::Lexicon> lexicon_;
+  korvel::bot::Level level_ = korvel::bot::Level::Normal;
+  std::shared_ptr<const korvel::bot::Lexicon> common_;
+  std::shared_ptr<const korvel::bot::LeaveValues> leaves_;
   std::vector<ComputerPlayer*> players_;
   std::vector<int> leaving_;  // seats whose computer players left during this start
   std::function<void()> then_;

@@ -53,6 +53,20 @@ Lexicon Lexicon::fromRecords(std::string_view blob) {
   return Lexicon(words);
 }
 
+Lexicon Lexicon::fromLines(std::string_view text) {
+  std::vector<std::string> words;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find('\n', from);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(from, end - from);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    words.emplace_back(line);
+    from = end + 1;
+  }
+  return fromWords(std::move(words));
+}
+
 Lexicon Lexicon::fromWords(std::vector<std::string> words) {
   std::vector<std::string> kept;
   kept.reserve(words.size());

@@ -33,6 +33,8 @@ class Lexicon {
   // From plain words in any order; case is ignored, words that are not 2 to 11 letters a-z are
   // left out.
   static Lexicon fromWords(std::vector<std::string> words);
+  // From a text of one word per line, as fromWords.
+  static Lexicon fromLines(std::string_view text);
 
   // True for a word of the list, given in lower case.
   bool contains(std::string_view word) const;

@@ -93,8 +93,11 @@ class LineWalker {
     } else if (!anchored && line_.need[pos] > left_) {
       return;
     }
-    for (std::uint32_t options = next & line_.cross[pos] & rackMask_; options;
-         options &= options - 1) {
+    std::uint32_t allowed = next & line_.cross[pos] & rackMask_;
+    // A tile on a board letter must change it: the server refuses one that covers the same
+    // letter.
+    if (board != 0) allowed &= ~bit(board);
+    for (std::uint32_t options = allowed; options; options &= options - 1) {
       step(pos, node, std::countr_zero(options) + 1, true, len, mainSum, crossTotal, anchored);
     }
   }

@@ -1,9 +1,10 @@
 #pragma once
 // The computer players' move search: every legal move for a board and a rack under the rules the
-// server checks (one row or column; tiles on empty cells or on top of board letters; every laid
-// tile inside the unbroken run that forms the main word; the main word and every cross word
-// through a laid tile in the word list; the first move over the starting square, every later one
-// touching a letter that was there before), scored as the server scores it.
+// server checks (one row or column; tiles on empty cells or on top of other board letters, never
+// on the same letter; every laid tile inside the unbroken run that forms the main word; the main
+// word and every cross word through a laid tile in the word list; the first move over the
+// starting square, every later one touching a letter that was there before), scored as the
+// server scores it.
 //
 // The search walks each of the 22 lines from every cell that may begin a word, following the
 // lexicon's letter tree: an empty cell takes a rack tile, a board letter is kept or covered by

@@ -40,6 +40,23 @@ std::vector<std::string> frames(const std::string& text) {
   return out;
 }
 
+// The words of a "CMD_goodword" argument: the field after each "w" item marker.
+void addWords(const std::string& argument, std::vector<std::string>& words) {
+  std::vector<std::string> fields;
+  std::size_t from = 0;
+  for (std::size_t at; (at = argument.find('+', from)) != std::string::npos; from = at + 1)
+    fields.push_back(argument.substr(from, at - from));
+  fields.push_back(argument.substr(from));
+  // Seat, total and gain come first; then "l" items of four fields and "w" items of one.
+  for (std::size_t i = 3; i < fields.size(); ++i) {
+    if (fields[i] == "l") {
+      i += 4;
+    } else if (fields[i] == "w" && i + 1 < fields.size()) {
+      words.push_back(fields[++i]);
+    }
+  }
+}
+
 }  // namespace
 
 SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest serverWords,
@@ -51,6 +68,7 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
   });
   wire.core = &core;
   std::map<int, std::unique_ptr<BotPlayer>> bots;
+  std::map<int, SelfPlaySeat> perSeat;
   SelfPlayGame game;
 
   const auto toServer = [&core](int seat, const std::string& text) {
@@ -59,6 +77,17 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
     }
   };
   int mover = 0;
+  TurnRecord turn;  // the turn under way; seat 0 before the first
+  const auto endTurn = [&] {
+    if (turn.seat == 0) return;
+    if (options.onTurn) {
+      turn.kept = bots.at(turn.seat)->kept;
+      turn.bagAfter =
+          server::ServerCore::kBagSize - std::min(core.drawn, server::ServerCore::kBagSize);
+      options.onTurn(turn);
+    }
+    turn = {};
+  };
   const auto pump = [&] {
     while (!wire.toClients.empty()) {
       auto [seat, framed] = std::move(wire.toClients.front());
@@ -78,6 +107,8 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
         toServer(kHost, protocol::toserver::logininfo("1", protocol::kVersion, "Host\xFF"));
       } else if (c == "CMD_nextplayer") {
         const int seat = reader.intField();
+        endTurn();
+        if (bots.count(seat)) turn.seat = seat;
         if (seat == kHost) {
           toServer(kHost, protocol::toserver::justwatch(kHost, 1));
           continue;
@@ -89,17 +120,28 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
             board[x][y] = std::max(0, core.moves.board.at(x, y).letter);
         game.boards.push_back(board);
       } else if (c == "CMD_goodword") {
+        const int scorer = reader.intField();
         reader.intField();
-        reader.intField();
+        const int gained = reader.intField();
         ++game.moves;
-        game.points += reader.intField();
+        game.points += gained;
+        if (scorer == turn.seat) turn.points += gained;
+        if (auto at = perSeat.find(scorer); at != perSeat.end()) {
+          ++at->second.moves;
+          at->second.points += gained;
+          addWords(split.argument, at->second.words);
+        }
       } else if (c == "CMD_hepassed") {
         ++game.passes;
       } else if (c == "CMD_boughtnew") {
+        const int buyer = reader.intField();
         ++game.buys;
+        if (buyer == turn.seat) turn.points -= kNewTilesPrice;
+        if (auto at = perSeat.find(buyer); at != perSeat.end()) ++at->second.buys;
       } else if (c == "CMD_timeup") {
         ++game.timeups;
       } else if (c == "CMD_winner") {
+        endTurn();
         game.ended = true;
         game.winner = reader.field();
       }
@@ -110,7 +152,10 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
   pump();
   for (int i = 0; i < options.players; ++i) {
     const int seat = core.chooseseat();
-    bots[seat] = std::make_unique<BotPlayer>(lexicon);
+    LevelSetup setup;
+    if (static_cast<std::size_t>(i) < options.levels.size()) setup = options.levels[i];
+    bots[seat] = std::make_unique<BotPlayer>(lexicon, setup);
+    perSeat[seat] = {};
     core.seataccepted(seat, static_cast<std::uint64_t>(seat));
     pump();
   }
@@ -132,6 +177,10 @@ SelfPlayGame playSelfGame(const Lexicon& lexicon, server::MoveChecker::WordTest 
   for (const auto& [seat, bot] : bots) {
     game.refused += bot->counts.refused;
     game.scores.push_back(core.players[seat].score);
+    SelfPlaySeat part = perSeat[seat];
+    part.score = core.players[seat].score;
+    part.refused = bot->counts.refused;
+    game.seats.push_back(part);
   }
   return game;
 }

@@ -7,3 +7,9 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/self_play.cpp
 )
 list(APPEND KORVEL_UI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/computer_player.cpp)
+list(APPEND KORVEL_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/level.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leave_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/equity.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/easy_choice.cpp
+)

@@ -19,6 +19,7 @@ korvel::app::Settings Tchat::currentSettings() const {
     s.playtoscore = gamestartDialog->playToScore();
     s.timeperturn = gamestartDialog->creationTime();
     s.computerplayers = gamestartDialog->computerPlayersToSave();
+    s.computerlevel = gamestartDialog->computerLevel();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
@@ -42,6 +43,7 @@ void Tchat::loadinifile() {
     if (s.playtoscore) gamestartDialog->setPlayToScore(*s.playtoscore);
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
     gamestartDialog->applySavedComputerPlayers(s.computerplayers);
+    if (s.computerlevel) gamestartDialog->setComputerLevel(*s.computerlevel);
   }
   setBotSpeed(s.botspeed);
   game.turnSoundNew = s.turnsound == 1;

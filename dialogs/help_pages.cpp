@@ -9,6 +9,15 @@ const char* const kComputerPlayersHelp =
     "everybody else. <i>Options, Bot Speed</i> (Slow, Normal or Fast) sets how quickly they "
     "make their moves.</p>";
 
+const char* const kComputerLevelsHelp =
+    "<p><b>Computer levels.</b> The <i>Computer Level:</i> choice of the game start dialog sets "
+    "how well the computer players play. <i>Easy</i> forms only common English words (every "
+    "word of its move, the ones across included) and settles for a move worth about half of "
+    "its best. <i>Normal</i> always lays its highest-scoring move. <i>Strong</i> also weighs "
+    "the letters it keeps for its next turns, what its move opens up for the next player, and, "
+    "once the bag is empty, whether to go out first or keep its opponent from doing so; it "
+    "buys new tiles when its rack is poor enough for that to pay.</p>";
+
 namespace {
 
 const char* const kOverview = R"(
@@ -172,7 +181,7 @@ std::vector<HelpTopic> helpTopics() {
   return {
       {1, "Overview", kOverview},
       {2, "Connecting", kConnecting},
-      {3, "Game Play", kGamePlay},
+      {3, "Game Play", std::string(kGamePlay) + kComputerLevelsHelp},
       {4, "Scoring", kScoring},
       {7, "Options", std::string(kOptions) + kComputerPlayersHelp},
       {5, "Documentation", kHistory},

@@ -16,6 +16,8 @@ struct HelpTopic {
 // Everything the help says about computer players, in one paragraph of the Options page, so that
 // it goes with them if they do.
 extern const char* const kComputerPlayersHelp;
+// What the computer levels do, in one paragraph at the end of the Game Play page.
+extern const char* const kComputerLevelsHelp;
 
 // The topics in the order of their buttons: Overview, Connecting, Game Play, Scoring, Options,
 // Documentation.

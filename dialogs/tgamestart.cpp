@@ -1,5 +1,7 @@
 #include "dialogs/tgamestart.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -66,6 +68,21 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   edit_computerplayers = setUpCounter(UpDown3, 0, 3, 1, 0, "Computer Players");
   edit_computerplayers->setObjectName("edit_computerplayers");
 
+  label_computerlevel = new QLabel("Computer Level:", this);
+  combo_computerlevel = new QComboBox(this);
+  combo_computerlevel->setObjectName("combo_computerlevel");
+  combo_computerlevel->setAccessibleName("Computer Level");
+  combo_computerlevel->setFont(arial(13));
+  for (korvel::bot::Level level : korvel::bot::kLevels) {
+    combo_computerlevel->addItem(QString::fromLatin1(korvel::bot::levelName(level)));
+  }
+  setComputerLevel(korvel::bot::Level::Normal);
+  // The drop-down list and its frame are widgets of their own that a screen reader names too.
+  combo_computerlevel->view()->setAccessibleName("Computer Level");
+  for (QWidget* part : combo_computerlevel->findChildren<QWidget*>()) {
+    if (part->accessibleName().isEmpty()) part->setAccessibleName("Computer Level");
+  }
+
   label_playtoscore = new QLabel("Play to Score:", this);
   UpDown1 = new QSpinBox(this);
   UpDown1->setObjectName("UpDown1");
@@ -79,12 +96,14 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   image_team->setCursor(Qt::PointingHandCursor);
   image_team->installEventFilter(this);
 
-  for (QLabel* label : {label_creationtime, label_computerplayers, label_playtoscore, label_team}) {
+  for (QLabel* label : {label_creationtime, label_computerplayers, label_computerlevel,
+                        label_playtoscore, label_team}) {
     label->setFont(arial(13));
     label->setAccessibleName(label->text());
   }
   label_creationtime->setBuddy(UpDown2);
   label_computerplayers->setBuddy(UpDown3);
+  label_computerlevel->setBuddy(combo_computerlevel);
   label_playtoscore->setBuddy(UpDown1);
 
   button_start = new PictureButton(artwork::startButton, "Start Game", this);
@@ -96,16 +115,18 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   grid->setContentsMargins(18, 14, 18, 16);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(12);
-  grid->addWidget(label_title, 0, 0, 1, 2);
+  grid->addWidget(label_title, 0, 0, 1, 4);
   grid->addWidget(label_creationtime, 1, 0, Qt::AlignRight);
   grid->addWidget(UpDown2, 1, 1, Qt::AlignLeft);
   grid->addWidget(label_computerplayers, 2, 0, Qt::AlignRight);
   grid->addWidget(UpDown3, 2, 1, Qt::AlignLeft);
+  grid->addWidget(label_computerlevel, 2, 2, Qt::AlignRight);
+  grid->addWidget(combo_computerlevel, 2, 3, Qt::AlignLeft);
   grid->addWidget(label_playtoscore, 3, 0, Qt::AlignRight);
   grid->addWidget(UpDown1, 3, 1, Qt::AlignLeft);
   grid->addWidget(label_team, 4, 0, Qt::AlignRight);
   grid->addWidget(image_team, 4, 1, Qt::AlignLeft);
-  grid->addWidget(button_start, 5, 0, 1, 2, Qt::AlignHCenter);
+  grid->addWidget(button_start, 5, 0, 1, 4, Qt::AlignHCenter);
   grid->setSizeConstraint(QLayout::SetFixedSize);
 
   for (QWidget* hidden : {static_cast<QWidget*>(label_playtoscore), static_cast<QWidget*>(UpDown1),
@@ -133,6 +154,16 @@ void Tgamestart::setComputerPlayers(int count) {
 }
 int Tgamestart::computerPlayers() const {
   return UpDown3->value();
+}
+
+void Tgamestart::setComputerLevel(korvel::bot::Level level) {
+  combo_computerlevel->setCurrentIndex(static_cast<int>(level));
+}
+korvel::bot::Level Tgamestart::computerLevel() const {
+  const int index = combo_computerlevel->currentIndex();
+  return index >= 0 && index < static_cast<int>(korvel::bot::kLevels.size())
+             ? korvel::bot::kLevels[static_cast<std::size_t>(index)]
+             : korvel::bot::Level::Normal;
 }
 
 void Tgamestart::setSolo(bool solo) {

@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "bot/level.h"
+
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -34,6 +37,9 @@ class Tgamestart : public QDialog {
   // Computer players seated before the start: 0 to 3.
   void setComputerPlayers(int count);
   int computerPlayers() const;
+  // Level of the computer players: Normal until chosen.
+  void setComputerLevel(korvel::bot::Level level);
+  korvel::bot::Level computerLevel() const;
   // A solo game opens with one computer player and then follows (and feeds) the saved count; a
   // game hosted for others opens with 0 every time and saves nothing.
   void setSolo(bool solo);
@@ -54,6 +60,8 @@ class Tgamestart : public QDialog {
   QLabel* label_computerplayers = nullptr;
   QSpinBox* UpDown3 = nullptr;                // computer players, 0 to 3
   QLineEdit* edit_computerplayers = nullptr;  // its read-only number box
+  QLabel* label_computerlevel = nullptr;
+  QComboBox* combo_computerlevel = nullptr;  // Easy, Normal, Strong
   QLabel* label_playtoscore = nullptr;
   QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
   QLineEdit* edit_playtoscore = nullptr;

@@ -61,4 +61,19 @@ function(korvel_embed_resources target)
     BASE ${CMAKE_SOURCE_DIR}/resources/wordlist
     FILES ${CMAKE_SOURCE_DIR}/resources/wordlist/LICENSE
   )
+
+  # The computer levels' data: ":/commonwords/words.txt" (Easy's common words, made by
+  # scripts/make-commonwords.sh) and ":/leaves/leaves.txt" (Strong's leave table, made by
+  # korvel-train-leaves).
+  qt_add_resources(${target} "commonwords"
+    PREFIX "/commonwords"
+    BASE ${CMAKE_SOURCE_DIR}/resources/commonwords
+    FILES ${CMAKE_SOURCE_DIR}/resources/commonwords/words.txt
+      ${CMAKE_SOURCE_DIR}/resources/commonwords/LICENSE
+  )
+  qt_add_resources(${target} "leaves"
+    PREFIX "/leaves"
+    BASE ${CMAKE_SOURCE_DIR}/resources/leaves
+    FILES ${CMAKE_SOURCE_DIR}/resources/leaves/leaves.txt
+  )
 endfunction()

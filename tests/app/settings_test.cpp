@@ -47,6 +47,11 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nComputerplayers=2\n", [](Settings& s) { s.computerplayers = 2; }},
       {"[Korvel]\nComputerplayers=4\n", [](Settings&) {}},
       {"[Korvel]\nComputerplayers=-1\n", [](Settings&) {}},
+      {"[Korvel]\nComputerlevel=Easy\n",
+       [](Settings& s) { s.computerlevel = korvel::bot::Level::Easy; }},
+      {"[Korvel]\ncomputerlevel=STRONG\n",
+       [](Settings& s) { s.computerlevel = korvel::bot::Level::Strong; }},
+      {"[Korvel]\nComputerlevel=hard\n", [](Settings&) {}},
       {"[Korvel]\nZoom=150\nShowdownload=false\n",
        [](Settings& s) { s.zoom = 150, s.showdownload = false; }},
       {"[Korvel]\nZoom=175\nShowdownload=FALSE\n", [](Settings& s) { s.zoom = 175; }},
@@ -73,6 +78,7 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
   s.textsize = 12, s.top = -4, s.width = 800, s.height = 600, s.textcolor = 0x123456;
   s.playtoscore = 50, s.timeperturn = 90, s.botspeed = 500, s.turnsound = 1;
   s.playerphrasesounds = false, s.computerplayers = 2, s.zoom = 125, s.showdownload = false;
+  s.computerlevel = korvel::bot::Level::Strong;
   s.phrases[0] = "not saved here";
   Settings red;
   red.textcolor = 0x0000FF, red.playtoscore.reset(), red.timeperturn.reset();
@@ -85,7 +91,7 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
       {"", s,
        "[Korvel]\nTextsize=12\nTop=-4\nLeft=3\nWidth=800\nHeight=600\nTextcolor=$00123456\n"
        "Playtoscore=50\nTimeperturn=90\nBotspeed=500\nTurnsound=1\nPlayerphrasesounds=false\n"
-       "Playsounds=true\nComputerplayers=2\nZoom=125\nShowdownload=false\n"},
+       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nZoom=125\nShowdownload=false\n"},
       {"[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\n\r\n[Z]\r\n", red,
        "[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\nTextsize=8\r\n"
        "Top=3\r\nLeft=3\r\nWidth=775\r\nHeight=585\r\nTextcolor=clRed\r\nBotspeed=1000\r\n"

@@ -123,6 +123,7 @@ class ComputerPlayers_ : public ::testing::Test {
     gamestart.playername = [this] { return host->playername; };
     gamestart.setComputerPlayers(count);
     gamestart.send = [this](const std::string& message) {
+      computers->setLevel(gamestart.computerLevel());
       computers->startGame(gamestart.computerPlayers(),
                            [this, message] { host->sock->send(message); });
     };
@@ -139,7 +140,8 @@ class ComputerPlayers_ : public ::testing::Test {
   // Plays until the game ends: the host lays its first word and passes after that; a computer
   // player is asked for its answer when its wait runs; the server's clock ticks only between
   // turns, so a player that did not answer would hang the game instead of timing out.
-  void playToTheEnd(const std::function<void()>& hostTurn, int& hostTurns) {
+  void playToTheEnd(const std::function<void()>& hostTurn, int& hostTurns,
+                    const std::function<void()>& afterComputerTurn = {}) {
     korvel::server::ServerCore& core = server->core();
     for (int step = 0; step < 2000 && core.gameon; ++step) {
       if (core.timer1.tag == korvel::server::ServerCore::kPausePhase) {
@@ -168,6 +170,7 @@ class ComputerPlayers_ : public ::testing::Test {
       if (mover != 1 && inSeat(mover)->thinkTimer.isActive()) {
         EXPECT_EQ(inSeat(mover)->thinkTimer.interval(), 0);
       }
+      if (mover != 1 && afterComputerTurn) afterComputerTurn();
     }
     ASSERT_FALSE(core.gameon);
   }
@@ -214,6 +217,38 @@ TEST_F(ComputerPlayers_, ASoloGameAgainstKlotRunsToTheWinner) {
   EXPECT_NE(host->game.status, "Time Up!");
   EXPECT_EQ(host->label_score[1]->text().toStdString(),
             std::to_string(server->core().players[2].score));
+}
+
+TEST_F(ComputerPlayers_, AtEasyEveryWordOfTheComputerPlayerIsACommonWord) {
+  // The common words: the two-letter words that begin with a to m.
+  Strings common;
+  for (const std::string& w : words)
+    if (w[0] <= 'm') common.push_back(w);
+  hostGame({}, 1);
+  computers->setLevelData(
+      std::make_shared<korvel::bot::Lexicon>(korvel::bot::Lexicon::fromWords(common)), nullptr);
+  gamestart.setComputerLevel(korvel::bot::Level::Easy);
+  host->button_startClick();
+  gamestart.button_startClick();
+  ASSERT_TRUE(spinUntil([&] { return host->game.myTurn(); }));
+  ComputerPlayer* klot = inSeat(2);
+  ASSERT_NE(klot, nullptr);
+  EXPECT_EQ(klot->brain.level(), korvel::bot::Level::Easy);
+
+  int hostTurns = 0, words = 0;
+  playToTheEnd([&] { host->button_passClick(); }, hostTurns,
+               [&] {
+                 if (host->game.words.empty() || host->game.words[0] != "**** Klot ****") return;
+                 for (std::size_t i = 1; i < host->game.words.size(); ++i) {
+                   std::string w = host->game.words[i];
+                   for (char& c : w) c = static_cast<char>(std::tolower(c));
+                   EXPECT_LE(w[0], 'm') << w;
+                   ++words;
+                 }
+               });
+  EXPECT_GT(klot->brain.counts.moves, 1);
+  EXPECT_GE(words, klot->brain.counts.moves);
+  EXPECT_EQ(klot->brain.counts.refused, 0);
 }
 
 TEST_F(ComputerPlayers_, AJoinedPersonSeesOrdinaryPlayersAndALeaverGoesBeforeTheStart) {

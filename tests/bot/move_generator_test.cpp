@@ -73,8 +73,9 @@ TEST(MoveGenerator, FindsTheBestMoveForEachRule) {
       {"lone tile on the first move is no word", {}, "a", true, -1, {}},
       // b laid on top of c makes "bat".
       {"covers a letter", cat, "b", false, 5, {{4, 5, 1, code('b')}}},
-      // Covering a with a changes nothing but is a legal move of its own.
-      {"covers a letter with the same letter", cat, "a", false, 5, {{5, 5, 1, code('a')}}},
+      // Covering a with a would score "cat" again (5), but the server refuses a tile on the
+      // same letter: "at" down column 6 is what is left.
+      {"never covers a letter with the same letter", cat, "a", false, 2, {}},
       // "as" down column 7 makes "cats" across: 2 + 6.
       {"scores the cross word", cat, "sa", false, 8, {{7, 4, 2, code('a')}, {7, 5, 1, code('s')}}},
       {"skips empty slots", cat, ".-b-....", false, 5, {{4, 5, 3, code('b')}}},
@@ -125,8 +126,13 @@ int bruteForceBest(const Lexicon& lexicon, const BoardLetters& board, const Rack
     const auto recurse = [&](auto&& self, std::size_t i, unsigned used) -> void {
       if (i == cells.size()) {
         move.tiles.clear();
-        for (std::size_t j = 0; j < cells.size(); ++j)
+        bool sameLetter = false;
+        for (std::size_t j = 0; j < cells.size(); ++j) {
           move.tiles.push_back({cells[j].first, cells[j].second, pick[j], rack[pick[j] - 1]});
+          sameLetter = sameLetter || board[cells[j].first][cells[j].second] == rack[pick[j] - 1];
+        }
+        // The server refuses a tile laid on the same letter.
+        if (sameLetter) return;
         int score = 0;
         if (confirmMove(lexicon, board, rack, firstmove, move, &score))
           best = std::max(best, score);
@@ -215,6 +221,8 @@ TEST_F(SelfPlayedPositions, EveryMoveFoundIsAcceptedWithItsScore) {
       int score = -1;
       EXPECT_TRUE(confirmMove(*lexicon_, boards_[i], rack, false, m, &score));
       EXPECT_EQ(score, m.score);
+      // A tile on a board letter always changes it.
+      for (const Tile& t : m.tiles) EXPECT_NE(boards_[i][t.x][t.y], t.code);
       best = std::max(best, m.score);
       ++moves;
     });

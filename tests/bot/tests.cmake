@@ -1,6 +1,7 @@
 korvel_add_test(bot_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/move_generator_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bot_player_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/equity_test.cpp
 )
 target_compile_definitions(bot_core_tests PRIVATE KORVEL_TEXT_DEMO_BLOB="${KORVEL_TEXT_DEMO_BLOB}")
 add_dependencies(bot_core_tests korvel_text_demo)

@@ -382,6 +382,7 @@ TEST(TchatSettings, OptionsSurviveARestart) {
     chat.PlaySounds1->trigger();
     chat.New1->trigger();
     gamestart.setCreationTime(90);
+    gamestart.setComputerLevel(korvel::bot::Level::Easy);
     chat.saveinifile({korvel::app::kTimeperturnKey});
     chat.savePhraseEdits({"Hi all", "", "Nice Try!", "Excellent!", "Brilliant!", "Wow, WTG!",
                           "Thanks!", "Way To Go Teamie!", "Good Game Everyone!"});
@@ -399,6 +400,7 @@ TEST(TchatSettings, OptionsSurviveARestart) {
   EXPECT_TRUE(chat.New1->isChecked());
   EXPECT_TRUE(chat.game.turnSoundNew);
   EXPECT_EQ(gamestart.creationTime(), 90);
+  EXPECT_EQ(gamestart.computerLevel(), korvel::bot::Level::Easy);
   EXPECT_EQ(chat.phrases[0], "Hi all");
   EXPECT_EQ(chat.phrases[1], "Good One!");  // an empty stored phrase keeps the built-in one
   std::ifstream in(file, std::ios::binary);

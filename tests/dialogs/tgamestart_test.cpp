@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -136,6 +137,27 @@ TEST(Tgamestart, TeamClickTogglesTheFlagAndItsPicture) {
     EXPECT_EQ(dialog.image_team->pixmap().toImage(),
               artwork::checkBox(expected == 1, dpr).toImage());
   }
+}
+
+TEST(Tgamestart, ComputerLevelChoosesEasyNormalOrStrongAndStartsAtNormal) {
+  Tgamestart dialog;
+  dialog.show();
+  EXPECT_EQ(dialog.label_computerlevel->text(), "Computer Level:");
+  EXPECT_TRUE(dialog.combo_computerlevel->isVisible());
+  ASSERT_EQ(dialog.combo_computerlevel->count(), 3);
+  EXPECT_EQ(dialog.combo_computerlevel->itemText(0), "Easy");
+  EXPECT_EQ(dialog.combo_computerlevel->itemText(1), "Normal");
+  EXPECT_EQ(dialog.combo_computerlevel->itemText(2), "Strong");
+  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Normal);
+  // The arrow keys step through the levels.
+  QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Down);
+  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Strong);
+  QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Up);
+  QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Up);
+  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Easy);
+  dialog.setComputerLevel(korvel::bot::Level::Strong);
+  EXPECT_EQ(dialog.combo_computerlevel->currentText(), "Strong");
+  dialog.hide();
 }
 
 TEST(Tgamestart, ShowsOnlyTheTurnTimeAndComputerPlayersAndEveryControlIsNamed) {

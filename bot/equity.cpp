@@ -1,0 +1,176 @@
+#include "bot/equity.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace korvel::bot {
+
+namespace {
+
+// End-game moves weighed by the opponent's reply: the best by score (and every move that goes
+// out), since each costs one more move search.
+constexpr std::size_t kEndgameMoves = 20;
+// Moves looked at one move further, and the opponent's racks drawn for each.
+constexpr std::size_t kLookedAhead = 16;
+constexpr int kReplyRacks = 6;
+// A best move worth more than this is never given up for a new rack: an average new rack's best
+// move is worth little more than the price.
+constexpr double kBuyConsidered = 15.0;
+// What a purchase must gain over the best move, against the noise of a few sampled racks.
+constexpr double kBuyMargin = 3.0;
+
+int tileCount(const LetterCounts& counts) {
+  return std::accumulate(counts.begin() + 1, counts.end(), 0);
+}
+
+LetterCounts keptAfter(const LetterCounts& have, const Move& move) {
+  LetterCounts kept = have;
+  for (const Tile& t : move.tiles) --kept[t.code];
+  return kept;
+}
+
+double decided(int difference) {
+  return (difference > 0 ? EquityChooser::kDecided : -EquityChooser::kDecided) + difference;
+}
+
+}  // namespace
+
+const LetterCounts& tileSet() {
+  static const LetterCounts set = [] {
+    //                  a   b  c  d  e  f  g  h  i  j  k  l  m  n  o  p  q  r  s  t  u  v  w  x  y z
+    const int n[26] = {10, 3, 2, 4, 5, 2, 3, 3, 4, 1, 2, 3, 3,
+                       3,  3, 2, 1, 3, 5, 4, 2, 1, 2, 1, 2, 1};
+    LetterCounts c{};
+    for (int i = 0; i < 26; ++i) c[i + 1] = n[i];
+    return c;
+  }();
+  return set;
+}
+
+LetterCounts rackCounts(const RackCodes& rack) {
+  LetterCounts c{};
+  for (int code : rack) {
+    if (code >= 1 && code <= 26) ++c[code];
+  }
+  return c;
+}
+
+double EquityChooser::leaveValue(const LetterCounts& kept, int bagTiles) const {
+  if (bagTiles <= 0) return 0;
+  const double value = leaves_.value(kept);
+  // Fewer tiles to draw: what is kept decides less of the next racks, and soon nothing.
+  return bagTiles >= kRackSize ? value : value * bagTiles / kRackSize;
+}
+
+double EquityChooser::endgameEquity(const Situation& s, const Move& move, const LetterCounts& kept,
+                                    const RackCodes& opponent) const {
+  const int mine = s.myScore + move.score;
+  const int theirs = s.opponentScores.front();
+  // Laying its last tile ends the game after this turn.
+  if (tileCount(kept) == 0) return decided(mine - theirs);
+  BoardLetters after = s.board;
+  for (const Tile& t : move.tiles) after[t.x][t.y] = t.code;
+  const auto reply = generator_.best(after, opponent, false);
+  const int replyScore = reply ? reply->score : 0;
+  const int opponentTiles = tileCount(rackCounts(opponent));
+  if (reply && static_cast<int>(reply->tiles.size()) == opponentTiles) {
+    return decided(mine - theirs - replyScore);
+  }
+  return move.score - replyScore;
+}
+
+std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
+                                           std::mt19937* rng) const {
+  const LetterCounts have = rackCounts(s.rack);
+  std::vector<RatedMove> all;
+  generator_.forEach(s.board, s.rack, s.firstmove, [&](const Move& m) {
+    const double equity = m.score + leaveValue(keptAfter(have, m), s.bagTiles);
+    all.push_back({m, equity, equity});
+  });
+  const int unseen = tileCount(s.unseen);
+  const bool endgame =
+      s.bagTiles <= 0 && s.opponentScores.size() == 1 && unseen >= 1 && unseen <= kRackSize;
+  if (endgame && !all.empty()) {
+    RackCodes opponent{};
+    int slot = 0;
+    for (int code = 1; code <= 26; ++code) {
+      for (int k = 0; k < s.unseen[code]; ++k) opponent[slot++] = code;
+    }
+    std::stable_sort(all.begin(), all.end(), [](const RatedMove& a, const RatedMove& b) {
+      return a.move.score > b.move.score;
+    });
+    std::vector<RatedMove> weighed;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const LetterCounts kept = keptAfter(have, all[i].move);
+      if (i >= kEndgameMoves && tileCount(kept) != 0) continue;
+      const double equity = endgameEquity(s, all[i].move, kept, opponent);
+      weighed.push_back({all[i].move, equity, equity});
+    }
+    all = std::move(weighed);
+  } else if (rng && s.bagTiles > 0 && !s.opponentScores.empty() && all.size() > 1) {
+    lookAhead(s, all, *rng);
+  }
+  const std::size_t keep = std::min(most, all.size());
+  std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(keep), all.end(),
+                    [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
+  all.resize(keep);
+  return all;
+}
+
+void EquityChooser::lookAhead(const Situation& s, std::vector<RatedMove>& moves,
+                              std::mt19937& rng) const {
+  const std::size_t ahead = std::min(kLookedAhead, moves.size());
+  std::partial_sort(moves.begin(), moves.begin() + static_cast<std::ptrdiff_t>(ahead), moves.end(),
+                    [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
+  std::vector<int> pool;
+  for (int code = 1; code <= 26; ++code) {
+    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
+  }
+  if (pool.empty()) return;
+  std::vector<RackCodes> racks(kReplyRacks);
+  for (RackCodes& rack : racks) {
+    std::shuffle(pool.begin(), pool.end(), rng);
+    rack.fill(-1);
+    for (std::size_t k = 0; k < pool.size() && k < static_cast<std::size_t>(kRackSize); ++k) {
+      rack[k] = pool[k];
+    }
+  }
+  for (std::size_t i = 0; i < ahead; ++i) {
+    BoardLetters after = s.board;
+    for (const Tile& t : moves[i].move.tiles) after[t.x][t.y] = t.code;
+    double replies = 0;
+    for (const RackCodes& rack : racks) {
+      const auto reply = generator_.best(after, rack, false);
+      replies += reply ? reply->score : 0;
+    }
+    moves[i].equity -= replies / kReplyRacks;
+  }
+  // The rest were not looked at: they count as no better than the worst that was.
+  double floor = moves[0].equity;
+  for (std::size_t i = 0; i < ahead; ++i) floor = std::min(floor, moves[i].equity);
+  for (std::size_t i = ahead; i < moves.size(); ++i) moves[i].equity = floor - 1;
+}
+
+bool EquityChooser::buyPays(const Situation& s, std::optional<double> bestEquity, std::mt19937& rng,
+                            int samples) const {
+  if (s.bagTiles < kRackSize) return false;
+  // Without a move the turn is a pass: the rack is kept whole.
+  const double now = bestEquity ? *bestEquity : leaveValue(rackCounts(s.rack), s.bagTiles);
+  if (now > kBuyConsidered) return false;
+  std::vector<int> pool;
+  for (int code = 1; code <= 26; ++code) {
+    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
+  }
+  if (static_cast<int>(pool.size()) < kRackSize || samples <= 0) return false;
+  double total = 0;
+  for (int i = 0; i < samples; ++i) {
+    std::shuffle(pool.begin(), pool.end(), rng);
+    Situation drawn = s;
+    for (int k = 0; k < kRackSize; ++k) drawn.rack[k] = pool[k];
+    const auto best = rate(drawn, 1);
+    total += best.empty() ? leaveValue(rackCounts(drawn.rack), s.bagTiles) : best.front().equity;
+  }
+  return total / samples - kPrice > now + kBuyMargin;
+}
+
+}  // namespace korvel::bot
