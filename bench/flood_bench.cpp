@@ -17,6 +17,7 @@
 //     flooding: 19 computer turns, median 511.5 ms, p90 512.1 ms, max 540.1 ms (beyond the
 //     wait: median 11.5 ms, max 40.1 ms; none over 600 ms); the other spectator's chat relayed
 //     in 14.8 ms at the median (p90 15.2 ms, 300 lines); host thread busy 12% of the time.
+//     Run again: 18 turns, median 521.5 ms, max 540.8 ms; relay median 14.9 ms; busy 14%.
 //   The same with KORVEL_FLOOD_OFF=1: 18 turns, median 510.7 ms, max 511.2 ms; relay median
 //     10.5 ms; host thread busy 1%.
 // Each move is followed by the server's 3 s pause, hence about 19 turns a minute.
