@@ -63,7 +63,8 @@ std::vector<std::string> missingWords(const std::vector<FormedWord>& formed) {
 
 std::string missingWordsLine(const std::vector<std::string>& missing) {
   if (missing.empty()) return {};
-  std::string line = "0+Not in the word list: ";
+  // The chat puts one space after a line's head ("...:"), as after a name.
+  std::string line = "0+Not in the word list:";
   for (std::size_t i = 0; i < missing.size(); ++i) line += (i ? ", " : "") + missing[i];
   return line;
 }

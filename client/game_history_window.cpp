@@ -39,10 +39,11 @@ GameHistoryWindow::GameHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys move in it
   table->verticalHeader()->hide();
-  table->horizontalHeader()->setStretchLastSection(true);
+  // The move's words take what room there is; the numbers keep their own widths.
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table);
-  resize(520, 360);
+  resize(640, 360);
 }
 
 void GameHistoryWindow::showRecord(const korvel::client::GameRecord& record) {
@@ -53,6 +54,7 @@ void GameHistoryWindow::showRecord(const korvel::client::GameRecord& record) {
     const QStringList columns = historyColumns(record.players);
     table->setColumnCount(static_cast<int>(columns.size()));
     table->setHorizontalHeaderLabels(columns);
+    table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     shownPlayers_ = record.players;
     shownStart_ = record.started;
   }

@@ -196,26 +196,26 @@ TEST(FormedWords, NamesExactlyTheWordsTheListLacks) {
        tiles("ZEEX", 3, 5, false),
        true,
        {"ZEEX"},
-       "0+Not in the word list: ZEEX"},
+       "0+Not in the word list:ZEEX"},
       {"main word and a cross word both unknown",
        qat,
        tiles("ZX", 4, 6, false),
        false,
        {"ZX", "QZ", "AX"},
-       "0+Not in the word list: ZX, QZ, AX"},
+       "0+Not in the word list:ZX, QZ, AX"},
       {"a known main word with unknown cross words",
        qat,
        tiles("AT", 5, 6, false),
        false,
        {"AT", "AA", "TT"},
-       "0+Not in the word list: AA, TT"},
+       "0+Not in the word list:AA, TT"},
       {"a main word through a board letter", qat, tiles("EA", 6, 6, true), false, {"TEA"}, ""},
       {"covering a letter: the covered letter is gone",
        qat,
        tiles("I", 5, 5, false),
        false,
        {"QIT"},
-       "0+Not in the word list: QIT"},
+       "0+Not in the word list:QIT"},
       {"a known extension", qat, tiles("S", 7, 5, false), false, {"QATS"}, ""},
       {"not a move at all: no words", qat, tiles("AB", 0, 0, true), false, {}, ""},
   };
@@ -245,7 +245,7 @@ TEST(FormedWords, InvalidWordRefusalAddsTheChatLineToTheMoversClientOnly) {
   m.rackClick(2, 0, 0);
   m.boardClick(5 * 39 + 20, 6 * 39 + 20, korvel::client::Button::Left, 0, rowY);
   const Outcome refused = feed(m, toclient::playerror(1, 6));
-  EXPECT_EQ(refused.chat, (Strings{"0+Not in the word list: ZX, QZ, AX"}));
+  EXPECT_EQ(refused.chat, (Strings{"0+Not in the word list:ZX, QZ, AX"}));
   EXPECT_EQ(m.status, "Invalid Word");
   // Other refusals name nothing.
   EXPECT_TRUE(feed(m, toclient::playerror(1, 7)).chat.empty());

@@ -147,7 +147,7 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   click(bob.button_submit);
   ASSERT_TRUE(QTest::qWaitFor([&] { return bob.game.status == "Invalid Word"; }, 5000));
   // The chat view sets a line's head (up to its ":") apart from its body.
-  const QRegularExpression expected(QString("^\\s*Not in the word list:\\s+%1\\s*$")
+  const QRegularExpression expected(QString("^\\s*Not in the word list: %1\\s*$")
                                         .arg(QString::fromStdString(annWord + letterOf(b1))),
                                     QRegularExpression::MultilineOption);
   EXPECT_TRUE(bob.mainchat->toPlainText().contains(expected))
