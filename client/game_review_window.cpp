@@ -73,6 +73,7 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
   moves->setColumnCount(5);
   moves->setHorizontalHeaderLabels({"Turn", "Player", "Move", "Total", "Best Move"});
   moves->horizontalHeader()->setStretchLastSection(true);
+  moves->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   moves->setRowCount(steps());
   for (int i = 0; i < steps(); ++i) {
     const auto& t = record_.turns[static_cast<std::size_t>(i)];

@@ -68,6 +68,14 @@ void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bo
                             p.bestWord.empty() ? QString() : QString::number(p.bestScore)};
     for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
   }
+  // Wide and tall enough to show every column and row whole: the window is sized to its
+  // contents when it opens.
+  table->resizeColumnsToContents();
+  int width = 2 * table->frameWidth();
+  for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+  int height = 2 * table->frameWidth() + table->horizontalHeader()->height();
+  for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
+  table->setMinimumSize(width, height);
   length->setText(QString("Game length: %1, %2 turns")
                       .arg(text(korvel::client::durationText(s.seconds)))
                       .arg(s.turns));

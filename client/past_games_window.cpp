@@ -31,6 +31,7 @@ PastGamesWindow::PastGamesWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   table->setColumnCount(4);
   table->setHorizontalHeaderLabels({"Date", "Players", "Scores", "Winner"});
   table->horizontalHeader()->setStretchLastSection(true);
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   openButton = new QPushButton("Open", this);
   auto* reload = new QPushButton("Refresh", this);
   connect(table, &QTableWidget::cellActivated, this, [this](int row) { open(row); });
