@@ -4,6 +4,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
 namespace {
@@ -32,15 +33,7 @@ GameHistoryWindow::GameHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   setWindowTitle("Game History");
   setAccessibleName("Game History");
   setFont(dialoglook::arial(13));
-  table = new QTableWidget(this);
-  table->setAccessibleName("Turns of the current game");
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys move in it
-  table->verticalHeader()->hide();
-  // The move's words take what room there is; the numbers keep their own widths.
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table = recordTable(this, "Turns of the current game");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table);
   resize(640, 360);
@@ -54,6 +47,8 @@ void GameHistoryWindow::showRecord(const korvel::client::GameRecord& record) {
     const QStringList columns = historyColumns(record.players);
     table->setColumnCount(static_cast<int>(columns.size()));
     table->setHorizontalHeaderLabels(columns);
+    // The move's words take what room there is; the numbers keep their own widths.
+    table->horizontalHeader()->setStretchLastSection(false);
     table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     shownPlayers_ = record.players;
     shownStart_ = record.started;

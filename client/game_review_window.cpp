@@ -15,6 +15,7 @@
 #include "client/artwork.h"
 #include "client/game_file.h"
 #include "client/game_record_text.h"
+#include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
 namespace {
@@ -63,17 +64,7 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
   position->setTextFormat(Qt::PlainText);
   leftOnTable = new QLabel("Analysing...", this);
   leftOnTable->setTextFormat(Qt::PlainText);
-  moves = new QTableWidget(this);
-  moves->setAccessibleName("Moves");
-  moves->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  moves->setSelectionBehavior(QAbstractItemView::SelectRows);
-  moves->setSelectionMode(QAbstractItemView::SingleSelection);
-  moves->setTabKeyNavigation(false);
-  moves->verticalHeader()->hide();
-  moves->setColumnCount(5);
-  moves->setHorizontalHeaderLabels({"Turn", "Player", "Move", "Total", "Best Move"});
-  moves->horizontalHeader()->setStretchLastSection(true);
-  moves->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  moves = recordTable(this, "Moves", {"Turn", "Player", "Move", "Total", "Best Move"});
   moves->setRowCount(steps());
   for (int i = 0; i < steps(); ++i) {
     const auto& t = record_.turns[static_cast<std::size_t>(i)];

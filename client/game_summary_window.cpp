@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "client/game_summary.h"
+#include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
 namespace {
@@ -27,15 +28,8 @@ GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
   winner->setFont(dialoglook::arial(16, true));
   length = new QLabel(this);
   length->setTextFormat(Qt::PlainText);
-  table = new QTableWidget(this);
-  table->setAccessibleName("Final scores");
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setTabKeyNavigation(false);
-  table->verticalHeader()->hide();
-  table->setColumnCount(5);
-  table->setHorizontalHeaderLabels({"Player", "Score", "Moves", "Best Word", "Best Score"});
-  table->horizontalHeader()->setStretchLastSection(true);
+  table =
+      recordTable(this, "Final scores", {"Player", "Score", "Moves", "Best Word", "Best Score"});
   playAgainButton = new QPushButton("Play Again", this);
   auto* close = new QPushButton("Close", this);
   connect(playAgainButton, &QPushButton::clicked, this, [this] {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "client/game_review_window.h"
+#include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
 namespace {
@@ -21,17 +22,7 @@ QString text(const std::string& s) {
 PastGamesWindow::PastGamesWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle("Past Games");
   setFont(dialoglook::arial(13));
-  table = new QTableWidget(this);
-  table->setAccessibleName("Saved games");
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->setTabKeyNavigation(false);
-  table->verticalHeader()->hide();
-  table->setColumnCount(4);
-  table->setHorizontalHeaderLabels({"Date", "Players", "Scores", "Winner"});
-  table->horizontalHeader()->setStretchLastSection(true);
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table = recordTable(this, "Saved games", {"Date", "Players", "Scores", "Winner"});
   openButton = new QPushButton("Open", this);
   auto* reload = new QPushButton("Refresh", this);
   connect(table, &QTableWidget::cellActivated, this, [this](int row) { open(row); });

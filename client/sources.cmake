@@ -36,6 +36,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_history.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_history_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/record_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_summary_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_review_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/past_games_window.cpp
