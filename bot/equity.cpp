@@ -13,6 +13,10 @@ constexpr std::size_t kEndgameMoves = 20;
 // Moves looked at one move further, and the opponent's racks drawn for each.
 constexpr std::size_t kLookedAhead = 16;
 constexpr int kReplyRacks = 6;
+// The share of the opponent's average best reply a move is charged with. Not all of it: what a
+// move opens the opponent may leave for this player's next turn, and its real rack is not one of
+// the few drawn.
+constexpr double kReplyWeight = 0.5;
 // A best move worth more than this is never given up for a new rack: an average new rack's best
 // move is worth little more than the price.
 constexpr double kBuyConsidered = 15.0;
@@ -143,7 +147,7 @@ void EquityChooser::lookAhead(const Situation& s, std::vector<RatedMove>& moves,
       const auto reply = generator_.best(after, rack, false);
       replies += reply ? reply->score : 0;
     }
-    moves[i].equity -= replies / kReplyRacks;
+    moves[i].equity -= kReplyWeight * replies / kReplyRacks;
   }
   // The rest were not looked at: they count as no better than the worst that was.
   double floor = moves[0].equity;

@@ -7,7 +7,8 @@
 // otherwise the score less the opponent's best reply counts. Buying a new rack for 30 points
 // pays when the best move of the present rack is worth clearly less than an average new rack's
 // less the price. While the bag still holds tiles, the best few moves are looked at one move
-// further: each loses the average of the opponent's best replies on a few racks it might hold.
+// further: each loses half the average of the opponent's best replies on a few racks it might
+// hold.
 
 #include <optional>
 #include <random>
@@ -57,8 +58,8 @@ class EquityChooser {
 
   // Moves by equity, best first; at most `most` of them. With `rng`, and tiles still in the
   // bag, the best few are also weighed by the opponent's best reply to each on racks drawn
-  // from the unseen tiles (the same racks for every move): what a move opens costs what the
-  // opponent can make of it.
+  // from the unseen tiles (the same racks for every move): what a move opens costs half of what
+  // the opponent can make of it.
   std::vector<RatedMove> rate(const Situation& s, std::size_t most = 24,
                               std::mt19937* rng = nullptr) const;
 

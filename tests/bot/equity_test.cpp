@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,30 @@ TEST(Equity, AtTheEndGoingOutFirstAndNotHandingTheOpponentTheLastMove) {
     EXPECT_EQ(laid(rated.front().move), c.laid);
     EXPECT_EQ(rated.front().move.score, c.score);
   }
+}
+
+TEST(Equity, WhatAMoveOpensCostsHalfTheOpponentsBestReply) {
+  // The opponent can only hold the v: after "cats" (6) its v under the s makes "sv" (6);
+  // "ut" or "au" (2) open nothing. Half the reply taken off, "cats" is still worth more (3).
+  const Lexicon lexicon = Lexicon::fromWords({"cat", "cats", "ut", "au", "sv"});
+  const EquityChooser strong(lexicon, noLeaveValues());
+  Situation s = onCat("su", 10);
+  s.unseen = countsOf("v");
+  std::mt19937 rng(1);
+  const auto rated = strong.rate(s, 24, &rng);
+  ASSERT_GE(rated.size(), 2u);
+  EXPECT_EQ(laid(rated.front().move), "s");
+  EXPECT_DOUBLE_EQ(rated.front().staticEquity, 6);
+  EXPECT_DOUBLE_EQ(rated.front().equity, 6 - 6.0 / 2);
+  EXPECT_EQ(laid(rated[1].move), "u");
+  EXPECT_DOUBLE_EQ(rated[1].equity, 2);
+  // Where the reply is worth more than twice the difference, the quiet move wins.
+  s.unseen = countsOf("z");
+  const Lexicon withZ = Lexicon::fromWords({"cat", "cats", "ut", "au", "sz"});
+  const EquityChooser strongZ(withZ, noLeaveValues());
+  const auto guarded = strongZ.rate(s, 24, &rng);
+  ASSERT_FALSE(guarded.empty());
+  EXPECT_EQ(laid(guarded.front().move), "u");
 }
 
 TEST(Equity, BuysANewRackOnlyWhenItPays) {
