@@ -107,33 +107,38 @@ std::string LeaveValues::toText() const {
   return out;
 }
 
-void LeaveValues::features(const LetterCounts& kept, std::vector<std::pair<int, double>>& out) {
-  out.clear();
+namespace {
+
+// Walks the features of a kept rack, calling add(index, amount) for each: one for every kept
+// letter, one for its extra copies, and one for the vowel and consonant balance. The learner and
+// the evaluation share this walk, so they always describe a rack the same way.
+template <typename Add>
+void forEachFeature(const LetterCounts& kept, Add add) {
+  using L = LeaveValues;
   int vowels = 0, consonants = 0;
-  for (int code = 1; code <= kLetters; ++code) {
+  for (int code = 1; code <= L::kLetters; ++code) {
     const int n = kept[code];
     if (n <= 0) continue;
-    if (vowels + consonants >= kMaxKept) break;
-    const int counted = std::min(n, kMaxKept - vowels - consonants);
-    out.emplace_back(firstIndex(code), 1.0);
-    if (counted > 1) out.emplace_back(extraIndex(code), counted - 1.0);
+    if (vowels + consonants >= L::kMaxKept) break;
+    const int counted = std::min(n, L::kMaxKept - vowels - consonants);
+    add(L::firstIndex(code), 1.0);
+    if (counted > 1) add(L::extraIndex(code), counted - 1.0);
     (isVowel(code) ? vowels : consonants) += counted;
   }
-  out.emplace_back(balanceIndex(vowels, consonants), 1.0);
+  add(L::balanceIndex(vowels, consonants), 1.0);
+}
+
+}  // namespace
+
+void LeaveValues::features(const LetterCounts& kept, std::vector<std::pair<int, double>>& out) {
+  out.clear();
+  forEachFeature(kept, [&out](int index, double amount) { out.emplace_back(index, amount); });
 }
 
 double LeaveValues::value(const LetterCounts& kept) const {
   double sum = 0;
-  int vowels = 0, consonants = 0;
-  for (int code = 1; code <= kLetters; ++code) {
-    const int n = kept[code];
-    if (n <= 0) continue;
-    if (vowels + consonants >= kMaxKept) break;
-    const int counted = std::min(n, kMaxKept - vowels - consonants);
-    sum += weights[firstIndex(code)] + (counted - 1) * weights[extraIndex(code)];
-    (isVowel(code) ? vowels : consonants) += counted;
-  }
-  return sum + weights[balanceIndex(vowels, consonants)];
+  forEachFeature(kept, [&](int index, double amount) { sum += amount * weights[index]; });
+  return sum;
 }
 
 }  // namespace korvel::bot

@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* kFormat = "korvel-game";
 constexpr int kVersion = 1;
-// A name cut to kMaxNameBytes may end in a broken character, which the writer replaces.
+// Names in a record are whole characters already; a hostile file's broken ones the writer replaces.
 constexpr std::size_t kMaxText = 4 * kMaxNameBytes;
 constexpr int kMost = std::numeric_limits<int>::max();
 constexpr int kLeast = std::numeric_limits<int>::min();

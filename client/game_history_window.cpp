@@ -4,26 +4,20 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "client/peer_text.h"
 #include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
-namespace {
-
-QString text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
-
 QStringList historyColumns(const std::vector<korvel::client::SeatRecord>& players) {
   QStringList columns{"Turn", "Player", "Move"};
-  for (const auto& p : players) columns << text(p.name) + " total";
+  for (const auto& p : players) columns << peerText(p.name) + " total";
   return columns;
 }
 
 QStringList historyRow(const korvel::client::GameRecord& record, std::size_t turn) {
   const auto& t = record.turns[turn];
-  QStringList row{QString::number(turn + 1), text(t.player), text(korvel::client::describeTurn(t))};
+  QStringList row{QString::number(turn + 1), peerText(t.player),
+                  peerText(korvel::client::describeTurn(t))};
   for (const auto& p : record.players)
     row << QString::number(t.totals[static_cast<std::size_t>(p.seat - 1)]);
   return row;

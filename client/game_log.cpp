@@ -3,7 +3,25 @@
 #include <algorithm>
 #include <chrono>
 
+#include "protocol/text_encoding.h"
+
 namespace korvel::client {
+
+namespace {
+
+// Names and words as the record keeps them: read by the program's one text rule (a Windows-1252
+// peer's "Jürgen" stays "Jürgen"), then cut to at most `most` bytes without splitting a
+// character, so that the record is always valid UTF-8.
+std::string recordText(const std::string& bytes, std::size_t most) {
+  std::string text = protocol::textFromBytes(bytes);
+  if (text.size() <= most) return text;
+  std::size_t end = most;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
+
+}  // namespace
 
 const char* turnKindName(TurnKind kind) {
   switch (kind) {
@@ -59,7 +77,7 @@ void GameLog::begin(int localSeat, int turnSeconds, bool fromStart) {
 
 void GameLog::seat(int seatNumber, const std::string& fullName) {
   if (seatNumber < 1 || seatNumber > 4) return;
-  const std::string name = fullName.substr(0, kMaxNameBytes);
+  const std::string name = recordText(fullName, kMaxNameBytes);
   auto& players = record.players;
   auto it = std::find_if(players.begin(), players.end(),
                          [seatNumber](const SeatRecord& s) { return s.seat == seatNumber; });
@@ -80,8 +98,8 @@ void GameLog::add(TurnRecord turn) {
   if (!active || record.turns.size() >= kMaxTurns) return;
   if (turn.tiles.size() > kMaxTurnTiles) turn.tiles.resize(kMaxTurnTiles);
   if (turn.words.size() > kMaxTurnWords) turn.words.resize(kMaxTurnWords);
-  for (auto& w : turn.words) w = w.substr(0, kMaxNameBytes);
-  turn.player = turn.player.substr(0, kMaxNameBytes);
+  for (auto& w : turn.words) w = recordText(w, kMaxNameBytes);
+  turn.player = recordText(turn.player, kMaxNameBytes);
   seat(turn.seat, turn.player);
   turn.totals = totals_;
   record.turns.push_back(std::move(turn));
@@ -89,7 +107,7 @@ void GameLog::add(TurnRecord turn) {
 
 void GameLog::finish(const std::string& winner) {
   if (!active) return;
-  record.winner = winner.substr(0, 4 * kMaxNameBytes);
+  record.winner = recordText(winner, 4 * kMaxNameBytes);
   record.finalScores = totals_;
   record.ended = now();
   record.finished = true;

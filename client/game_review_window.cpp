@@ -15,14 +15,11 @@
 #include "client/artwork.h"
 #include "client/game_file.h"
 #include "client/game_record_text.h"
+#include "client/peer_text.h"
 #include "client/record_table.h"
 #include "dialogs/dialog_look.h"
 
 namespace {
-
-QString text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 constexpr int kAnalysisColumn = 4;
 
@@ -55,7 +52,7 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
                                    const korvel::bot::Lexicon& lexicon, QWidget* parent)
     : QWidget(parent, Qt::Window), record_(std::move(record)) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle("Game of " + text(korvel::client::isoTime(record_.started)));
+  setWindowTitle("Game of " + peerText(korvel::client::isoTime(record_.started)));
   setFont(dialoglook::arial(13));
   boards_ = korvel::client::replayBoards(record_);
 
@@ -69,8 +66,8 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
   for (int i = 0; i < steps(); ++i) {
     const auto& t = record_.turns[static_cast<std::size_t>(i)];
     const int total = t.totals[static_cast<std::size_t>(t.seat - 1)];
-    const QStringList cells{QString::number(i + 1), text(t.player),
-                            text(korvel::client::describeTurn(t)), QString::number(total), ""};
+    const QStringList cells{QString::number(i + 1), peerText(t.player),
+                            peerText(korvel::client::describeTurn(t)), QString::number(total), ""};
     for (int c = 0; c < cells.size(); ++c) moves->setItem(i, c, new QTableWidgetItem(cells[c]));
   }
   connect(moves, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -135,7 +132,7 @@ void GameReviewWindow::showAnalysis() {
   for (const auto& a : analysis.turns) {
     const int row = static_cast<int>(a.turn);
     if (auto* item = moves->item(row, kAnalysisColumn))
-      item->setText(text(korvel::client::analysisLine(record_, a)));
+      item->setText(peerText(korvel::client::analysisLine(record_, a)));
   }
   leftOnTable->setText(QString("Points left on the table: %1").arg(analysis.leftOnTable));
 }

@@ -8,16 +8,9 @@
 #include <QVBoxLayout>
 
 #include "client/game_summary.h"
+#include "client/peer_text.h"
 #include "client/record_table.h"
 #include "dialogs/dialog_look.h"
-
-namespace {
-
-QString text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
 
 GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Game Over");
@@ -51,14 +44,14 @@ GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
 
 void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bool host) {
   const auto s = korvel::client::summarise(record);
-  winner->setText(text(s.winner) + (s.winner.find(" and ") != std::string::npos
-                                        ? " have won the game!"
-                                        : " has won the game!"));
+  winner->setText(peerText(s.winner) + (s.winner.find(" and ") != std::string::npos
+                                            ? " have won the game!"
+                                            : " has won the game!"));
   table->setRowCount(static_cast<int>(s.players.size()));
   for (int r = 0; r < static_cast<int>(s.players.size()); ++r) {
     const auto& p = s.players[static_cast<std::size_t>(r)];
-    const QStringList cells{text(p.name) + (p.won ? " \u2605" : ""), QString::number(p.score),
-                            QString::number(p.moves), text(p.bestWord),
+    const QStringList cells{peerText(p.name) + (p.won ? " \u2605" : ""), QString::number(p.score),
+                            QString::number(p.moves), peerText(p.bestWord),
                             p.bestWord.empty() ? QString() : QString::number(p.bestScore)};
     for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
   }
@@ -71,7 +64,7 @@ void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bo
   for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
   table->setMinimumSize(width, height);
   length->setText(QString("Game length: %1, %2 turns")
-                      .arg(text(korvel::client::durationText(s.seconds)))
+                      .arg(peerText(korvel::client::durationText(s.seconds)))
                       .arg(s.turns));
   playAgainButton->setVisible(host);
 }

@@ -8,16 +8,9 @@
 #include <QVBoxLayout>
 
 #include "client/game_review_window.h"
+#include "client/peer_text.h"
 #include "client/record_table.h"
 #include "dialogs/dialog_look.h"
-
-namespace {
-
-QString text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
 
 PastGamesWindow::PastGamesWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle("Past Games");
@@ -51,15 +44,15 @@ void PastGamesWindow::refresh() {
     const auto& g = games_[static_cast<std::size_t>(r)];
     QStringList cells;
     if (g.damaged) {
-      cells = {text(g.file.filename().string()), "damaged", "", ""};
+      cells = {peerText(g.file.filename().string()), "damaged", "", ""};
     } else {
       QStringList players, scores;
       for (const auto& p : g.players) {
-        players << text(p.name);
+        players << peerText(p.name);
         scores << QString::number(g.finalScores[static_cast<std::size_t>(p.seat - 1)]);
       }
       cells = {QDateTime::fromSecsSinceEpoch(g.started).toString("yyyy-MM-dd hh:mm"),
-               players.join(", "), scores.join(", "), text(g.winner)};
+               players.join(", "), scores.join(", "), peerText(g.winner)};
     }
     for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
   }

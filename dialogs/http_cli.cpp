@@ -64,6 +64,7 @@ void HttpCli::run(std::string url, fs::path folder, std::string name) {
   if (easy != nullptr && multi != nullptr && headers != nullptr) {
     auto onHeader = +[](char* data, std::size_t size, std::size_t count, void* user) {
       auto* t = static_cast<Transfer*>(user);
+      // Header lines are protocol text, octets as they come (ISO-8859-1), not game text.
       QString line = QString::fromLatin1(data, static_cast<qsizetype>(size * count));
       while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
       t->owner->post([owner = t->owner, line] { emit owner->headerReceived(line); });

@@ -74,7 +74,7 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   combo_computerlevel->setAccessibleName("Computer Level");
   combo_computerlevel->setFont(arial(13));
   for (korvel::bot::Level level : korvel::bot::kLevels) {
-    combo_computerlevel->addItem(QString::fromLatin1(korvel::bot::levelName(level)));
+    combo_computerlevel->addItem(QString::fromUtf8(korvel::bot::levelName(level)));
   }
   setComputerLevel(korvel::bot::Level::Normal);
   // The drop-down list and its frame are widgets of their own that a screen reader names too.

@@ -339,6 +339,14 @@ TEST(GameFile, RoundTripsAndRefusesEverythingElse) {
   log.finish(latin1Name);
   EXPECT_EQ(log.record.turns.size(), kMaxTurns);
   EXPECT_TRUE(gameFromJson(gameToJson(log.record)));
+  // An 8-bit name is read by the text rule ("é" in UTF-8) and cut between characters, so the
+  // saved file holds the name the players saw rather than replacement marks.
+  const std::string kept = log.record.players.at(0).name;
+  EXPECT_LE(kept.size(), kMaxNameBytes);
+  EXPECT_EQ(kept.size() % 2, 0u);
+  EXPECT_EQ(kept.substr(0, 4), "\xC3\xA9\xC3\xA9");
+  EXPECT_EQ(log.record.turns.front().player, kept);
+  EXPECT_EQ(gameFromJson(gameToJson(log.record))->players.at(0).name, kept);
   // The list reads all but the turns, which need only be well-formed.
   const auto head = gameHeadFromJson(replaced("\"kind\":\"pass\"", "\"kind\":\"resign\""));
   ASSERT_TRUE(head);
