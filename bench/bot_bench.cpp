@@ -5,6 +5,7 @@
 //   bench_bot --benchmark_filter=Build|BestMove       the speed figures
 //   bench_bot --benchmark_filter=LevelMove            time per move of each level (Easy, Normal,
 //                                                     Strong) over the same 500 positions
+//   bench_bot --benchmark_filter=StrongEndgame       Strong's time per move once the bag is empty
 //   bench_bot --benchmark_filter=SelfPlay             200 games (takes a while)
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -207,6 +208,62 @@ void BM_LevelMove500Positions(benchmark::State& state) {
   state.counters["slowest_ms"] = ms.back();
 }
 BENCHMARK(BM_LevelMove500Positions)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Strong once the bag is empty: 300 boards from the last five turns of two-player self-played
+// games, this player's rack of 3 to 8 tiles and the opponent's of 2 to 8 drawn from the tiles
+// not on the board, with 8 more unseen tiles out of the game (a watching seat's rack), so the
+// opponent's rack is not known and several racks it might hold are searched.
+void BM_StrongEndgame300Positions(benchmark::State& state) {
+  const Lexicon lexicon = Lexicon::fromRecords(blob());
+  const auto leaves = LeaveValues::fromText(readText(KORVEL_LEAVE_TABLE));
+  if (!leaves) throw std::runtime_error("unreadable leave table");
+  const EquityChooser strong(lexicon, *leaves);
+  std::vector<Situation> situations;
+  std::mt19937 deal(77);
+  for (std::uint32_t seed = 500; situations.size() < 300; ++seed) {
+    SelfPlayOptions options;
+    options.seed = seed;
+    const auto game = playSelfGame(
+        lexicon, [&lexicon](std::string_view w) { return lexicon.contains(w); }, options);
+    const std::size_t from = game.boards.size() > 5 ? game.boards.size() - 5 : 0;
+    for (std::size_t t = from; t < game.boards.size() && situations.size() < 300; ++t) {
+      Situation s;
+      s.board = game.boards[t];
+      s.opponentScores = {static_cast<int>(deal() % 41) - 20};
+      std::vector<int> pool;
+      LetterCounts left = tileSet();
+      for (const auto& column : s.board)
+        for (int code : column)
+          if (code != 0 && left[code] > 0) --left[code];
+      for (int code = 1; code <= 26; ++code) pool.insert(pool.end(), left[code], code);
+      std::shuffle(pool.begin(), pool.end(), deal);
+      const std::size_t mine = 3 + situations.size() % 6, theirs = 2 + situations.size() % 7;
+      if (pool.size() < mine + theirs + 8) continue;
+      s.rack.fill(-1);
+      for (std::size_t k = 0; k < mine; ++k) s.rack[k] = pool[k];
+      for (std::size_t k = mine; k < mine + theirs + 8; ++k) ++s.unseen[pool[k]];
+      s.opponentTiles = {static_cast<int>(theirs)};
+      situations.push_back(s);
+    }
+  }
+  std::mt19937 rng(9);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    ms.clear();
+    for (const Situation& s : situations) {
+      const auto start = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(strong.rate(s, 24, &rng));
+      const auto end = std::chrono::steady_clock::now();
+      ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+  }
+  std::sort(ms.begin(), ms.end());
+  state.counters["positions"] = static_cast<double>(ms.size());
+  state.counters["median_ms"] = ms[ms.size() / 2];
+  state.counters["p90_ms"] = ms[ms.size() * 9 / 10];
+  state.counters["slowest_ms"] = ms.back();
+}
+BENCHMARK(BM_StrongEndgame300Positions)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // What three Strong players add to a process: a three-player self-played game with the word
 // structure and the leave table, and the resident size after it.

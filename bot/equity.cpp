@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "bot/endgame.h"
+
 namespace korvel::bot {
 
 namespace {
@@ -10,6 +12,12 @@ namespace {
 // End-game moves weighed by the opponent's reply: the best by score (and every move that goes
 // out), since each costs one more move search.
 constexpr std::size_t kEndgameMoves = 20;
+// How far the end game is searched (this player's moves), and how many of its moves are tried at
+// each deeper level.
+constexpr int kEndgameDepth = 2;
+constexpr std::size_t kEndgameBranching = 8;
+// Racks the opponent might hold, when the unseen tiles are more than its rack.
+constexpr int kEndgameRacks = 8;
 // Moves looked at one move further, and the opponent's racks drawn for each.
 constexpr std::size_t kLookedAhead = 16;
 constexpr int kReplyRacks = 6;
@@ -31,10 +39,6 @@ LetterCounts keptAfter(const LetterCounts& have, const Move& move) {
   LetterCounts kept = have;
   for (const Tile& t : move.tiles) --kept[t.code];
   return kept;
-}
-
-double decided(int difference) {
-  return (difference > 0 ? EquityChooser::kDecided : -EquityChooser::kDecided) + difference;
 }
 
 }  // namespace
@@ -66,23 +70,6 @@ double EquityChooser::leaveValue(const LetterCounts& kept, int bagTiles) const {
   return bagTiles >= kRackSize ? value : value * bagTiles / kRackSize;
 }
 
-double EquityChooser::endgameEquity(const Situation& s, const Move& move, const LetterCounts& kept,
-                                    const RackCodes& opponent) const {
-  const int mine = s.myScore + move.score;
-  const int theirs = s.opponentScores.front();
-  // Laying its last tile ends the game after this turn.
-  if (tileCount(kept) == 0) return decided(mine - theirs);
-  BoardLetters after = s.board;
-  for (const Tile& t : move.tiles) after[t.x][t.y] = t.code;
-  const auto reply = generator_.best(after, opponent, false);
-  const int replyScore = reply ? reply->score : 0;
-  const int opponentTiles = tileCount(rackCounts(opponent));
-  if (reply && static_cast<int>(reply->tiles.size()) == opponentTiles) {
-    return decided(mine - theirs - replyScore);
-  }
-  return move.score - replyScore;
-}
-
 std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
                                            std::mt19937* rng) const {
   const LetterCounts have = rackCounts(s.rack);
@@ -92,25 +79,9 @@ std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
     all.push_back({m, equity, equity});
   });
   const int unseen = tileCount(s.unseen);
-  const bool endgame =
-      s.bagTiles <= 0 && s.opponentScores.size() == 1 && unseen >= 1 && unseen <= kRackSize;
+  const bool endgame = s.bagTiles <= 0 && s.opponentScores.size() == 1 && unseen >= 1;
   if (endgame && !all.empty()) {
-    RackCodes opponent{};
-    int slot = 0;
-    for (int code = 1; code <= 26; ++code) {
-      for (int k = 0; k < s.unseen[code]; ++k) opponent[slot++] = code;
-    }
-    std::stable_sort(all.begin(), all.end(), [](const RatedMove& a, const RatedMove& b) {
-      return a.move.score > b.move.score;
-    });
-    std::vector<RatedMove> weighed;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      const LetterCounts kept = keptAfter(have, all[i].move);
-      if (i >= kEndgameMoves && tileCount(kept) != 0) continue;
-      const double equity = endgameEquity(s, all[i].move, kept, opponent);
-      weighed.push_back({all[i].move, equity, equity});
-    }
-    all = std::move(weighed);
+    all = rateEndgame(s, rng);
   } else if (rng && s.bagTiles > 0 && !s.opponentScores.empty() && all.size() > 1) {
     lookAhead(s, all, *rng);
   }
@@ -119,6 +90,44 @@ std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
                     [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
   all.resize(keep);
   return all;
+}
+
+std::vector<RatedMove> EquityChooser::rateEndgame(const Situation& s, std::mt19937* rng) const {
+  EndPosition p;
+  p.board = s.board;
+  p.mine = s.rack;
+  p.spread = s.myScore - s.opponentScores.front();
+  std::vector<int> pool;
+  for (int code = 1; code <= 26; ++code) {
+    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
+  }
+  // The opponent holds `held` of the unseen tiles; the rest are out of the game (the rack of a
+  // seat that only watches). Which ones is known only when it holds them all.
+  const int held = std::min(s.opponentTiles.empty() ? kRackSize : s.opponentTiles.front(),
+                            static_cast<int>(pool.size()));
+  const bool known = held == static_cast<int>(pool.size());
+  std::mt19937 fixed(1);
+  std::mt19937& draw = rng ? *rng : fixed;
+  std::vector<RackCodes> racks(known ? 1 : kEndgameRacks);
+  for (RackCodes& rack : racks) {
+    if (!known) std::shuffle(pool.begin(), pool.end(), draw);
+    rack.fill(-1);
+    for (int k = 0; k < held; ++k)
+      rack[static_cast<std::size_t>(k)] = pool[static_cast<std::size_t>(k)];
+  }
+  const EndgameSearch search(generator_);
+  const int depth = known ? kEndgameDepth : 1;
+  std::vector<RatedMove> weighed;
+  for (const Move& m : search.candidates(p, kEndgameMoves, kEndgameMoves / 2)) {
+    double worth = 0;
+    for (const RackCodes& rack : racks) {
+      p.theirs = rack;
+      worth += search.value(p, &m, depth, kEndgameBranching);
+    }
+    worth /= static_cast<double>(racks.size());
+    weighed.push_back({m, worth, worth});
+  }
+  return weighed;
 }
 
 void EquityChooser::lookAhead(const Situation& s, std::vector<RatedMove>& moves,

@@ -28,6 +28,8 @@ struct Situation {
   int bagTiles = 0;  // tiles still in the bag
   int myScore = 0;
   std::vector<int> opponentScores;
+  // Tiles on each opponent's rack, in the same order (a full rack where unknown).
+  std::vector<int> opponentTiles;
   // Tiles on no board cell and not on its own rack: the bag's and the opponents' racks'.
   LetterCounts unseen{};
 };
@@ -69,11 +71,11 @@ class EquityChooser {
                int samples = 4) const;
 
  private:
+  // Moves once the bag is empty and one opponent is left, by what the game comes to on a few
+  // racks it might hold (the one it holds when that is known).
+  std::vector<RatedMove> rateEndgame(const Situation& s, std::mt19937* rng) const;
   // Takes the opponent's average best reply off the best few of `moves`.
   void lookAhead(const Situation& s, std::vector<RatedMove>& moves, std::mt19937& rng) const;
-  // Worth of a move once the bag is empty and one opponent holds the unseen tiles.
-  double endgameEquity(const Situation& s, const Move& move, const LetterCounts& kept,
-                       const RackCodes& opponent) const;
 
   const Lexicon& lexicon_;
   const LeaveValues& leaves_;

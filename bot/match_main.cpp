@@ -6,7 +6,9 @@
 //   strong vs normal: 2000 games, strong won 1203, normal won 780, drawn 17, win rate 60.2%
 //   (95% 58.0%-62.3%), points per move 31.4 vs 29.0, refused 0        (all on one line)
 //
-// --jobs N plays N games at once; --words, --common and --leaves name other data files.
+// --jobs N plays N games at once; --detail adds how games stood when the bag ran out; --words,
+// --common and --leaves name other data files.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -14,6 +16,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,7 +43,7 @@ std::string readFile(const std::string& path) {
 [[noreturn]] void usage() {
   std::fprintf(stderr,
                "usage: korvel-match [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--jobs N]\n"
-               "                    [--words BLOB] [--common WORDS] [--leaves TABLE]\n"
+               "                    [--detail] [--words BLOB] [--common WORDS] [--leaves TABLE]\n"
                "LEVEL is easy, normal or strong\n");
   std::exit(2);
 }
@@ -50,6 +54,9 @@ struct Side {
 
 struct Result {
   int aScore = 0, bScore = 0;
+  // A's lead when the bag ran out (nothing when it never did), and turns played after that.
+  std::optional<int> leadAtEmpty;
+  int turnsAfterEmpty = 0;
   SelfPlaySeat a, b;
   bool ended = false;
 };
@@ -67,12 +74,17 @@ void interval(double wins, double n, double& low, double& high) {
 
 int main(int argc, char** argv) {
   int games = 200, jobs = 1;
+  bool detail = false;
   unsigned long seed = 1;
   Level a = Level::Strong, b = Level::Normal;
   std::string words = KORVEL_TEXT_DEMO_BLOB, common = KORVEL_COMMON_WORDS,
               leaves = KORVEL_LEAVE_TABLE;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--detail") {
+      detail = true;
+      continue;
+    }
     if (i + 1 >= argc) usage();
     const std::string value = argv[++i];
     if (arg == "--games") {
@@ -119,9 +131,20 @@ int main(int argc, char** argv) {
       options.players = 2;
       options.seed = gameSeed;
       options.levels = swapped ? std::vector<LevelSetup>{sb, sa} : std::vector<LevelSetup>{sa, sb};
+      Result& r = results[static_cast<std::size_t>(g)];
+      // Seat 2 is the first computer player; A sits there unless the seats are swapped.
+      const int seatA = swapped ? 3 : 2;
+      int lead = 0;
+      options.onTurn = [&r, &lead, seatA](const TurnRecord& t) {
+        lead += t.seat == seatA ? t.points : -t.points;
+        if (r.leadAtEmpty) {
+          ++r.turnsAfterEmpty;
+        } else if (t.bagAfter == 0) {
+          r.leadAtEmpty = lead;
+        }
+      };
       const SelfPlayGame game = playSelfGame(
           lexicon, [&lexicon](std::string_view w) { return lexicon.contains(w); }, options);
-      Result& r = results[static_cast<std::size_t>(g)];
       r.ended = game.ended;
       r.a = game.seats[swapped ? 1 : 0];
       r.b = game.seats[swapped ? 0 : 1];
@@ -165,6 +188,29 @@ int main(int argc, char** argv) {
   for (const auto& [name, side] : {std::pair{na, sa}, std::pair{nb, sb}}) {
     std::fprintf(stderr, "%s: %ld moves, %ld points, %ld purchases, %ld of %ld words not common\n",
                  name.c_str(), side.moves, side.points, side.buys, side.uncommon, side.words);
+  }
+  if (detail) {
+    // Games by A's lead when the bag ran out, in bands of 20 points, with how A ended them.
+    struct Band {
+      long games = 0, wins = 0, draws = 0, turns = 0;
+    };
+    std::map<int, Band> bands;
+    for (const Result& r : results) {
+      if (!r.leadAtEmpty) continue;
+      const int lead = std::clamp(*r.leadAtEmpty, -100, 100);
+      Band& band = bands[lead >= 0 ? lead / 20 * 20 : -((-lead + 19) / 20 * 20)];
+      ++band.games;
+      band.wins += r.aScore > r.bScore;
+      band.draws += r.aScore == r.bScore;
+      band.turns += r.turnsAfterEmpty;
+    }
+    std::fprintf(stderr, "%s's lead when the bag ran out: games, %s's wins, draws, turns after\n",
+                 levelWord(a).data(), levelWord(a).data());
+    for (const auto& [low, band] : bands) {
+      std::fprintf(stderr, "  %4d to %4d: %5ld games, won %5.1f%%, drawn %4.1f%%, %.1f turns\n",
+                   low, low + 19, band.games, 100.0 * band.wins / band.games,
+                   100.0 * band.draws / band.games, static_cast<double>(band.turns) / band.games);
+    }
   }
   double low = 0, high = 0;
   interval(static_cast<double>(sa.wins), games, low, high);

@@ -11,5 +11,6 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/level.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leave_values.cpp
   ${CMAKE_CURRENT_LIST_DIR}/equity.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/endgame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/easy_choice.cpp
 )

@@ -136,3 +136,36 @@ TEST(BotPlayer, WaitsFromTheStartOfItsTurnAndNotAfterItEnded) {
 }
 
 }  // namespace
+
+TEST(BotPlayer, FollowsHowManyTilesTheOpponentHolds) {
+  // Seat 2 plays seat 3. The opponent's moves are refilled while the bag lasts: three tiles laid
+  // with five in the bag come back; four laid with two left leave it six; an exchange while the
+  // bag has tiles fills every slot; once the bag is empty every tile laid is gone from its rack.
+  const Lexicon lexicon = Lexicon::fromWords({"cat"});
+  BotPlayer bot(lexicon);
+  bot.handleLine("CMD_sendlogininfo+2");
+  for (const std::string& line :
+       {toclient::newplayerinfo(2, "Klot"), toclient::newplayerinfo(3, "Eve"),
+        toclient::startgame("Host", "30", 60, "0"), toclient::nextplayer(3, 70)}) {
+    bot.handleLine(unframed(line));
+  }
+  const auto move = [&bot](int tiles) {
+    std::vector<korvel::protocol::LaidTile> laid;
+    for (int k = 0; k < tiles; ++k) laid.push_back({k, 0, k + 1, 1});
+    bot.handleLine(unframed(toclient::goodword(3, 10, 10, laid, {"aaa"})));
+  };
+  struct Step {
+    int laid, drawnAfter, held;  // laid 0: an exchange
+  } steps[] = {{3, 73, 8}, {4, 74, 6}, {0, 74, 8}, {2, 76, 7}, {2, 76, 5}};
+  for (const Step& step : steps) {
+    if (step.laid > 0) {
+      move(step.laid);
+    } else {
+      bot.handleLine(unframed(toclient::boughtnew(3, 0)));
+    }
+    bot.handleLine(unframed(toclient::nextplayer(3, step.drawnAfter)));
+    EXPECT_EQ(bot.situation().opponentTiles, std::vector<int>{step.held});
+  }
+  bot.handleLine(unframed(toclient::startgame("Host", "30", 60, "0")));
+  EXPECT_EQ(bot.situation().opponentTiles, std::vector<int>{8});
+}

@@ -129,36 +129,48 @@ TEST(Equity, AMoveKeepingAGoodRackBeatsASlightlyHigherScoreKeepingABadOne) {
 }
 
 TEST(Equity, AtTheEndGoingOutFirstAndNotHandingTheOpponentTheLastMove) {
-  // "sz" is a word here: a z laid under an s. The opponent holds the only unseen tile.
+  // "sz" is a word here: a z laid under an s. The bag is empty; the opponent holds `held` of
+  // the unseen tiles and plays its best-scoring move.
   const Lexicon lexicon = Lexicon::fromWords({"cat", "cats", "ut", "au", "sut", "sz"});
   const EquityChooser strong(lexicon, noLeaveValues());
   struct Case {
     const char* name;
     int mine, theirs;
-    const char* opponent;  // the unseen tiles
-    const char* laid;      // what the best move lays
+    const char* unseen;
+    int held;
+    const char* laid;  // what the best move lays
     int score;
+    bool wins;
   } cases[] = {
-      // "sut" down onto the t (3) takes both tiles: 23 against 22 wins at once, where "cats"
-      // (6) would leave the u in hand.
-      {"goes out while ahead", 20, 22, "q", "su", 3},
-      // Going out behind loses; "cats" scores most and the q cannot reply.
-      {"does not go out behind", 10, 22, "q", "s", 6},
-      // After "cats" (36 to 30) the opponent's z under the s (11) takes its last tile and wins
-      // 41 to 36; going out with "sut" wins 33 to 30 instead.
-      {"goes out rather than open the opponent's last move", 30, 30, "z", "su", 3},
-      // Behind, going out loses, and so does "cats" (31 against 41); "ut" or "au" (2) leave
-      // the z nowhere to go.
-      {"does not open the opponent's last move", 25, 30, "z", "u", 2},
+      // "sut" down onto the t (3) takes both tiles and wins 23 to 22. After "cats" (6) the z
+      // goes under the s (11) and the u alone cannot catch up; after "ut" (2) the opponent's s
+      // makes "cats" and leads.
+      {"goes out while ahead", 20, 22, "sz", 2, "su", 3, true},
+      // Going out at once loses 19 to 22; the q can never move, so "cats" and "ut" in either
+      // order win 24 to 22.
+      {"does not go out behind while it can still win", 16, 22, "q", 1, nullptr, 0, true},
+      // After "cats" the z under the s takes the opponent's last tile and wins; "sut" loses 28
+      // to 30; "ut" or "au" leave the z nowhere to go, and "cats" next wins 33 to 30.
+      {"does not open the opponent's last move", 25, 30, "z", 1, "u", 2, true},
+      // The opponent holds the z or the q, no telling which: "ut" first wins either way, where
+      // "cats" loses to the z.
+      {"weighs every rack the opponent might hold", 30, 30, "qz", 1, "u", 2, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Situation s = onCat("su------", 0, c.mine, c.theirs);
-    s.unseen = countsOf(c.opponent);
-    const auto rated = strong.rate(s);
+    s.unseen = countsOf(c.unseen);
+    s.opponentTiles = {c.held};
+    std::mt19937 rng(3);
+    const auto rated = strong.rate(s, 24, &rng);
     ASSERT_FALSE(rated.empty());
-    EXPECT_EQ(laid(rated.front().move), c.laid);
-    EXPECT_EQ(rated.front().move.score, c.score);
+    if (c.laid) {
+      EXPECT_EQ(laid(rated.front().move), c.laid);
+      EXPECT_EQ(rated.front().move.score, c.score);
+    } else {
+      EXPECT_NE(laid(rated.front().move), "su");
+    }
+    EXPECT_EQ(rated.front().equity > EquityChooser::kDecided, c.wins);
   }
 }
 
