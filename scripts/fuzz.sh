@@ -18,4 +18,7 @@ CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDeb
   -DKORVEL_FUZZ_INTEGER="$integer"
 cmake --build "$dir" --target "$target"
 mkdir -p "fuzz-out/$target"
-"$dir/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 "fuzz-out/$target"
+# A target's dictionary of message words, when it has one: fuzz/<target without fuzz_>.dict.
+dict=()
+if [ -f "fuzz/${target#fuzz_}.dict" ]; then dict=(-dict="fuzz/${target#fuzz_}.dict"); fi
+"$dir/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 "${dict[@]}" "fuzz-out/$target"
