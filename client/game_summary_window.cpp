@@ -23,6 +23,10 @@ GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
   length->setTextFormat(Qt::PlainText);
   table =
       recordTable(this, "Final scores", {"Player", "Score", "Moves", "Best Word", "Best Score"});
+  // The table is as large as its contents and the window follows it: a stretched last column
+  // would widen the contents with the window.
+  table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  table->horizontalHeader()->setStretchLastSection(false);
   playAgainButton = new QPushButton("Play Again", this);
   auto* close = new QPushButton("Close", this);
   connect(playAgainButton, &QPushButton::clicked, this, [this] {
@@ -55,14 +59,12 @@ void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bo
                             p.bestWord.empty() ? QString() : QString::number(p.bestScore)};
     for (int c = 0; c < cells.size(); ++c) table->setItem(r, c, new QTableWidgetItem(cells[c]));
   }
-  // Wide and tall enough to show every column and row whole: the window is sized to its
-  // contents when it opens.
+  // Wide and tall enough to show every column and row whole: the table asks for the size of its
+  // contents and the window, sized to its contents when it opens, follows.
   table->resizeColumnsToContents();
-  int width = 2 * table->frameWidth();
-  for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
-  int height = 2 * table->frameWidth() + table->horizontalHeader()->height();
-  for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
-  table->setMinimumSize(width, height);
+  table->updateGeometry();
+  layout()->activate();
+  adjustSize();
   length->setText(QString("Game length: %1, %2 turns")
                       .arg(peerText(korvel::client::durationText(s.seconds)))
                       .arg(s.turns));

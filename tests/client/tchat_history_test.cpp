@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -206,6 +207,10 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_FALSE(bob.summaryWindow->playAgainButton->isVisible());
   EXPECT_EQ(host.summaryWindow->table->item(0, 0)->text(), "Ann \u2605");
   EXPECT_EQ(host.summaryWindow->table->item(0, 3)->text().toStdString(), annWord);
+  // Every column and row shows whole, without scrolling.
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(host.summaryWindow->table->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(host.summaryWindow->table->verticalScrollBar()->isVisible());
   host.showGameStart = [&] { ++starts; };  // the start dialog, without starting anew here
   click(host.summaryWindow->playAgainButton, Qt::LeftButton, {5, 5});
   EXPECT_EQ(starts, 2);  // Play Again is Start Game
