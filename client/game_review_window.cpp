@@ -44,6 +44,14 @@ void ReviewBoard::paintEvent(QPaintEvent*) {
   }
   for (const auto& [c, r] : lastMove)
     p.drawPixmap(artwork::kCell * c, artwork::kCell * r, artwork::lastMoveMark(dpr));
+  // A move that was not played: its tiles pale, framed like a last move.
+  for (const auto& t : suggested) {
+    if (t.x < 0 || t.x >= korvel::bot::kSide || t.y < 0 || t.y >= korvel::bot::kSide) continue;
+    p.setOpacity(0.6);
+    p.drawPixmap(artwork::kCell * t.x, artwork::kCell * t.y, artwork::tile(t.code, dpr));
+    p.setOpacity(1.0);
+    p.drawPixmap(artwork::kCell * t.x, artwork::kCell * t.y, artwork::lastMoveMark(dpr));
+  }
   for (const auto& [c, r] : stacked)
     p.drawPixmap(artwork::kCell * c, artwork::kCell * r, artwork::stackMark(dpr));
 }
@@ -55,6 +63,7 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
   setWindowTitle("Game of " + peerText(korvel::client::isoTime(record_.started)));
   setFont(dialoglook::arial(13));
   boards_ = korvel::client::replayBoards(record_);
+  analysis_.resize(record_.turns.size());
 
   board = new ReviewBoard(this);
   position = new QLabel(this);
@@ -79,6 +88,10 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
   next = new QPushButton("Next", this);
   last = new QPushButton("Last", this);
   saveButton = new QPushButton("Save Game Record...", this);
+  bestButton = new QPushButton("Show Best Move", this);
+  bestButton->setCheckable(true);
+  bestButton->setEnabled(false);
+  connect(bestButton, &QPushButton::toggled, this, [this] { showStep(step_); });
   connect(first, &QPushButton::clicked, this, [this] { showStep(0); });
   connect(previous, &QPushButton::clicked, this, [this] { showStep(step_ - 1); });
   connect(next, &QPushButton::clicked, this, [this] { showStep(step_ + 1); });
@@ -87,6 +100,8 @@ GameReviewWindow::GameReviewWindow(korvel::client::GameRecord record,
 
   auto* steps = new QHBoxLayout;
   for (QPushButton* b : {first, previous, next, last}) steps->addWidget(b);
+  steps->addSpacing(16);
+  steps->addWidget(bestButton);
   steps->addStretch();
   steps->addWidget(saveButton);
   auto* left = new QVBoxLayout;
@@ -131,29 +146,55 @@ void GameReviewWindow::showAnalysis() {
   const auto analysis = watcher_.result();
   for (const auto& a : analysis.turns) {
     const int row = static_cast<int>(a.turn);
-    if (auto* item = moves->item(row, kAnalysisColumn))
+    if (auto* item = moves->item(row, kAnalysisColumn)) {
       item->setText(peerText(korvel::client::analysisLine(record_, a)));
+      item->setToolTip(item->text());  // the column may be too narrow for all of it
+    }
+    if (a.turn < analysis_.size()) analysis_[a.turn] = a;
   }
   leftOnTable->setText(QString("Points left on the table: %1").arg(analysis.leftOnTable));
+  showStep(step_);
 }
 
 void GameReviewWindow::showStep(int turns) {
   turns = std::clamp(turns, 0, steps());
   step_ = turns;
-  board->letters = boards_[static_cast<std::size_t>(turns)];
+  // The best move of the turn that led here, when the analysis has one.
+  const korvel::client::TurnAnalysis* best = nullptr;
+  if (turns > 0) {
+    const auto& a = analysis_[static_cast<std::size_t>(turns) - 1];
+    if (a && !a->bestTiles.empty()) best = &*a;
+  }
+  bestButton->setEnabled(best != nullptr);
+  const bool showBest = best && bestButton->isChecked();
+  // Showing the best move: the board the turn was played on, with that move laid over it.
+  const int shown = showBest ? turns - 1 : turns;
+  board->letters = boards_[static_cast<std::size_t>(shown)];
   board->lastMove.clear();
   board->stacked.clear();
+  board->suggested.clear();
   // A cell is stacked once a move laid a letter on a letter that was there.
-  for (int i = 0; i < turns; ++i) {
+  for (int i = 0; i < shown; ++i) {
     for (const auto& l : record_.turns[static_cast<std::size_t>(i)].tiles) {
       if (l.x < 0 || l.x >= korvel::bot::kSide || l.y < 0 || l.y >= korvel::bot::kSide) continue;
       if (boards_[static_cast<std::size_t>(i)][l.x][l.y] != 0) board->stacked.push_back({l.x, l.y});
-      if (i == turns - 1) board->lastMove.push_back({l.x, l.y});
+      if (i == shown - 1) board->lastMove.push_back({l.x, l.y});
     }
   }
+  if (showBest) {
+    board->lastMove.clear();
+    board->suggested = best->bestTiles;
+  }
   board->update();
-  position->setText(turns == 0 ? QString("Start of the game")
-                               : QString("After turn %1 of %2").arg(turns).arg(steps()));
+  if (showBest) {
+    position->setText(QString("Best move for turn %1: %2 %3")
+                          .arg(turns)
+                          .arg(peerText(best->bestWord).toUpper())
+                          .arg(best->best));
+  } else {
+    position->setText(turns == 0 ? QString("Start of the game")
+                                 : QString("After turn %1 of %2").arg(turns).arg(steps()));
+  }
   board->setAccessibleDescription(position->text());
   previous->setEnabled(turns > 0);
   first->setEnabled(turns > 0);

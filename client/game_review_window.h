@@ -2,12 +2,13 @@
 // A saved game under review: a board that steps through the game move by move (buttons, and the
 // arrow keys, Home and End), the move list beside it, and for each of the local player's turns
 // the best move the computer player's search finds ("You: QAT 14 · Best: QATS 23") with the
-// points left on the table. The analysis runs on a worker thread; "Save Game Record..." writes
-// the plain-text record.
+// points left on the table; "Show Best Move" lays that move on the board the turn was played
+// on. The analysis runs on a worker thread; "Save Game Record..." writes the plain-text record.
 
 #include <QFutureWatcher>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "bot/lexicon.h"
@@ -26,6 +27,7 @@ class ReviewBoard : public QWidget {
   korvel::bot::BoardLetters letters{};
   std::vector<std::pair<int, int>> lastMove;  // cells of the move that led here
   std::vector<std::pair<int, int>> stacked;   // cells whose letter covers another
+  std::vector<korvel::bot::Tile> suggested;   // a move not played, drawn pale over the board
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -61,6 +63,7 @@ class GameReviewWindow : public QWidget {
   QPushButton* next = nullptr;
   QPushButton* last = nullptr;
   QPushButton* saveButton = nullptr;
+  QPushButton* bestButton = nullptr;  // checkable: the best move instead of the turn played
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -70,6 +73,7 @@ class GameReviewWindow : public QWidget {
 
   korvel::client::GameRecord record_;
   std::vector<korvel::bot::BoardLetters> boards_;
+  std::vector<std::optional<korvel::client::TurnAnalysis>> analysis_;  // per turn, once analysed
   QFutureWatcher<korvel::client::GameAnalysis> watcher_;
   bool analysed_ = false;
   int step_ = -1;

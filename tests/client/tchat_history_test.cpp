@@ -273,6 +273,29 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_TRUE(review->moves->item(3, 4)->text().startsWith("You: passed \u00b7 Best: "));
   EXPECT_TRUE(review->moves->item(1, 4)->text().isEmpty());
   EXPECT_TRUE(review->leftOnTable->text().startsWith("Points left on the table: "));
+  // "Show Best Move" lays Ann's best move for turn 4 on the board she passed on, pale; it has
+  // nothing to show for Bob's turn and lets the played board come back.
+  click(review->last, Qt::LeftButton, {5, 5});
+  ASSERT_TRUE(review->bestButton->isEnabled());
+  const auto after3 = review->board->letters;  // no tile changed on turn 4: she passed
+  click(review->bestButton, Qt::LeftButton, {5, 5});
+  EXPECT_TRUE(review->position->text().startsWith("Best move for turn 4: "));
+  ASSERT_FALSE(review->board->suggested.empty());
+  EXPECT_EQ(review->board->letters, after3);
+  for (const auto& t : review->board->suggested) EXPECT_NE(after3[t.x][t.y], t.code);
+  EXPECT_TRUE(review->board->lastMove.empty());
+  EXPECT_FALSE(review->board->grab().isNull());  // paints the pale tiles
+  review->showStep(2);
+  EXPECT_FALSE(review->bestButton->isEnabled());
+  EXPECT_TRUE(review->board->suggested.empty());
+  EXPECT_EQ(review->position->text(), "After turn 2 of 4");
+  click(review->bestButton, Qt::LeftButton, {5, 5});  // disabled: nothing happens
+  review->showStep(1);
+  ASSERT_TRUE(review->bestButton->isEnabled());
+  EXPECT_TRUE(review->position->text().startsWith("Best move for turn 1: "));
+  click(review->bestButton, Qt::LeftButton, {5, 5});
+  EXPECT_EQ(review->position->text(), "After turn 1 of 4");
+  EXPECT_TRUE(review->board->suggested.empty());
 
   const QString recordPath = annDir.filePath("record.txt");
   review->chooseFile = [&](const QString&) { return recordPath; };
