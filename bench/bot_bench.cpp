@@ -213,7 +213,8 @@ BENCHMARK(BM_LevelMove500Positions)->DenseRange(0, 2)->Unit(benchmark::kMillisec
 // games, this player's rack of 3 to 8 tiles and the opponent's of 2 to 8 drawn from the tiles
 // not on the board. Argument 0: those are all the unseen tiles, so the opponent's rack is known
 // and searched one move deeper; 1: 8 more unseen tiles are out of the game (a watching seat's
-// rack), so several racks the opponent might hold are searched.
+// rack), so several racks the opponent might hold are searched; 2: three opponents of 2 to 5
+// tiles each, dealt the unseen tiles several ways.
 void BM_StrongEndgame300Positions(benchmark::State& state) {
   const Lexicon lexicon = Lexicon::fromRecords(blob());
   const auto leaves = LeaveValues::fromText(readText(KORVEL_LEAVE_TABLE));
@@ -230,7 +231,9 @@ void BM_StrongEndgame300Positions(benchmark::State& state) {
     for (std::size_t t = from; t < game.boards.size() && situations.size() < 300; ++t) {
       Situation s;
       s.board = game.boards[t];
-      s.opponentScores = {static_cast<int>(deal() % 41) - 20};
+      const std::size_t opponents = state.range(0) == 2 ? 3 : 1;
+      for (std::size_t k = 0; k < opponents; ++k)
+        s.opponentScores.push_back(static_cast<int>(deal() % 41) - 20);
       std::vector<int> pool;
       LetterCounts left = tileSet();
       for (const auto& column : s.board)
@@ -238,13 +241,15 @@ void BM_StrongEndgame300Positions(benchmark::State& state) {
           if (code != 0 && left[code] > 0) --left[code];
       for (int code = 1; code <= 26; ++code) pool.insert(pool.end(), left[code], code);
       std::shuffle(pool.begin(), pool.end(), deal);
-      const std::size_t mine = 3 + situations.size() % 6, theirs = 2 + situations.size() % 7;
+      const std::size_t mine = 3 + situations.size() % 6;
+      const std::size_t theirs =
+          opponents == 1 ? 2 + situations.size() % 7 : 2 + situations.size() % 4;
       const std::size_t dead = state.range(0) == 1 ? 8 : 0;
-      if (pool.size() < mine + theirs + dead) continue;
+      if (pool.size() < mine + opponents * theirs + dead) continue;
       s.rack.fill(-1);
       for (std::size_t k = 0; k < mine; ++k) s.rack[k] = pool[k];
-      for (std::size_t k = mine; k < mine + theirs + dead; ++k) ++s.unseen[pool[k]];
-      s.opponentTiles = {static_cast<int>(theirs)};
+      for (std::size_t k = mine; k < mine + opponents * theirs + dead; ++k) ++s.unseen[pool[k]];
+      s.opponentTiles.assign(opponents, static_cast<int>(theirs));
       situations.push_back(s);
     }
   }
@@ -266,7 +271,7 @@ void BM_StrongEndgame300Positions(benchmark::State& state) {
   state.counters["slowest_ms"] = ms.back();
 }
 BENCHMARK(BM_StrongEndgame300Positions)
-    ->DenseRange(0, 1)
+    ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

@@ -241,7 +241,9 @@ Situation BotPlayer::situation() const {
   s.rack = rackCodes();
   s.bagTiles = tilesLeft();
   s.myScore = ownScore();
-  for (int seat = 1; seat <= client::kSeats; ++seat) {
+  // The opponents in the order they move after this player.
+  for (int step = 1; step <= client::kSeats; ++step) {
+    const int seat = (game.myplayer - 1 + step) % client::kSeats + 1;
     const client::SeatView& view = game.seat[static_cast<std::size_t>(seat) - 1];
     if (seat == game.myplayer || view.eyes || view.name == client::kWaiting) continue;
     s.opponentScores.push_back(parseOr(view.score, 0));

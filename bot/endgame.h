@@ -1,11 +1,12 @@
 #pragma once
-// The end of a two-player game once the bag is empty. Both racks are known (the opponent holds
-// every tile not on the board, not covered and not on this player's rack) and the opponent is
+// The end of a game once the bag is empty. Every opponent holds some of the tiles this player
+// has not seen (every tile not on the board, not covered and not on its own rack), and each is
 // taken to play its best-scoring move every turn. A move is worth what the game comes to after
-// it: the opponent's reply, then (one level deeper) each of this player's most promising next
-// moves with the opponent's reply to it, and from there both sides playing their best-scoring
-// moves until one goes out or both have passed. A game won is worth far more than any score
-// difference, so the search goes for the win first and for the margin second.
+// it: the opponents' replies in turn, then (one level deeper) each of this player's most
+// promising next moves with the replies to it, and from there every player laying its
+// best-scoring move until one goes out or all have passed. A game won (this player's score above
+// every other) is worth far more than any score difference, so the search goes for the win
+// first and for the margin second.
 
 #include <cstddef>
 #include <vector>
@@ -16,10 +17,13 @@ namespace korvel::bot {
 
 struct EndPosition {
   BoardLetters board{};
-  RackCodes mine{}, theirs{};  // -1 or 0 in a slot without a tile
-  int spread = 0;              // this player's score less the opponent's
-  // Passed since its own last accepted move: when both have, the game is over.
-  bool minePassed = false, theirsPassed = false;
+  RackCodes mine{};  // -1 or 0 in a slot without a tile
+  int myScore = 0;
+  // The opponents in the order they move after this player, with their racks and scores.
+  std::vector<RackCodes> theirs;
+  std::vector<int> theirScores;
+  // Passed since its own last accepted move, this player first: when all have, the game is over.
+  std::vector<bool> passed;
 };
 
 class EndgameSearch {
@@ -30,7 +34,7 @@ class EndgameSearch {
   explicit EndgameSearch(const MoveGenerator& generator) : generator_(generator) {}
 
   // The worth of this player's `move` (nothing: a pass) in `p`, where it is to move. `depth` 1
-  // follows the opponent's reply straight to the end; each further level first tries this
+  // follows the opponents' replies straight to the end; each further level first tries this
   // player's `branching` most promising moves.
   double value(const EndPosition& p, const Move* move, int depth, std::size_t branching) const;
 
@@ -39,14 +43,20 @@ class EndgameSearch {
   std::vector<Move> candidates(const EndPosition& p, std::size_t byScore,
                                std::size_t byTiles) const;
 
-  // The worth of a finished game with score difference `spread`: a draw is worth 0.
-  static double outcome(int spread);
+  // The worth of a finished game in which this player's score is `margin` above the best of the
+  // others' (below when negative): a shared win is worth 0.
+  static double outcome(int margin);
+  // The worth of `p` as a finished game.
+  static double outcome(const EndPosition& p);
 
   static int tilesIn(const RackCodes& rack);
 
  private:
-  // Both sides play their best-scoring move from `p` until the game ends.
-  double playout(EndPosition p, bool mineToMove) const;
+  // Player `who` (0 this player, k the k-th opponent) takes its turn with its best-scoring move
+  // or a pass. True when that ends the game: it went out, or everybody has passed.
+  bool playBest(EndPosition& p, std::size_t who) const;
+  // Every player from `who` on lays its best-scoring move in turn until the game ends.
+  double playout(EndPosition p, std::size_t who) const;
 
   const MoveGenerator& generator_;
 };

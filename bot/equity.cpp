@@ -79,7 +79,7 @@ std::vector<RatedMove> EquityChooser::rate(const Situation& s, std::size_t most,
     all.push_back({m, equity, equity});
   });
   const int unseen = tileCount(s.unseen);
-  const bool endgame = s.bagTiles <= 0 && s.opponentScores.size() == 1 && unseen >= 1;
+  const bool endgame = s.bagTiles <= 0 && !s.opponentScores.empty() && unseen >= 1;
   if (endgame && !all.empty()) {
     all = rateEndgame(s, rng);
   } else if (rng && s.bagTiles > 0 && !s.opponentScores.empty() && all.size() > 1) {
@@ -96,32 +96,44 @@ std::vector<RatedMove> EquityChooser::rateEndgame(const Situation& s, std::mt199
   EndPosition p;
   p.board = s.board;
   p.mine = s.rack;
-  p.spread = s.myScore - s.opponentScores.front();
+  p.myScore = s.myScore;
+  p.theirScores = s.opponentScores;
+  p.passed.assign(s.opponentScores.size() + 1, false);
   std::vector<int> pool;
   for (int code = 1; code <= 26; ++code) {
     for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
   }
-  // The opponent holds `held` of the unseen tiles; the rest are out of the game (the rack of a
-  // seat that only watches). Which ones is known only when it holds them all.
-  const int held = std::min(s.opponentTiles.empty() ? kRackSize : s.opponentTiles.front(),
-                            static_cast<int>(pool.size()));
-  const bool known = held == static_cast<int>(pool.size());
+  // Each opponent holds some of the unseen tiles; the rest are out of the game (the rack of a
+  // seat that only watches). Which ones is known only when a single opponent holds them all.
+  std::vector<int> held;
+  int dealt = 0;
+  for (std::size_t k = 0; k < s.opponentScores.size(); ++k) {
+    const int tiles = k < s.opponentTiles.size() ? s.opponentTiles[k] : kRackSize;
+    held.push_back(std::clamp(tiles, 0, static_cast<int>(pool.size()) - dealt));
+    dealt += held.back();
+  }
+  const bool known = held.size() == 1 && dealt == static_cast<int>(pool.size());
   std::mt19937 fixed(1);
   std::mt19937& draw = rng ? *rng : fixed;
-  std::vector<RackCodes> racks(known ? 1 : kEndgameRacks);
-  for (RackCodes& rack : racks) {
+  // Every opponent's reply is another move search: fewer deals when there are more of them.
+  const int deals = known ? 1 : held.size() == 1 ? kEndgameRacks : kEndgameRacks / 2;
+  std::vector<std::vector<RackCodes>> racks(static_cast<std::size_t>(deals));
+  for (auto& deal : racks) {
     if (!known) std::shuffle(pool.begin(), pool.end(), draw);
-    rack.fill(-1);
-    for (int k = 0; k < held; ++k)
-      rack[static_cast<std::size_t>(k)] = pool[static_cast<std::size_t>(k)];
+    std::size_t next = 0;
+    for (int tiles : held) {
+      RackCodes& rack = deal.emplace_back();
+      rack.fill(-1);
+      for (int k = 0; k < tiles; ++k) rack[static_cast<std::size_t>(k)] = pool[next++];
+    }
   }
   const EndgameSearch search(generator_);
   const int depth = known ? kEndgameDepth : 1;
   std::vector<RatedMove> weighed;
   for (const Move& m : search.candidates(p, kEndgameMoves, kEndgameMoves / 2)) {
     double worth = 0;
-    for (const RackCodes& rack : racks) {
-      p.theirs = rack;
+    for (const auto& deal : racks) {
+      p.theirs = deal;
       worth += search.value(p, &m, depth, kEndgameBranching);
     }
     worth /= static_cast<double>(racks.size());

@@ -27,7 +27,7 @@ struct Situation {
   bool firstmove = false;
   int bagTiles = 0;  // tiles still in the bag
   int myScore = 0;
-  std::vector<int> opponentScores;
+  std::vector<int> opponentScores;  // in the order they move after this player
   // Tiles on each opponent's rack, in the same order (a full rack where unknown).
   std::vector<int> opponentTiles;
   // Tiles on no board cell and not on its own rack: the bag's and the opponents' racks'.
@@ -71,8 +71,8 @@ class EquityChooser {
                int samples = 4) const;
 
  private:
-  // Moves once the bag is empty and one opponent is left, by what the game comes to on a few
-  // racks it might hold (the one it holds when that is known).
+  // Moves once the bag is empty, by what the game comes to on a few deals of the unseen tiles to
+  // the opponents (the one deal there is when a single opponent holds them all).
   std::vector<RatedMove> rateEndgame(const Situation& s, std::mt19937* rng) const;
   // Takes the opponent's average best reply off the best few of `moves`.
   void lookAhead(const Situation& s, std::vector<RatedMove>& moves, std::mt19937& rng) const;

@@ -174,6 +174,29 @@ TEST(Equity, AtTheEndGoingOutFirstAndNotHandingTheOpponentTheLastMove) {
   }
 }
 
+TEST(Equity, AtTheEndEveryOpponentRepliesInTurn) {
+  // Two opponents after this player: the first (30 points) and the second (27) hold the q and
+  // the z between them, no telling who has which. "cats" lets whoever holds the z lay it under
+  // the s and go out ahead; going out with "sut" stays behind the 30; "ut" first leaves both
+  // without a move, and "cats" next wins 33 to 30.
+  const Lexicon lexicon = Lexicon::fromWords({"cat", "cats", "ut", "au", "sut", "sz"});
+  const EquityChooser strong(lexicon, noLeaveValues());
+  Situation s = onCat("su------", 0, 25, 30);
+  s.opponentScores = {30, 27};
+  s.opponentTiles = {1, 1};
+  s.unseen = countsOf("qz");
+  std::mt19937 rng(5);
+  const auto rated = strong.rate(s, 24, &rng);
+  ASSERT_FALSE(rated.empty());
+  EXPECT_EQ(laid(rated.front().move), "u");
+  EXPECT_GT(rated.front().equity, EquityChooser::kDecided);
+  for (const RatedMove& r : rated) {
+    if (laid(r.move) != "u") {
+      EXPECT_LT(r.equity, 0) << laid(r.move);
+    }
+  }
+}
+
 TEST(Equity, WhatAMoveOpensCostsHalfTheOpponentsBestReply) {
   // The opponent can only hold the v: after "cats" (6) its v under the s makes "sv" (6);
   // "ut" or "au" (2) open nothing. Half the reply taken off, "cats" is still worth more (3).
