@@ -6,8 +6,11 @@
 //   strong vs normal: 2000 games, strong won 1203, normal won 780, drawn 17, win rate 60.2%
 //   (95% 58.0%-62.3%), points per move 31.4 vs 29.0, refused 0        (all on one line)
 //
-// --jobs N plays N games at once; --detail adds how games stood when the bag ran out; --words,
-// --common and --leaves name other data files.
+// --players 3 plays one player of level A against two of level B, the three games of each deal
+// with A in each seat; A wins a game when it scores above both, "B won" when either does, and
+// "drawn" when A shares the top. --jobs N plays N games at once; --detail adds how games stood
+// (A's lead over the best other) when the bag ran out; --words, --common and --leaves name other
+// data files.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -16,6 +19,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,7 +47,8 @@ std::string readFile(const std::string& path) {
 [[noreturn]] void usage() {
   std::fprintf(stderr,
                "usage: korvel-match [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--jobs N]\n"
-               "                    [--detail] [--words BLOB] [--common WORDS] [--leaves TABLE]\n"
+               "                    [--players 2|3] [--detail] [--words BLOB] [--common WORDS]\n"
+               "                    [--leaves TABLE]\n"
                "LEVEL is easy, normal or strong\n");
   std::exit(2);
 }
@@ -53,11 +58,12 @@ struct Side {
 };
 
 struct Result {
-  int aScore = 0, bScore = 0;
+  int aScore = 0, bScore = 0;  // bScore: the best of level B's
   // A's lead when the bag ran out (nothing when it never did), and turns played after that.
   std::optional<int> leadAtEmpty;
   int turnsAfterEmpty = 0;
-  SelfPlaySeat a, b;
+  SelfPlaySeat a;
+  std::vector<SelfPlaySeat> b;  // every seat of level B
   bool ended = false;
 };
 
@@ -73,7 +79,7 @@ void interval(double wins, double n, double& low, double& high) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int games = 200, jobs = 1;
+  int games = 200, jobs = 1, players = 2;
   bool detail = false;
   unsigned long seed = 1;
   Level a = Level::Strong, b = Level::Normal;
@@ -91,6 +97,8 @@ int main(int argc, char** argv) {
       games = std::atoi(value.c_str());
     } else if (arg == "--seed") {
       seed = std::strtoul(value.c_str(), nullptr, 10);
+    } else if (arg == "--players") {
+      players = std::atoi(value.c_str());
     } else if (arg == "--jobs") {
       jobs = std::atoi(value.c_str());
     } else if (arg == "--a" || arg == "--b") {
@@ -107,7 +115,7 @@ int main(int argc, char** argv) {
       usage();
     }
   }
-  if (games < 1 || jobs < 1) usage();
+  if (games < 1 || jobs < 1 || players < 2 || players > 3) usage();
 
   const Lexicon lexicon = Lexicon::fromRecords(readFile(words));
   const Lexicon commonWords = Lexicon::fromLines(readFile(common));
@@ -122,34 +130,45 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const auto worker = [&] {
     for (int g; (g = next++) < games;) {
-      // Both games of a pair share the deal; the second swaps the seats.
-      const std::uint32_t gameSeed = static_cast<std::uint32_t>(seed * 1000003u + g / 2);
-      const bool swapped = g % 2 == 1;
-      LevelSetup sa{a, &commonWords, &*table, gameSeed};
-      LevelSetup sb{b, &commonWords, &*table, gameSeed + 7};
+      // The games of a group share the deal; level A takes each seat in turn.
+      const std::uint32_t gameSeed = static_cast<std::uint32_t>(seed * 1000003u + g / players);
+      const int at = g % players;  // A's place among the computer players
       SelfPlayOptions options;
-      options.players = 2;
+      options.players = players;
       options.seed = gameSeed;
-      options.levels = swapped ? std::vector<LevelSetup>{sb, sa} : std::vector<LevelSetup>{sa, sb};
+      for (int k = 0, other = 0; k < players; ++k) {
+        if (k == at) {
+          options.levels.push_back({a, &commonWords, &*table, gameSeed});
+        } else {
+          options.levels.push_back({b, &commonWords, &*table, gameSeed + 7 + 4u * other++});
+        }
+      }
       Result& r = results[static_cast<std::size_t>(g)];
-      // Seat 2 is the first computer player; A sits there unless the seats are swapped.
-      const int seatA = swapped ? 3 : 2;
-      int lead = 0;
-      options.onTurn = [&r, &lead, seatA](const TurnRecord& t) {
-        lead += t.seat == seatA ? t.points : -t.points;
+      // Seat 2 is the first computer player.
+      const int seatA = 2 + at;
+      std::vector<int> scores(static_cast<std::size_t>(2 + players), 0);
+      options.onTurn = [&r, &scores, seatA](const TurnRecord& t) {
+        if (t.seat >= 0 && t.seat < static_cast<int>(scores.size())) scores[t.seat] += t.points;
         if (r.leadAtEmpty) {
           ++r.turnsAfterEmpty;
         } else if (t.bagAfter == 0) {
-          r.leadAtEmpty = lead;
+          int best = std::numeric_limits<int>::min();
+          for (int seat = 2; seat < static_cast<int>(scores.size()); ++seat)
+            if (seat != seatA) best = std::max(best, scores[seat]);
+          r.leadAtEmpty = scores[seatA] - best;
         }
       };
       const SelfPlayGame game = playSelfGame(
           lexicon, [&lexicon](std::string_view w) { return lexicon.contains(w); }, options);
       r.ended = game.ended;
-      r.a = game.seats[swapped ? 1 : 0];
-      r.b = game.seats[swapped ? 0 : 1];
+      r.a = game.seats[static_cast<std::size_t>(at)];
       r.aScore = r.a.score;
-      r.bScore = r.b.score;
+      r.bScore = std::numeric_limits<int>::min();
+      for (int k = 0; k < players; ++k) {
+        if (k == at) continue;
+        r.b.push_back(game.seats[static_cast<std::size_t>(k)]);
+        r.bScore = std::max(r.bScore, r.b.back().score);
+      }
     }
   };
   std::vector<std::thread> threads;
@@ -172,7 +191,7 @@ int main(int argc, char** argv) {
   };
   for (const Result& r : results) {
     add(sa, r.a);
-    add(sb, r.b);
+    for (const SelfPlaySeat& seat : r.b) add(sb, seat);
     unended += !r.ended;
     if (r.aScore > r.bScore) {
       ++sa.wins;
