@@ -15,9 +15,9 @@ const char* const kComputerLevelsHelp =
     "word of its move, the ones across included) and settles for a move worth about half of "
     "its best. <i>Normal</i> always lays its highest-scoring move. <i>Strong</i> also weighs "
     "the letters it keeps for its next turns, what its move opens up for the next player, and, "
-    "once the bag is empty against a single opponent, plays the rest of the game through in "
-    "advance to go out first or keep its opponent from doing so; it buys new tiles when its "
-    "rack is poor enough for that to pay.</p>";
+    "once the bag is empty, plays the rest of the game through in advance to go out first or "
+    "keep its opponents from doing so; it buys new tiles when its rack is poor enough for that "
+    "to pay.</p>";
 
 namespace {
 
