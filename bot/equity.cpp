@@ -3,20 +3,19 @@
 #include <algorithm>
 #include <numeric>
 
-#include "bot/endgame.h"
-
 namespace korvel::bot {
 
 namespace {
 
-// End-game moves weighed by the opponent's reply: the best by score (and every move that goes
-// out), since each costs one more move search.
+// End-game moves searched: this many of the best by score, half as many of those laying the most
+// tiles, and every move that goes out. Each costs a search of the rest of the game per deal.
 constexpr std::size_t kEndgameMoves = 20;
 // How far the end game is searched (this player's moves), and how many of its moves are tried at
 // each deeper level.
 constexpr int kEndgameDepth = 2;
 constexpr std::size_t kEndgameBranching = 8;
-// Racks the opponent might hold, when the unseen tiles are more than its rack.
+// Deals of the unseen tiles to a single opponent when its rack is not known; half as many
+// against several.
 constexpr int kEndgameRacks = 8;
 // Moves looked at one move further, and the opponent's racks drawn for each.
 constexpr std::size_t kLookedAhead = 16;

@@ -1,19 +1,17 @@
 #pragma once
 // The Strong player's choice: every move is worth its score plus the learnt value of the tiles
-// it keeps (LeaveValues), less as the bag runs low. Once the bag is empty the tiles of the one
-// opponent are known (every tile not on the board, not covered and not on its own rack), and
-// each promising move is weighed by what the game comes to: going out while ahead wins at once;
-// a move after which the opponent's best reply takes its last tiles while it is ahead loses;
-// otherwise the score less the opponent's best reply counts. Buying a new rack for 30 points
-// pays when the best move of the present rack is worth clearly less than an average new rack's
-// less the price. While the bag still holds tiles, the best few moves are looked at one move
-// further: each loses half the average of the opponent's best replies on a few racks it might
-// hold.
+// it keeps (LeaveValues), less as the bag runs low. While the bag still holds tiles, the best few
+// moves are looked at one move further: each loses half the average of the opponent's best
+// replies on a few racks it might hold. Once the bag is empty, the end of the game is searched
+// (EndgameSearch) on a few deals of the unseen tiles to the opponents, and each promising move is
+// worth what the game comes to. Buying a new rack for 30 points pays when the best move of the
+// present rack is worth clearly less than an average new rack's less the price.
 
 #include <optional>
 #include <random>
 #include <vector>
 
+#include "bot/endgame.h"
 #include "bot/leave_values.h"
 #include "bot/lexicon.h"
 #include "bot/move_generator.h"
@@ -48,7 +46,7 @@ LetterCounts rackCounts(const RackCodes& rack);
 class EquityChooser {
  public:
   // What a decided game adds to a move's worth: far more than any score difference.
-  static constexpr double kDecided = 1000.0;
+  static constexpr double kDecided = EndgameSearch::kDecided;
   // The price of a new rack.
   static constexpr int kPrice = 30;
 
@@ -61,7 +59,8 @@ class EquityChooser {
   // Moves by equity, best first; at most `most` of them. With `rng`, and tiles still in the
   // bag, the best few are also weighed by the opponent's best reply to each on racks drawn
   // from the unseen tiles (the same racks for every move): what a move opens costs half of what
-  // the opponent can make of it.
+  // the opponent can make of it. With the bag empty, moves are worth what the end-game search
+  // makes of them (deals drawn with `rng`, or a fixed generator without it).
   std::vector<RatedMove> rate(const Situation& s, std::size_t most = 24,
                               std::mt19937* rng = nullptr) const;
 
