@@ -110,7 +110,9 @@ class BotPlayer {
   mutable std::mt19937 rng_;  // Strong's imagined racks
   BoardLetters lastBoard_{};
   LetterCounts covered_{};
-  std::array<int, client::kSeats> held_{};  // tiles on each player seat's rack
+  // Tiles on each player seat's rack: a full rack until a game start is seen (a player that
+  // joins a running game learns nothing of the others' racks).
+  std::array<int, client::kSeats> held_{kRackSize, kRackSize, kRackSize, kRackSize};
   bool seated_ = false;
   bool answered_ = true;  // its answer for this turn went out; waits for the server
   bool bought_ = false;   // bought (or tried to) in this turn

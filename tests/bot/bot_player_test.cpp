@@ -139,16 +139,21 @@ TEST(BotPlayer, WaitsFromTheStartOfItsTurnAndNotAfterItEnded) {
 
 TEST(BotPlayer, FollowsHowManyTilesTheOpponentHolds) {
   // Seat 2 plays seats 3 and 1, who move in that order after it; Ann in seat 1 only ever holds
-  // her deal here. Eve's moves are refilled while the bag lasts: three tiles laid
-  // with five in the bag come back; four laid with two left leave it six; an exchange while the
-  // bag has tiles fills every slot; once the bag is empty every tile laid is gone from its rack.
+  // her deal here. Eve's moves are refilled while the bag lasts: three tiles laid with five in
+  // the bag come back; four laid with two left leave it six; an exchange while the bag has tiles
+  // fills every slot; once the bag is empty every tile laid is gone from its rack.
   const Lexicon lexicon = Lexicon::fromWords({"cat"});
   BotPlayer bot(lexicon);
   bot.handleLine("CMD_sendlogininfo+2");
   for (const std::string& line :
        {toclient::newplayerinfo(1, "Ann"), toclient::newplayerinfo(2, "Klot"),
-        toclient::newplayerinfo(3, "Eve"), toclient::startgame("Host", "30", 60, "0"),
-        toclient::nextplayer(3, 70)}) {
+        toclient::newplayerinfo(3, "Eve")}) {
+    bot.handleLine(unframed(line));
+  }
+  // Before it sees a game start it knows nothing of their racks: full ones.
+  EXPECT_EQ(bot.situation().opponentTiles, (std::vector<int>{8, 8}));
+  for (const std::string& line :
+       {toclient::startgame("Host", "30", 60, "0"), toclient::nextplayer(3, 70)}) {
     bot.handleLine(unframed(line));
   }
   const auto move = [&bot](int tiles) {
