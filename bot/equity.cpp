@@ -16,7 +16,7 @@ constexpr int kEndgameDepth = 2;
 constexpr std::size_t kEndgameBranching = 8;
 // Deals of the unseen tiles to a single opponent when its rack is not known; half as many
 // against several.
-constexpr int kEndgameRacks = 8;
+constexpr int kEndgameRacks = 16;
 // Moves looked at one move further, and the opponent's racks drawn for each.
 constexpr std::size_t kLookedAhead = 16;
 constexpr int kReplyRacks = 6;
