@@ -115,7 +115,6 @@ Reaction BotPlayer::handleLine(std::string_view line) {
         toserver::logininfo(split.argument, protocol::kVersion, name + protocol::kTerminator));
     return r;
   }
-  noteTilesHeld(command, split.argument);
   client::Outcome out;
   if (!game.handle(command, split.argument, out)) return r;
   if (out.full) {
@@ -197,42 +196,6 @@ void BotPlayer::noteCoveredLetters() {
   lastBoard_ = board;
 }
 
-void BotPlayer::noteTilesHeld(const std::string& command, std::string_view body) {
-  if (command == "CMD_startgame") {
-    held_.fill(kRackSize);
-    return;
-  }
-  if (command != "CMD_goodword" && command != "CMD_boughtnew") return;
-  std::vector<std::string_view> fields;
-  for (std::size_t from = 0; from <= body.size();) {
-    const std::size_t plus = std::min(body.find('+', from), body.size());
-    fields.push_back(body.substr(from, plus - from));
-    from = plus + 1;
-  }
-  const int seat = parseOr(std::string(fields.front()), 0);
-  if (seat < 1 || seat > client::kSeats) return;
-  int& held = held_[static_cast<std::size_t>(seat) - 1];
-  // The bag as it was before this turn's draws: the mirror counts them at the next turn.
-  const int bag = tilesLeft();
-  // An exchange swaps every slot that ever held a tile, emptied ones too, while the bag has any.
-  if (command == "CMD_boughtnew") {
-    if (bag > 0) held = kRackSize;
-    return;
-  }
-  int laid = 0;
-  for (std::size_t i = 3; i < fields.size();) {
-    if (fields[i] == "l") {
-      ++laid;
-      i += 5;
-    } else if (fields[i] == "w") {
-      i += 2;
-    } else {
-      break;
-    }
-  }
-  held = std::clamp(held - laid + std::min(laid, bag), 0, kRackSize);
-}
-
 Situation BotPlayer::situation() const {
   Situation s;
   bool empty = false;
@@ -247,7 +210,7 @@ Situation BotPlayer::situation() const {
     const client::SeatView& view = game.seat[static_cast<std::size_t>(seat) - 1];
     if (seat == game.myplayer || view.eyes || view.name == client::kWaiting) continue;
     s.opponentScores.push_back(parseOr(view.score, 0));
-    s.opponentTiles.push_back(held_[static_cast<std::size_t>(seat) - 1]);
+    s.opponentTiles.push_back(game.held[static_cast<std::size_t>(seat) - 1]);
   }
   s.unseen = tileSet();
   const auto take = [&s](int code) {

@@ -98,9 +98,6 @@ class BotPlayer {
   RackCodes rackCodes() const;
   // Letters covered by later tiles since the game began: gone from the game, seen by nobody.
   void noteCoveredLetters();
-  // Follows how many tiles each seat holds: eight from the deal, less the tiles of each move,
-  // plus what the bag could still give back.
-  void noteTilesHeld(const std::string& command, std::string_view body);
 
   const Lexicon& lexicon_;
   LevelSetup setup_;
@@ -110,9 +107,6 @@ class BotPlayer {
   mutable std::mt19937 rng_;  // Strong's imagined racks
   BoardLetters lastBoard_{};
   LetterCounts covered_{};
-  // Tiles on each player seat's rack: a full rack until a game start is seen (a player that
-  // joins a running game learns nothing of the others' racks).
-  std::array<int, client::kSeats> held_{kRackSize, kRackSize, kRackSize, kRackSize};
   bool seated_ = false;
   bool answered_ = true;  // its answer for this turn went out; waits for the server
   bool bought_ = false;   // bought (or tried to) in this turn

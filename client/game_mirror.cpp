@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <utility>
 
 #include "protocol/message.h"
@@ -213,6 +214,7 @@ void GameMirror::startthegame(std::string_view body, Outcome& out) {
   justWatchChecked = false;
   // The server clears every seat's watching at a start.
   for (SeatView& s : seat) s.eyes = false;
+  held.fill(kRackSlots);
   winnerVisible = false;
   gameRunning = true;
   clearall();
@@ -236,6 +238,10 @@ void GameMirror::setSpectator(int n, const std::string& name) {
     }
   }
   spectators.push_back(std::move(entry));
+}
+
+int GameMirror::tilesInBag() const {
+  return std::atoi(tilesleft.c_str());  // always written by setTilesLeft as a plain number
 }
 
 void GameMirror::setTilesLeft(int drawn) {
@@ -322,10 +328,12 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
   setScore(n, total, "+" + std::to_string(points));
   words.push_back("**** " + seatLabel(n) + " ****");
   clearLastMove();
+  int laid = 0;
   r.beginList();
   while (!r.atListEnd()) {
     const std::string kind = r.field();
     if (kind == "l") {
+      ++laid;
       const int x = r.intField();
       const int y = r.intField();
       const int slot = r.intField();
@@ -337,6 +345,11 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
     } else {
       break;  // an unknown group cannot be skipped
     }
+  }
+  if (n >= 1 && n <= kSeats) {
+    // The bag as it was before this move's refill: the draws are counted at the next turn.
+    int& h = held[static_cast<std::size_t>(n) - 1];
+    h = std::clamp(h - laid + std::min(laid, tilesInBag()), 0, kRackSlots);
   }
   status = "Word Created!";
   out.cues.push_back("goodword");
@@ -458,6 +471,8 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
   const int price = r.intField();
   if (n < 1 || n > seats) return;
   setScore(n, total, "-" + std::to_string(price));
+  // An exchange swaps every slot that ever held a tile, emptied ones too, while the bag has any.
+  if (tilesInBag() > 0) held[static_cast<std::size_t>(n) - 1] = kRackSlots;
   status = seat[n - 1].name + " bought new tiles.";
   logTurn(n, TurnKind::Bought, price);
   out.cues.push_back("newtiles");

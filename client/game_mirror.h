@@ -107,6 +107,10 @@ class GameMirror {
   // The word list the host also uses, in lower case; when set, a move refused as "Invalid
   // Word" gets a chat line naming the words the list lacks.
   std::function<bool(std::string_view)> isWord;
+  // Tiles on each player seat's rack as the messages tell it: eight from the deal, less the tiles
+  // of each move plus what the bag could still refill, every slot again after an exchange while
+  // the bag has tiles. A full rack until a game start is seen.
+  std::array<int, kSeats> held{kRackSlots, kRackSlots, kRackSlots, kRackSlots};
 
   // View state.
   std::array<SeatView, kSeats> seat{};
@@ -203,6 +207,7 @@ class GameMirror {
   void setBoardLetter(int x, int y, int code, Outcome& out);
   void endTurn(Outcome& out);
   void setTilesLeft(int drawn);
+  int tilesInBag() const;
   // The spectator list entry "n: name" of seat n, replacing the seat's earlier entry.
   void setSpectator(int n, const std::string& name);
   void setLimit(int limit);
