@@ -30,18 +30,14 @@
 #include "bot/level.h"
 #include "bot/lexicon.h"
 #include "bot/self_play.h"
+#include "bot/tool_files.h"
 
 namespace {
 
 using namespace korvel::bot;
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "korvel-match: cannot read %s\n", path.c_str());
-    std::exit(2);
-  }
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  return readToolFile("korvel-match", path);
 }
 
 [[noreturn]] void usage() {

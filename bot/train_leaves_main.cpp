@@ -29,6 +29,7 @@
 #include "bot/level.h"
 #include "bot/lexicon.h"
 #include "bot/self_play.h"
+#include "bot/tool_files.h"
 
 namespace {
 
@@ -39,12 +40,7 @@ constexpr int kN = LeaveValues::kFeatures;
 constexpr double kRidge = 20.0;
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "korvel-train-leaves: cannot read %s\n", path.c_str());
-    std::exit(2);
-  }
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  return readToolFile("korvel-train-leaves", path);
 }
 
 // The sums of the normal equations: X'X, X'y, and the plain sums of y.
