@@ -63,8 +63,6 @@ void GameSummaryWindow::showSummary(const korvel::client::GameRecord& record, bo
   // contents and the window, sized to its contents when it opens, follows.
   table->resizeColumnsToContents();
   table->updateGeometry();
-  layout()->activate();
-  adjustSize();
   length->setText(QString("Game length: %1, %2 turns")
                       .arg(peerText(korvel::client::durationText(s.seconds)))
                       .arg(s.turns));
