@@ -40,6 +40,13 @@ LetterCounts keptAfter(const LetterCounts& have, const Move& move) {
   return kept;
 }
 
+// One code per tile, letter by letter.
+std::vector<int> tilesOf(const LetterCounts& counts) {
+  std::vector<int> tiles;
+  for (int code = 1; code <= 26; ++code) tiles.insert(tiles.end(), counts[code], code);
+  return tiles;
+}
+
 }  // namespace
 
 const LetterCounts& tileSet() {
@@ -98,10 +105,7 @@ std::vector<RatedMove> EquityChooser::rateEndgame(const Situation& s, std::mt199
   p.myScore = s.myScore;
   p.theirScores = s.opponentScores;
   p.passed.assign(s.opponentScores.size() + 1, false);
-  std::vector<int> pool;
-  for (int code = 1; code <= 26; ++code) {
-    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
-  }
+  std::vector<int> pool = tilesOf(s.unseen);
   // Each opponent holds some of the unseen tiles; the rest are out of the game (the rack of a
   // seat that only watches). Which ones is known only when a single opponent holds them all.
   std::vector<int> held;
@@ -146,10 +150,7 @@ void EquityChooser::lookAhead(const Situation& s, std::vector<RatedMove>& moves,
   const std::size_t ahead = std::min(kLookedAhead, moves.size());
   std::partial_sort(moves.begin(), moves.begin() + static_cast<std::ptrdiff_t>(ahead), moves.end(),
                     [](const RatedMove& a, const RatedMove& b) { return a.equity > b.equity; });
-  std::vector<int> pool;
-  for (int code = 1; code <= 26; ++code) {
-    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
-  }
+  std::vector<int> pool = tilesOf(s.unseen);
   if (pool.empty()) return;
   std::vector<RackCodes> racks(kReplyRacks);
   for (RackCodes& rack : racks) {
@@ -181,10 +182,7 @@ bool EquityChooser::buyPays(const Situation& s, std::optional<double> bestEquity
   // Without a move the turn is a pass: the rack is kept whole.
   const double now = bestEquity ? *bestEquity : leaveValue(rackCounts(s.rack), s.bagTiles);
   if (now > kBuyConsidered) return false;
-  std::vector<int> pool;
-  for (int code = 1; code <= 26; ++code) {
-    for (int k = 0; k < s.unseen[code]; ++k) pool.push_back(code);
-  }
+  std::vector<int> pool = tilesOf(s.unseen);
   if (static_cast<int>(pool.size()) < kRackSize || samples <= 0) return false;
   double total = 0;
   for (int i = 0; i < samples; ++i) {
