@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <exception>
+#include <utility>
+
+#include "records/regular_file.h"
 
 namespace korvel::app {
 
@@ -39,22 +42,10 @@ fs::path portableProgramFolder(const fs::path& programDir, const fs::path& deskt
 }
 
 std::optional<std::string> readFileBytes(const fs::path& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-  std::string bytes;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  char buffer[65536];
-  while (ok) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  if (!ok) return std::nullopt;
-  return bytes;
+  records::FileRead read = records::readRegularFile(file, kSettingsReadLimit);
+  if (read.status == records::FileReadStatus::Missing) return std::string();
+  if (read.status != records::FileReadStatus::Read) return std::nullopt;
+  return std::move(read.bytes);
 }
 
 bool replaceFileBytes(const fs::path& file, std::string_view bytes) {

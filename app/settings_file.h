@@ -6,6 +6,7 @@
 // report them.
 
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -34,7 +35,12 @@ std::filesystem::path chooseSettingsFolder(const std::filesystem::path& programD
 std::filesystem::path portableProgramFolder(const std::filesystem::path& programDir,
                                             const std::filesystem::path& desktopEntry);
 
-// The file's bytes: "" when there is no file, nothing when it exists but cannot be read.
+// Far above any settings file (a few kilobytes, the lobby's sections included).
+inline constexpr std::size_t kSettingsReadLimit = 4u << 20;
+
+// The file's bytes: "" when there is no file; nothing when it exists but cannot be read or is
+// not a regular file of at most kSettingsReadLimit bytes (a FIFO, a device, a link to one, a
+// huge file), which is then never written either.
 std::optional<std::string> readFileBytes(const std::filesystem::path& file);
 
 // Replaces the file's bytes through a temporary file in the same folder renamed over it. On

@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <new>
 
 #include "records/lzrw1.h"
 #include "records/lzrw1_errors.h"
+#include "records/regular_file.h"
 
 namespace korvel::records {
 
@@ -22,27 +22,44 @@ fs::path chooseTallyFolder(const fs::path& programDir, const fs::path& userDataD
 
 std::optional<std::string> TallyStore::load() {
   record_ = TallyRecord();
-  std::error_code ec;
-  if (!fs::exists(file_, ec)) return std::nullopt;
+  writable_ = true;
+  const FileRead read = readRegularFile(file_, kTallyReadLimit);
+  if (read.status == FileReadStatus::Missing) return std::nullopt;
+  if (read.status != FileReadStatus::Read) {
+    // Something that is not our file stands in its place: never read further, never replace.
+    record_.loadtally();
+    writable_ = false;
+    return "The tally file " + file_.string() + " " + fileReadProblem(read.status) +
+           "; it was left alone, and games are not counted in it until the program starts " +
+           "again.";
+  }
+  std::string reason;
   try {
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) throw ELzrw1Exception(lzrw1_messages::openInput(file_.string()));
-    const std::vector<std::uint8_t> container((std::istreambuf_iterator<char>(in)),
-                                              std::istreambuf_iterator<char>());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(read.bytes.data());
+    const std::vector<std::uint8_t> container(data, data + read.bytes.size());
     const std::vector<std::uint8_t> text = decompressContainer(container, file_.string());
     record_.loadgrid(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
     record_.loadtally();
     return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    reason = "it needs more memory than there is";
   } catch (const std::exception& e) {
-    record_.loadtally();
-    fs::path aside = file_;
-    aside += ".bad";
-    fs::rename(file_, aside, ec);
-    return std::string(e.what());
+    reason = e.what();
   }
+  record_.loadtally();
+  const auto aside = setFileAside(file_);
+  if (!aside) {
+    // Kept where it is, so its bytes are not lost under a fresh tally.
+    writable_ = false;
+    return "The tally file could not be read (" + reason + "); it could not be set aside either, " +
+           "so it was left as it is and games are not counted until the program starts again.";
+  }
+  return "The tally file could not be read (" + reason + "); it was set aside as " +
+         aside->string() + " and a new tally was started.";
 }
 
 bool TallyStore::save() const {
+  if (!writable_) return false;
   fs::path next = file_;
   next += ".new";
   try {

@@ -1,10 +1,13 @@
 #pragma once
 // The tally on disk: "Korveltally.tld", a Fast container of the tally's text. The text is made
 // and read in memory. A save writes a new file beside the old one and renames it over it, so a
-// failed save keeps the previous tally; a file that cannot be read is kept aside as
-// "Korveltally.tld.bad" before anything replaces it. Every change is saved at once, so a run
-// that does not end normally loses nothing.
+// failed save keeps the previous tally; a file that cannot be read is kept aside under the first
+// free name of "Korveltally.tld.bad", ".bad-2", ... before anything replaces it. Something other
+// than a regular file of at most kTallyReadLimit bytes in its place (a FIFO, a device, a link to
+// one, a huge file) is neither read nor replaced. Every change is saved at once, so a run that
+// does not end normally loses nothing.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +19,8 @@
 namespace korvel::records {
 
 inline constexpr const char* kTallyFileName = "Korveltally.tld";
+// Far above any tally the program writes (a few kilobytes for hundreds of opponents).
+inline constexpr std::size_t kTallyReadLimit = 16u << 20;
 
 // The folder for the tally: the program's own folder when it is writable, else the per-user data
 // folder (created when missing). The caller passes both, since finding them is the platform's
@@ -31,12 +36,14 @@ class TallyStore {
   const TallyRecord& record() const { return record_; }
 
   // Starts from an empty record and loads the file when it exists. When the file cannot be
-  // decompressed or read, returns the error's message (for the caller to show once), keeps the
-  // file aside as file() + ".bad" and goes on with what was loaded before the failure.
+  // decompressed or read, returns a message saying so in words (for the caller to show once),
+  // sets the file aside (see above) and goes on with what was loaded before the failure. When
+  // the name holds something that is not a regular file, or a huge one, returns a message and
+  // leaves it alone: nothing is saved over it in this run.
   std::optional<std::string> load();
 
-  // Writes the record; false when that failed (the previous file is then unchanged). Never
-  // throws: a failed save must not disturb the game.
+  // Writes the record; false when that failed (the previous file is then unchanged) or when the
+  // file is left alone. Never throws: a failed save must not disturb the game.
   bool save() const;
 
   // The record's changes, each followed by a save. addgame saves also when a counter cell
@@ -50,6 +57,7 @@ class TallyStore {
  private:
   std::filesystem::path file_;
   TallyRecord record_;
+  bool writable_ = true;
 };
 
 }  // namespace korvel::records

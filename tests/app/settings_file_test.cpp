@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <functional>
@@ -98,6 +99,24 @@ TEST(SettingsFile, ReadsAbsentOrUnreadableFilesAsDefaults) {
   fs::remove(file);
   writeWholeFile(file, kLobbyText);
   EXPECT_EQ(loadSettingsFile(file, "Korvel").textsize, 12);
+}
+
+TEST(SettingsFile, SomethingOtherThanARegularFileIsNeitherReadNorWritten) {
+  TempDir tmp;
+  const fs::path file = tmp.path() / kSettingsFileName;
+  const fs::path fifo = tmp.path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  writeWholeFile(tmp.path() / "huge", std::string(kSettingsReadLimit + 1, '\n'));
+  for (const fs::path& target : {fifo, fs::path("/dev/zero"), tmp.path() / "huge"}) {
+    fs::create_symlink(target, file);
+    // Returns at once: a FIFO is not waited on, /dev/zero is not read for ever.
+    EXPECT_EQ(readFileBytes(file), std::nullopt) << target;
+    EXPECT_TRUE(loadSettingsFile(file, "Korvel") == Settings{}) << target;
+    EXPECT_FALSE(saveKey(file, "Korvel", "Zoom", "150")) << target;
+    EXPECT_TRUE(fs::is_symlink(file)) << target << ": left as it was";
+    fs::remove(file);
+  }
+  EXPECT_EQ(fs::file_size(tmp.path() / "huge"), kSettingsReadLimit + 1);
 }
 
 TEST(SettingsFile, SaveReplacesTheFileByRenameKeepingOtherLines) {

@@ -1,6 +1,7 @@
 #include "records/tally_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "records/lzrw1.h"
 #include "records/lzrw1_errors.h"
@@ -106,18 +107,61 @@ TEST_F(TallyStoreTest, AnUnreadableFileIsKeptAsideAndReported) {
       {"impossible row count", containerOfText("9\r\n0\r\n"),
        "The tally has an impossible size: 9 columns, 0 rows"},
   };
+  int n = 0;
   for (auto c : cases) {
     if (std::string(c.what) == "size mismatch") c.content[4] = 99;
+    // Each case's file is set aside beside the earlier ones, never over them.
+    const fs::path aside =
+        dir / (std::string(kTallyFileName) + (++n == 1 ? ".bad" : ".bad-" + std::to_string(n)));
     writeFile(file(), c.content);
     TallyStore store(file());
-    EXPECT_EQ(store.load(), c.message) << c.what;
+    EXPECT_EQ(store.load(), "The tally file could not be read (" + c.message +
+                                "); it was set aside as " + aside.string() +
+                                " and a new tally was started.")
+        << c.what;
     EXPECT_FALSE(fs::exists(file())) << c.what;
-    EXPECT_EQ(readFile(dir / (std::string(kTallyFileName) + ".bad")), c.content) << c.what;
+    EXPECT_EQ(readFile(aside), c.content) << c.what;
     EXPECT_TRUE(store.record().followed().empty()) << c.what;
 
     store.follow("Ann");
     EXPECT_TRUE(fs::exists(file())) << c.what << ": a fresh tally is written";
-    EXPECT_EQ(readFile(dir / (std::string(kTallyFileName) + ".bad")), c.content) << c.what;
+    EXPECT_EQ(readFile(aside), c.content) << c.what;
+    fs::remove(file());
+  }
+  EXPECT_EQ(readFile(dir / (std::string(kTallyFileName) + ".bad")), bytesOf("garbage!"));
+}
+
+TEST_F(TallyStoreTest, SomethingOtherThanARegularFileIsLeftAloneAndNeverReplaced) {
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  writeFile(dir / "huge", Bytes(kTallyReadLimit + 1, 0));
+  const struct {
+    const char* what;
+    fs::path target;
+    const char* problem;
+  } cases[] = {
+      {"link to a FIFO", dir / "fifo", "is not a regular file"},
+      {"link to /dev/zero", "/dev/zero", "is not a regular file"},
+      {"link to a huge file", dir / "huge", "is far too large to be one of ours"},
+      {"folder", "", "is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    if (c.target.empty()) {
+      fs::create_directory(file());
+    } else {
+      fs::create_symlink(c.target, file());
+    }
+    TallyStore store(file());
+    const auto message = store.load();
+    ASSERT_TRUE(message) << c.what;
+    EXPECT_NE(message->find(c.problem), std::string::npos) << *message;
+    EXPECT_NE(message->find("left alone"), std::string::npos) << *message;
+    EXPECT_TRUE(store.record().followed().empty()) << c.what;
+    EXPECT_FALSE(store.follow("Ann") && store.save()) << c.what;
+    EXPECT_EQ(fs::symlink_status(file()).type(),
+              c.target.empty() ? fs::file_type::directory : fs::file_type::symlink)
+        << c.what << ": still there, not replaced";
+    EXPECT_FALSE(fs::exists(dir / (std::string(kTallyFileName) + ".bad"))) << c.what;
+    fs::remove(file());
   }
 }
 

@@ -1,6 +1,7 @@
 korvel_add_test(records_tests
   ${CMAKE_CURRENT_LIST_DIR}/lzrw1_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lzrw1_tool_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/regular_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tally_record_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tally_store_test.cpp
 )

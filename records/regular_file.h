@@ -1,0 +1,40 @@
+#pragma once
+// Reading the program's own files (settings, tally) when something else may stand in their place:
+// a FIFO or a link to one (whose open would block until a writer came), a device such as
+// /dev/zero (which never ends), a directory, or a file far larger than the program ever writes.
+// Only a regular file is read, opened without blocking and read up to a size bound; anything else
+// is reported as such and left alone. A damaged file is set aside under a name not yet taken.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace korvel::records {
+
+enum class FileReadStatus {
+  Read,        // bytes holds the whole file
+  Missing,     // no file of that name (or a link pointing nowhere)
+  NotRegular,  // a FIFO, device, socket or directory (directly or through links)
+  TooLarge,    // a regular file of more than the bound
+  Failed,      // it exists but could not be opened or read (permissions, I/O error)
+};
+
+struct FileRead {
+  FileReadStatus status = FileReadStatus::Missing;
+  std::string bytes;
+};
+
+// Reads the whole file when it is a regular file of at most maxBytes. Never blocks on a FIFO and
+// never reads more than maxBytes + 1 bytes, whatever the file claims.
+FileRead readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
+
+// Words for a status other than Read, as they follow "The FILE file " in a message: "is not a
+// regular file", ...
+std::string fileReadProblem(FileReadStatus status);
+
+// Moves the file to the first free name of file + ".bad", ".bad-2", ".bad-3", ... in the same
+// folder, never over an existing file; the name it took, or nothing when it could not be moved.
+std::optional<std::filesystem::path> setFileAside(const std::filesystem::path& file);
+
+}  // namespace korvel::records
