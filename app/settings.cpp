@@ -82,10 +82,11 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
   s.botspeed = botspeed == "2000" ? 2000 : botspeed == "500" ? 500 : 1000;
   s.turnsound = ini.get(section, kTurnsoundKey) == "1" ? 1 : 0;
 
-  // A phrase written by an 8-bit program reads as Windows-1252; it is sent and saved as UTF-8.
+  // A phrase written by an 8-bit program reads as Windows-1252; it is sent and saved as UTF-8,
+  // without control characters.
   for (int n = 0; n < kPhraseCount; ++n) {
     auto phrase = ini.get(section, phraseKey(n));
-    if (phrase && !phrase->empty()) s.phrases[n] = protocol::textFromBytes(*phrase);
+    if (phrase && !phrase->empty()) s.phrases[n] = protocol::cleanTextFromBytes(*phrase);
   }
 
   // Only the exact lower-case "false" turns an option off.

@@ -10,10 +10,10 @@ namespace korvel::client {
 namespace {
 
 // Names and words as the record keeps them: read by the program's one text rule (a Windows-1252
-// peer's "Jürgen" stays "Jürgen"), then cut to at most `most` bytes without splitting a
+// peer's "Jürgen" stays "Jürgen"; control characters dropped), then cut to at most `most` bytes without splitting a
 // character, so that the record is always valid UTF-8.
 std::string recordText(const std::string& bytes, std::size_t most) {
-  std::string text = protocol::textFromBytes(bytes);
+  std::string text = protocol::cleanTextFromBytes(bytes);
   if (text.size() <= most) return text;
   std::size_t end = most;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;

@@ -502,6 +502,22 @@ void GameMirror::winner(std::string_view body, Outcome& out) {
   out.tally = Outcome::Tally{names, mine, otherPlayers()};
 }
 
+std::optional<int> GameMirror::takeLoginSeat(std::string_view number, Outcome& out) {
+  int seatNumber = 0;
+  try {
+    seatNumber = protocol::parseInt(number);
+  } catch (const protocol::ParseError&) {
+  }
+  // A seat no game has would otherwise go into this game's record and make it unreadable.
+  if (seatNumber < 1 || seatNumber > 9) {
+    out.chat.push_back("0+The host gave this window a seat that does not exist; it was refused.");
+    return std::nullopt;
+  }
+  myplayer = seatNumber;
+  connected = true;
+  return seatNumber;
+}
+
 std::vector<std::string> GameMirror::otherPlayers() const {
   std::vector<std::string> names;
   for (int n = 1; n <= seats; ++n) {

@@ -128,6 +128,11 @@ class GameMirror {
   int barWidth = kBarWidth;
   bool timerBlack = false;  // pale yellow while 20 s or more are left
 
+  // CMD_sendlogininfo: the seat the host gives this window, 1 to 4 a player's, 5 to 9 a
+  // spectator's. Any other number (or none) is refused at once: myplayer stays as it was, the
+  // returned seat is empty so no login answer goes out, and a program line says why.
+  std::optional<int> takeLoginSeat(std::string_view number, Outcome& out);
+
   // One message from the server: the command word and the text after its first "+". Commands
   // that are not the mirror's (login, chat, sounds) return false and change nothing.
   bool handle(std::string_view command, std::string_view body, Outcome& out);

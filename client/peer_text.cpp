@@ -5,7 +5,7 @@
 #include "protocol/text_encoding.h"
 
 QString peerText(std::string_view bytes) {
-  const std::string text = korvel::protocol::textFromBytes(bytes);
+  const std::string text = korvel::protocol::cleanTextFromBytes(bytes);
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -135,7 +135,7 @@ int Tchat::dropOldestLines() {
 
 void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
   // The whole line is decoded once, so all its runs are read by the same encoding.
-  const auto line = korvel::client::parseChatLine(korvel::protocol::textFromBytes(text));
+  const auto line = korvel::client::parseChatLine(korvel::protocol::chatTextFromBytes(text));
   if (!line) return;
   setStyle(line->style, colour);
   QTextDocument* doc = mainchat->document();

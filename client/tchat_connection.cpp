@@ -86,10 +86,12 @@ void Tchat::joinpress() {
 }
 
 void Tchat::sendloginfo(const std::string& number) {
-  game.myplayer = korvel::protocol::parseInt(number);
-  game.connected = true;
+  korvel::client::Outcome out;
+  const auto seatNumber = game.takeLoginSeat(number, out);
+  render(out);
+  if (!seatNumber) return;
   // The seat goes back as read ("0002" answers "2"): a host cannot make the answer any longer.
-  sock->send(korvel::protocol::toserver::logininfo(std::to_string(game.myplayer),
+  sock->send(korvel::protocol::toserver::logininfo(std::to_string(*seatNumber),
                                                    korvel::protocol::kVersion, loginname));
 }
 

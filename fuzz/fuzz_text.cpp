@@ -57,6 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (valid && shown != bytes) __builtin_trap();
   if (!valid && shown.size() < bytes.size()) __builtin_trap();
   if (textFromBytes(shown) != shown) __builtin_trap();
+  const std::string clean = cleanTextFromBytes(bytes);
+  if (!isUtf8(clean) || cleanTextFromBytes(clean) != clean) __builtin_trap();
+  for (std::size_t i = 0; i < clean.size(); ++i) {
+    const auto b = static_cast<unsigned char>(clean[i]);
+    if (b < 0x20 || b == 0x7F) __builtin_trap();
+    if (b == 0xC2 && static_cast<unsigned char>(clean[i + 1]) <= 0x9F) __builtin_trap();
+  }
+  const std::string chat = chatTextFromBytes(bytes);
+  if (!isUtf8(chat) || chat.find('\0') != std::string::npos) __builtin_trap();
   const std::string name = cleanName(bytes);
   if (!isUtf8(name) || name.find_first_of(std::string("+\xFF", 2)) != std::string::npos)
     __builtin_trap();

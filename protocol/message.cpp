@@ -240,7 +240,7 @@ std::string cleanName(std::string_view name) {
   for (char c : name) {
     if (c != '+' && c != kTerminator) out += c;
   }
-  return textFromBytes(out);
+  return cleanTextFromBytes(out);
 }
 
 std::string cleanText(std::string_view text) {

@@ -119,8 +119,9 @@ std::string newtiles(int seat);
 }  // namespace toserver
 
 // The name a player goes by on the wire: without "+" and 0xFF, either of which would corrupt
-// every message carrying it, and in UTF-8 (a name given in another 8-bit encoding is read by
-// textFromBytes). The login and the game start both send this one.
+// every message carrying it, without control characters (cleanTextFromBytes), and in UTF-8 (a name
+// given in another 8-bit encoding is read by textFromBytes). The login and the game start both send
+// this one.
 std::string cleanName(std::string_view name);
 // Removes 0xFF from free text (chat, actions), which must never carry a terminator.
 std::string cleanText(std::string_view text);

@@ -87,4 +87,28 @@ std::string textFromBytes(std::string_view bytes) {
   return out;
 }
 
+std::string cleanTextFromBytes(std::string_view bytes) {
+  std::string text = textFromBytes(bytes);
+  // The text is valid UTF-8 here, so 0xC2 always leads a two-byte sequence and the C1 controls
+  // are exactly 0xC2 0x80 to 0xC2 0x9F; every other control is a single byte.
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<std::uint8_t>(text[i]);
+    if (b < 0x20 || b == 0x7F) continue;
+    if (b == 0xC2 && static_cast<std::uint8_t>(text[i + 1]) <= 0x9F) {
+      ++i;
+      continue;
+    }
+    text[out++] = text[i];
+  }
+  text.resize(out);
+  return text;
+}
+
+std::string chatTextFromBytes(std::string_view bytes) {
+  std::string text = textFromBytes(bytes);
+  std::erase(text, '\0');
+  return text;
+}
+
 }  // namespace korvel::protocol

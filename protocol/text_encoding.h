@@ -20,4 +20,14 @@ bool isUtf8(std::string_view bytes);
 // control character. The result is always valid UTF-8 and never holds 0xFF.
 std::string textFromBytes(std::string_view bytes);
 
+// textFromBytes without control characters, for text that is one line: names, words, phrases,
+// the server's status texts. C0 (U+0000 to U+001F, tab and line breaks included), DEL and C1
+// (U+0080 to U+009F) are dropped, so none reaches a label, an accessible name, a saved game or
+// a record (a NUL cut the text assistive tools read; a line break made a name two lines).
+std::string cleanTextFromBytes(std::string_view bytes);
+
+// textFromBytes without NUL, for chat lines: a NUL would cut the text assistive tools read and
+// hide what follows it.
+std::string chatTextFromBytes(std::string_view bytes);
+
 }  // namespace korvel::protocol

@@ -148,6 +148,24 @@ TEST(GameMirrorSeats, ArrivalsDeparturesAndWatching) {
   }
 }
 
+TEST(GameMirrorSeats, ALoginSeatOutsideOneToNineIsRefused) {
+  const struct {
+    const char* number;
+    int seat;  // 0: refused
+  } cases[] = {{"1", 1},  {"4", 4},  {"5", 5},  {"9", 9}, {"0002", 2}, {"0", 0},
+               {"10", 0}, {"77", 0}, {"-1", 0}, {"", 0},  {"x", 0},    {"99999999999", 0}};
+  for (const auto& c : cases) {
+    GameMirror m;
+    m.myplayer = 3;  // an earlier, valid seat stays when a later one is refused
+    Outcome out;
+    const auto seat = m.takeLoginSeat(c.number, out);
+    EXPECT_EQ(seat.value_or(0), c.seat) << c.number;
+    EXPECT_EQ(m.myplayer, c.seat ? c.seat : 3) << c.number;
+    EXPECT_EQ(m.connected, c.seat != 0) << c.number;
+    EXPECT_EQ(out.chat.size(), c.seat ? 0u : 1u) << c.number;
+  }
+}
+
 TEST(GameMirrorSeats, ViewFollowsTheMessages) {
   GameMirror m = table(2);
   feed(m, toclient::existingplayers({{3, "Cy", true}, {6, "Zed", false}}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "protocol/message.h"
 
@@ -74,4 +75,37 @@ TEST(TextEncoding, ANameGoesOutInUtf8WithoutPlusOrTerminator) {
     EXPECT_EQ(toserver::startgame(c.given, "30", "60", "1"),
               "CMD_startgame+" + c.sent + "+30+60+1+" + FF);
   }
+}
+
+TEST(TextEncoding, NamesWordsAndPhrasesLoseEveryControlCharacterAndChatLosesNul) {
+  std::vector<int> controls;
+  for (int b = 0; b < 32; ++b) controls.push_back(b);
+  controls.push_back(127);
+  for (int b : controls) {
+    SCOPED_TRACE(b);
+    const std::string c(1, static_cast<char>(b));
+    // In valid UTF-8, and in text that reads as Windows-1252 (the 0xE9).
+    EXPECT_EQ(cleanTextFromBytes("nul" + c + "byte"), "nulbyte");
+    EXPECT_EQ(cleanTextFromBytes(c + "Zo\xEB" + c), "Zo\xC3\xAB");
+    EXPECT_EQ(cleanTextFromBytes(c + c + c), "");
+    EXPECT_EQ(cleanName("nul" + c + "byte"), "nulbyte");
+    const std::string chat = chatTextFromBytes("a" + c + "b\xE9");
+    EXPECT_EQ(chat, b == 0 ? "ab\xC3\xA9" : "a" + c + "b\xC3\xA9");
+  }
+  const struct {
+    const char* what;
+    std::string bytes, clean;
+  } cases[] = {
+      {"C1 controls in UTF-8",
+       "a\xC2\x80\xC2\x9F"
+       "b",
+       "ab"},
+      {"the letters right after C1 stay", "\xC2\xA0\xC2\xA9\xC3\x80", "\xC2\xA0\xC2\xA9\xC3\x80"},
+      {"continuation bytes 0x80 to 0x9F stay", "\xE2\x82\xAC\xF0\x9F\x98\x80",
+       "\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {"Windows-1252 0x80 is the euro", "\x80\x01", "\xE2\x82\xAC"},
+      {"undefined bytes stay marks", "\x81", "\xEF\xBF\xBD"},
+      {"markup is kept as characters", "<img src=x>\r\n", "<img src=x>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cleanTextFromBytes(c.bytes), c.clean) << c.what;
 }
