@@ -1,6 +1,7 @@
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/computer_player_count.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/failure_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hosting_help.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp

@@ -4,6 +4,7 @@
 #include <QNetworkInterface>
 #include <exception>
 
+#include "app/failure_text.h"
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
 #include "app/settings_file.h"
@@ -20,8 +21,12 @@ void Tchat::guarded(const std::function<void()>& handler) {
     handler();
   } catch (const korvel::protocol::ParseError&) {
     // A field that does not parse ends the handling of that one message.
-  } catch (const std::exception& e) {
+  } catch (const ESockError& e) {
     messageBoxes().showMessage(peerText(e.what()));
+  } catch (const std::exception& e) {
+    // Running out of memory or the like: words, never the library's "std::bad_alloc".
+    messageBoxes().showMessage(
+        peerText(korvel::app::failureText("The last message or action could not be handled", e)));
   }
 }
 

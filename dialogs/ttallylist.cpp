@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/failure_text.h"
 #include "app/message_boxes.h"
 #include "client/peer_text.h"
 #include "dialogs/dialog_look.h"
@@ -207,7 +208,8 @@ void Ttallylist::addgame(const std::string& winner, bool mine,
     store_->addgame(winner, mine, others);
   } catch (const korvel::records::TallyConversionError& e) {
     // A counter that is not a number stops this update; what was counted before is saved.
-    messageBoxes().showMessage(peerText(e.what()));
+    messageBoxes().showMessage(
+        peerText(korvel::app::failureText("The tally could not count this game", e)));
   }
   loadtally();
 }

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/failure_text.h"
 #include "app/message_boxes.h"
 
 namespace {
@@ -233,10 +234,13 @@ template <typename F>
 void TSock::guarded(F&& f) {
   try {
     f();
-  } catch (const std::exception& error) {
+  } catch (const ESockError& error) {
     showError(error.what());
+  } catch (const std::exception& error) {
+    // Not the socket's own error: say what failed in words, not the library's type name.
+    showError(korvel::app::failureText("A network event could not be handled", error));
   } catch (...) {
-    showError("Unknown error");
+    showError(korvel::app::failureText("A network event could not be handled"));
   }
 }
 
