@@ -18,6 +18,16 @@ void setPeerText(QLabel* label, std::string_view bytes) {
   setPeerText(label, peerText(bytes));
 }
 
+QString plainToolTip(const QString& text) {
+  if (text.isEmpty()) return {};
+  return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
+}
+
+void setPeerToolTip(QWidget* widget, const QString& text) {
+  const QString tip = plainToolTip(text);
+  if (widget->toolTip() != tip) widget->setToolTip(tip);
+}
+
 std::string wireText(const QString& text) {
   return text.toUtf8().toStdString();
 }

@@ -42,7 +42,7 @@ void Tchat::syncView() {
   for (int n = 0; n < korvel::client::kSeats; ++n) {
     const auto& s = game.seat[n];
     setPeerText(label_playername[n], s.name);
-    label_playername[n]->setToolTip(peerText(s.standby));
+    setPeerToolTip(label_playername[n], peerText(s.standby));
     label_playername[n]->setAccessibleName(
         QString("Seat %1: %2")
             .arg(n + 1)

@@ -48,7 +48,7 @@ void Tchat::setClipPlayer(SoundPlayer* player) {
 void Tchat::setPhrase(int button, const std::string& phrase) {
   phrases[button - 1] = phrase;
   const QString text = peerText(phrase);
-  b_phrase[button - 1]->setToolTip(text);
+  setPeerToolTip(b_phrase[button - 1], text);
   b_phrase[button - 1]->setAccessibleName(text.isEmpty() ? QString("Phrase %1").arg(button) : text);
 }
 

@@ -19,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,7 @@ QString utf8(const std::string& s) {
 const QRgb kSecret = qRgb(0x12, 0xFE, 0x34);
 
 bool drawsSecret(QWidget* w) {
+  if (!w) return false;
   const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
   for (int y = 0; y < image.height(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -95,6 +99,17 @@ struct RawPeer {
     socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
   }
 };
+
+// The tooltip window Qt shows for the text.
+QWidget* shownToolTip(const QString& text) {
+  QToolTip::hideText();
+  QToolTip::showText(QPoint(200, 200), text);
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->inherits("QTipLabel") && w->isVisible()) return w;
+  }
+  ADD_FAILURE() << "no tooltip shown";
+  return nullptr;
+}
 
 class PeerText : public ::testing::Test {
  protected:
@@ -159,6 +174,17 @@ TEST_F(PeerText, NamesThatLookLikeMarkupShowAsTextAndLoadNothing) {
   expectLabel(tally.label_hisnametop, img + "'s Tally");
   expectLabel(tally.label_hisname, img + " Wins:");
   EXPECT_FALSE(drawsSecret(&tally));
+
+  // A phrase in the settings file naming the picture: its button's tooltip shows the text.
+  chat.setPhrase(1, img);
+  const QString tip = chat.b_phrase[0]->toolTip();
+  QTextDocument shownText;
+  shownText.setHtml(tip);
+  EXPECT_EQ(shownText.toPlainText(), utf8(img));
+  EXPECT_FALSE(drawsSecret(shownToolTip(tip)));
+  EXPECT_TRUE(drawsSecret(shownToolTip(utf8(img)))) << "the raw text would draw the picture";
+  EXPECT_EQ(plainToolTip(""), "") << "an empty phrase has no tooltip";
+  QToolTip::hideText();
 
   // The real box, as the program shows it.
   setMessageBoxes(nullptr);
