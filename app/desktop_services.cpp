@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "app/start_environment.h"
 #include "app/web_address.h"
 
 namespace {
@@ -11,11 +12,14 @@ namespace {
 class SystemDesktopServices : public DesktopServices {
  public:
   bool startProgram(const QString& path, const QStringList& arguments) override {
+    const korvel::app::StartEnvironmentScope given;
     return QProcess::startDetached(path, arguments);
   }
 
  protected:
   bool launchUrl(const QString& address) override {
+    // The desktop's URL handler starts the browser with this process's environment.
+    const korvel::app::StartEnvironmentScope given;
     return QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
   }
 };
@@ -27,6 +31,12 @@ DesktopServices* installed = nullptr;
 bool DesktopServices::openUrl(const QString& address) {
   if (!korvel::app::isWebAddress(address.toStdString())) return false;
   return launchUrl(address);
+}
+
+bool DesktopServices::startProgramAsGiven(const std::string& file,
+                                          const std::vector<std::string>& argv,
+                                          const std::vector<std::string>& environment) {
+  return korvel::app::spawnProgram(file, argv, environment).has_value();
 }
 
 DesktopServices& desktopServices() {

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 class DesktopServices {
  public:
@@ -18,8 +20,15 @@ class DesktopServices {
   bool openUrl(const QString& address);
 
   // Starts a program file with arguments, detached from this process; false when it could not
-  // be started.
+  // be started. Like the browser, it gets the environment the program was given, not the one
+  // the program set for itself (korvel::app::startEnvironment()).
   virtual bool startProgram(const QString& path, const QStringList& arguments) = 0;
+
+  // Starts a program file with argv (argv[0] first) and environment exactly as these bytes, in
+  // a session of its own; false when it could not be started. Used for starting this program
+  // again, whose arguments may be in any encoding.
+  virtual bool startProgramAsGiven(const std::string& file, const std::vector<std::string>& argv,
+                                   const std::vector<std::string>& environment);
 
  protected:
   // Hands a checked web address to the desktop; true when the desktop accepted it.

@@ -15,9 +15,11 @@
 #include "app/command_line.h"
 #include "app/instance_guard.h"
 #include "app/message_boxes.h"
+#include "app/program_log.h"
 #include "app/program_restart.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
+#include "app/start_environment.h"
 #include "app/window_zoom.h"
 #include "bot/computer_player.h"
 #include "client/peer_text.h"
@@ -59,9 +61,42 @@ int zoomFromSettings(char* program) {
       .zoom;
 }
 
+// The last warning Qt printed, for the log line of an exit that did not come back through main
+// (Qt's platform plugin ends the program with exit() when the display connection breaks).
+std::string lastQtWarning;
+bool endedThroughMain = false;
+QtMessageHandler qtDefaultHandler = nullptr;
+
+void logQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    korvel::app::programLog().write(std::string(type == QtFatalMsg ? "Qt fatal: " : "Qt error: ") +
+                                    text.toStdString());
+  } else if (type == QtWarningMsg) {
+    lastQtWarning = text.toStdString();
+  }
+  if (qtDefaultHandler) qtDefaultHandler(type, context, text);
+}
+
+void logExitOutsideMain() {
+  if (endedThroughMain) return;
+  korvel::app::programLog().write(
+      "ended through exit() outside the main loop" +
+      (lastQtWarning.empty() ? std::string() : "; Qt's last warning: " + lastQtWarning));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything sets a variable of its own: children start with this environment.
+  korvel::app::captureStartEnvironment();
+  korvel::app::ProgramLog& log = korvel::app::programLog();
+  log.open(korvel::app::stateFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
+  log.installFatalHandlers();
+  std::atexit(logExitOutsideMain);
+  qtDefaultHandler = qInstallMessageHandler(logQtMessage);
+  // The command line as bytes, for a restart that must give it back unchanged.
+  const std::vector<std::string> given(argv, argv + argc);
+
   // The command line is the game's (name, host address, "true" to host), read exactly as given.
   // QApplication would take the options it knows out of argv (-reverse, -platform X, -style X,
   // -session X, ...) and act on them, so a player called "-reverse" would be lost and mirror the
@@ -71,18 +106,23 @@ int main(int argc, char** argv) {
   std::vector<std::string> params;
   for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
   int qtArgc = argc > 0 ? 1 : 0;
-  const bool userSetScale = qEnvironmentVariableIsSet(korvel::app::kScaleFactorVariable);
   const QByteArray userScale = qgetenv(korvel::app::kScaleFactorVariable);
   const int zoom = argc > 0 ? zoomFromSettings(argv[0]) : 100;
   if (const auto factor = korvel::app::zoomedScaleFactor(userScale.toStdString(), zoom))
     qputenv(korvel::app::kScaleFactorVariable, QByteArray::fromStdString(*factor));
   QApplication app(qtArgc, argv);
-  QStringList arguments;
-  for (const std::string& p : params) arguments << QString::fromLocal8Bit(p.c_str());
   // Before everything else this program owns, so a new copy starts after all of it is gone.
-  ProgramRestart restart(arguments, userScale, userSetScale);
+  ProgramRestart restart(given);
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
-  if (!guard.acquire()) return EXIT_SUCCESS;
+  if (!guard.acquire()) {
+    endedThroughMain = true;
+    log.write(
+        "ended at once: another copy runs with this runtime folder and was brought to the "
+        "front");
+    return EXIT_SUCCESS;
+  }
+  const std::size_t abnormalEnds = log.markRunning();
+  log.write("started");
   QApplication::setApplicationName("Korvel");
   QGuiApplication::setDesktopFileName("korvel");  // ties the windows to korvel.desktop's icon
   QApplication::setQuitOnLastWindowClosed(false);
@@ -93,7 +133,17 @@ int main(int argc, char** argv) {
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
   chat.setZoom(zoom);
-  chat.restartProgram = [&restart] { restart.request(); };
+  chat.restartProgram = [&restart] {
+    if (const auto problem = restart.request()) {
+      messageBoxes().showMessage(peerText("Korvel cannot start again by itself: " + *problem +
+                                          ". The new zoom is saved and applies the next time "
+                                          "you start Korvel."));
+      return false;
+    }
+    return true;
+  };
+  if (const auto line = korvel::app::abnormalEndLine(abnormalEnds, log.file()))
+    chat.addlinetochat("0+" + *line, chat.systemcolor);
   Tabout about;
   Tspylist spylist;
   Thelp help;
@@ -183,5 +233,11 @@ int main(int argc, char** argv) {
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 
   chat.show();
-  return app.exec();
+  const int code = app.exec();
+  log.write(std::string(restart.requested() ? "ended to start again with a new zoom"
+                                            : "ended: the main window closed") +
+            " (exit code " + std::to_string(code) + ")");
+  log.clearRunning();
+  endedThroughMain = true;
+  return code;
 }

@@ -1,24 +1,26 @@
 #include "app/program_restart.h"
 
-#include <QCoreApplication>
+#include <unistd.h>
 
 #include "app/desktop_services.h"
-#include "app/window_zoom.h"
+#include "app/program_log.h"
+#include "app/start_environment.h"
 
-ProgramRestart::ProgramRestart(QStringList arguments, QByteArray userScaleFactor,
-                               bool userSetScaleFactor)
-    : arguments_(std::move(arguments)),
-      userScaleFactor_(std::move(userScaleFactor)),
-      userSetScaleFactor_(userSetScaleFactor) {}
+ProgramRestart::ProgramRestart(std::vector<std::string> arguments, std::filesystem::path procExe)
+    : arguments_(std::move(arguments)), procExe_(std::move(procExe)) {}
+
+std::optional<std::string> ProgramRestart::request() {
+  if (auto problem = korvel::app::programFileProblem(procExe_)) return problem;
+  std::error_code ec;
+  file_ = std::filesystem::read_symlink(procExe_, ec).string();
+  if (ec) return "the program file cannot be found";
+  requested_ = true;
+  return std::nullopt;
+}
 
 ProgramRestart::~ProgramRestart() {
   if (!requested_) return;
-  // The new copy inherits the environment: give it back the user's own scale factor, so that
-  // the zoom is applied once, not on top of this copy's.
-  if (userSetScaleFactor_) {
-    qputenv(korvel::app::kScaleFactorVariable, userScaleFactor_);
-  } else {
-    qunsetenv(korvel::app::kScaleFactorVariable);
+  if (!desktopServices().startProgramAsGiven(file_, arguments_, korvel::app::startEnvironment())) {
+    korvel::app::programLog().write("restart failed: " + file_ + " could not be started");
   }
-  desktopServices().startProgram(QCoreApplication::applicationFilePath(), arguments_);
 }

@@ -4,24 +4,33 @@
 // after the application object, that is after the windows, the server's port, the lobby link
 // and the single-instance guard are gone, so the new copy can take them all.
 
-#include <QByteArray>
-#include <QStringList>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 class ProgramRestart {
  public:
-  // arguments: the game's own command line; userScaleFactor: QT_SCALE_FACTOR as the user's
-  // environment had it before the program set its zoom (the new copy sets its own).
-  ProgramRestart(QStringList arguments, QByteArray userScaleFactor, bool userSetScaleFactor);
+  // arguments: the command line exactly as the program was given it, argv[0] first, as bytes (a
+  // name that is not valid in the locale's encoding comes back unchanged). procExe leads to the
+  // running program file (tests pass another process's). The new copy gets the environment the
+  // program was given (korvel::app::startEnvironment()), so the zoom is applied once, not on top
+  // of this copy's, and nothing this copy set for itself reaches it.
+  explicit ProgramRestart(std::vector<std::string> arguments,
+                          std::filesystem::path procExe = "/proc/self/exe");
   ~ProgramRestart();
   ProgramRestart(const ProgramRestart&) = delete;
   ProgramRestart& operator=(const ProgramRestart&) = delete;
 
-  void request() { requested_ = true; }
+  // Asks for the new copy, checked before anything closes: when the running program file was
+  // deleted or replaced since it started, nothing is asked for and the reason comes back in
+  // words, so the caller can say so and keep running.
+  std::optional<std::string> request();
   bool requested() const { return requested_; }
 
  private:
-  QStringList arguments_;
-  QByteArray userScaleFactor_;
-  bool userSetScaleFactor_;
+  std::vector<std::string> arguments_;
+  std::filesystem::path procExe_;
+  std::string file_;  // the program file, as it was when the restart was asked for
   bool requested_ = false;
 };

@@ -100,8 +100,9 @@ class Tchat : public QMainWindow {
   std::function<void()> Help2Click;
   std::function<void()> About1Click;
   std::function<void()> DownloadLobby1Click;  // Help, "Download the Lobby..."
-  // Starts the program again once this window has closed (a new zoom applies at start-up).
-  std::function<void()> restartProgram;
+  // Starts the program again once this window has closed (a new zoom applies at start-up); false
+  // when it cannot (it has said why), and the window stays.
+  std::function<bool()> restartProgram;
 
   // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
   // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).

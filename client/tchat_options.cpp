@@ -39,8 +39,8 @@ void Tchat::Zoom1Click(int percent) {
   }
   setZoom(percent);
   saveinifile({korvel::app::kZoomKey});
-  if (!restartProgram) return;
-  restartProgram();
+  // false: the program cannot start again (it said why) and goes on at the old zoom.
+  if (!restartProgram || !restartProgram()) return;
   leaving_ = true;
   close();
 }

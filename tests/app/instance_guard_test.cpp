@@ -32,6 +32,7 @@ QProcess* startKorvel(const QString& runtimeDir, const QStringList& args) {
   auto* p = new QProcess;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_RUNTIME_DIR", runtimeDir);
+  env.insert("XDG_STATE_HOME", runtimeDir);  // the log goes there, not to the user's
   env.insert("QT_QPA_PLATFORM", "offscreen");
   p->setProcessEnvironment(env);
   p->start(KORVEL_EXE, args);

@@ -1,27 +1,37 @@
 #include "app/program_restart.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "app/desktop_services.h"
+#include "app/start_environment.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// Records each program start with the scale factor the new copy would inherit.
+// Records each program start as the bytes the new copy would get.
 class StartRecorder : public DesktopServices {
  public:
   struct Start {
-    QString path;
-    QStringList arguments;
-    bool scaleSet;
-    QByteArray scale;
+    std::string file;
+    std::vector<std::string> argv;
+    std::vector<std::string> environment;
   };
   std::vector<Start> starts;
-  bool startProgram(const QString& path, const QStringList& arguments) override {
-    starts.push_back({path, arguments, qEnvironmentVariableIsSet("QT_SCALE_FACTOR"),
-                      qgetenv("QT_SCALE_FACTOR")});
+  bool startProgram(const QString&, const QStringList&) override { return false; }
+  bool startProgramAsGiven(const std::string& file, const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment) override {
+    starts.push_back({file, argv, environment});
     return true;
   }
 
@@ -29,30 +39,58 @@ class StartRecorder : public DesktopServices {
   bool launchUrl(const QString&) override { return true; }
 };
 
+bool hasEntry(const std::vector<std::string>& environment, const std::string& prefix) {
+  return std::any_of(environment.begin(), environment.end(),
+                     [&](const std::string& e) { return e.starts_with(prefix); });
+}
+
 }  // namespace
 
-TEST(ProgramRestart, StartsTheSameCommandLineWithTheUsersOwnScaleFactorOnlyWhenAsked) {
+TEST(ProgramRestart, StartsTheSameBytesWithTheGivenEnvironmentOnlyWhenAsked) {
   StartRecorder desktop;
   setDesktopServices(&desktop);
-  const QStringList hosting{"Ann", "127.0.0.1", "true"};
+  qunsetenv("QT_SCALE_FACTOR");
+  korvel::app::captureStartEnvironment();
   qputenv("QT_SCALE_FACTOR", "3");  // as this copy set it for its zoom
-  { ProgramRestart untouched(hosting, "", false); }
+  // A name in Latin-1, which is not valid UTF-8, survives as it was given.
+  const std::vector<std::string> hosting{"korvel", "J\xFCrgen", "127.0.0.1", "true"};
+  { ProgramRestart untouched(hosting); }
   EXPECT_TRUE(desktop.starts.empty()) << "nothing starts unless a restart was asked for";
   {
-    ProgramRestart restart(hosting, "", false);
-    restart.request();
-  }
-  {
-    ProgramRestart restart({}, "2", true);
-    restart.request();
+    ProgramRestart restart(hosting);
+    EXPECT_EQ(restart.request(), std::nullopt);
+    EXPECT_TRUE(restart.requested());
   }
   setDesktopServices(nullptr);
   qunsetenv("QT_SCALE_FACTOR");
-  ASSERT_EQ(desktop.starts.size(), 2u);
-  EXPECT_EQ(desktop.starts[0].path, QCoreApplication::applicationFilePath());
-  EXPECT_EQ(desktop.starts[0].arguments, hosting);
-  EXPECT_FALSE(desktop.starts[0].scaleSet);
-  EXPECT_TRUE(desktop.starts[1].arguments.isEmpty());
-  EXPECT_TRUE(desktop.starts[1].scaleSet);
-  EXPECT_EQ(desktop.starts[1].scale, "2");
+  ASSERT_EQ(desktop.starts.size(), 1u);
+  EXPECT_EQ(fs::path(desktop.starts[0].file),
+            fs::canonical(QCoreApplication::applicationFilePath().toStdString()));
+  EXPECT_EQ(desktop.starts[0].argv, hosting);
+  EXPECT_FALSE(hasEntry(desktop.starts[0].environment, "QT_SCALE_FACTOR="))
+      << "the zoom is applied once, by the new copy";
+  EXPECT_TRUE(hasEntry(desktop.starts[0].environment, "PATH="));
+}
+
+TEST(ProgramRestart, AProgramFileDeletedSinceItStartedIsSaidAndNothingStarts) {
+  StartRecorder desktop;
+  setDesktopServices(&desktop);
+  QTemporaryDir dir;
+  const fs::path copy = fs::path(dir.path().toStdString()) / "korvel";
+  fs::copy_file("/bin/sleep", copy);
+  fs::permissions(copy, fs::perms::owner_all);
+  const auto pid = korvel::app::spawnProgram(copy.string(), {"korvel", "30"}, {});
+  ASSERT_TRUE(pid);
+  const fs::path exe = "/proc/" + std::to_string(*pid) + "/exe";
+  for (int n = 0; n < 1000 && fs::read_symlink(exe) != copy; ++n) QThread::msleep(1);
+  fs::remove(copy);
+  {
+    ProgramRestart restart({"korvel"}, exe);
+    EXPECT_EQ(restart.request(), "the program file " + copy.string() + " was deleted");
+    EXPECT_FALSE(restart.requested());
+  }
+  ::kill(*pid, SIGKILL);
+  ::waitpid(*pid, nullptr, 0);
+  setDesktopServices(nullptr);
+  EXPECT_TRUE(desktop.starts.empty());
 }

@@ -24,6 +24,7 @@ struct Program {
   Program(const QStringList& args, int gamePort, int lobbyPort) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_STATE_HOME", runtime.path());  // the log goes there, not to the user's
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("KORVEL_PORT", QString::number(gamePort));
     env.insert("KORVEL_LOBBY_PORT", QString::number(lobbyPort));

@@ -2,8 +2,10 @@ korvel_add_test(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/failure_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_log_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/start_environment_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry_test.cpp
 )
 if(KORVEL_BUILD_UI)

@@ -174,7 +174,10 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
     Tchat chat({"Ann"}, {1, 1});
     chat.settingsStore = &store;
     int restarts = 0;
-    chat.restartProgram = [&] { ++restarts; };
+    chat.restartProgram = [&] {
+      ++restarts;
+      return true;
+    };
     seat(chat, 2, false, c.running);
     boxes.answer = c.answer;
     QAction* entry = menuAction(chat, QString("%1%").arg(c.chosen));
@@ -193,9 +196,22 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
   // A copy started at 175% shows that entry checked; choosing it again restarts nothing.
   Tchat chat({"Ann"}, {1, 1});
   int restarts = 0;
-  chat.restartProgram = [&] { ++restarts; };
+  chat.restartProgram = [&] {
+    ++restarts;
+    return true;
+  };
   chat.setZoom(175);
   for (QAction* zoom : chat.Zoom) EXPECT_EQ(zoom->isChecked(), zoom->data().toInt() == 175);
   menuAction(chat, "175%")->trigger();
   EXPECT_EQ(restarts, 0);
+
+  // A restart that cannot happen (the program file was replaced) leaves the window open.
+  chat.show();
+  chat.restartProgram = [&] {
+    ++restarts;
+    return false;
+  };
+  menuAction(chat, "125%")->trigger();
+  EXPECT_EQ(restarts, 1);
+  EXPECT_TRUE(chat.isVisible());
 }
