@@ -7,6 +7,7 @@
 #include "app/failure_text.h"
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
+#include "app/program_log.h"
 #include "app/settings_file.h"
 #include "client/panel_widgets.h"
 #include "client/peer_text.h"
@@ -123,6 +124,11 @@ void Tchat::processsocktimer() {
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   if (msg == "Socket Closed") {
+    // The one way the window closes with no word on screen: the log keeps why.
+    korvel::app::programLog().write(
+        std::string("the game connection was closed") +
+        (gameFull_ ? " after \"Game is full\"" : "; the window closes") +
+        (game.gameRunning ? " during a game" : ""));
     game.connected = false;  // nothing left to leave: the window closes without asking
     if (!gameFull_) close();
     return;

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "app/message_boxes.h"
+#include "app/program_log.h"
 #include "app/settings_file.h"
 #include "client/leave_question.h"
 #include "client/tchat.h"
@@ -36,6 +37,8 @@ void Tchat::ResetScreenLocation1Click() {
 }
 
 void Tchat::Exit1Click() {
+  korvel::app::programLog().write(
+      "the program was told to exit (File, \"Exit\" or the download dialog)");
   close();
 }
 
