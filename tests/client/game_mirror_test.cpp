@@ -166,6 +166,22 @@ TEST(GameMirrorSeats, ALoginSeatOutsideOneToNineIsRefused) {
   }
 }
 
+TEST(GameMirrorSeats, ControlCharactersInNamesWordsAndTheWinnerNeverReachTheRecord) {
+  korvel::client::GameLog log;
+  log.begin(1, 60, true);
+  log.seat(1, std::string("nul\0byte", 8));
+  korvel::client::TurnRecord turn;
+  turn.seat = 2;
+  turn.player = "Bo\x1B[31m";
+  turn.words = {"WO\x7FRD", "\tCAT\r\n"};
+  log.add(turn);
+  log.finish(std::string("nul\0byte", 8) + " and Bo\x01");
+  EXPECT_EQ(log.record.players[0].name, "nulbyte");
+  EXPECT_EQ(log.record.players[1].name, "Bo[31m");
+  EXPECT_EQ(log.record.turns[0].words, (Strings{"WORD", "CAT"}));
+  EXPECT_EQ(log.record.winner, "nulbyte and Bo");
+}
+
 TEST(GameMirrorSeats, ViewFollowsTheMessages) {
   GameMirror m = table(2);
   feed(m, toclient::existingplayers({{3, "Cy", true}, {6, "Zed", false}}));
