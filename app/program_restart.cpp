@@ -14,6 +14,7 @@ std::optional<std::string> ProgramRestart::request() {
   std::error_code ec;
   file_ = std::filesystem::read_symlink(procExe_, ec).string();
   if (ec) return "the program file cannot be found";
+  if (::access(file_.c_str(), X_OK) != 0) return "the program file " + file_ + " cannot be run";
   requested_ = true;
   return std::nullopt;
 }
