@@ -27,6 +27,7 @@
 #include "app/desktop_services.h"
 #include "app/message_boxes.h"
 #include "app/settings_file.h"
+#include "client/peer_text.h"
 #include "client/picture_button.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
@@ -249,7 +250,7 @@ TEST_F(TchatChat, PhraseButtonsCoolDownAndClips) {
   const QByteArray both =
       "CMD_action+2+says: Way To Go!|clBlack" + FF + "CMD_action+2+cheers|clBlack" + FF;
   EXPECT_EQ(c.sent(both), both);
-  EXPECT_EQ(chat.b_phrase[1]->toolTip(), "/me cheers");
+  EXPECT_EQ(chat.b_phrase[1]->toolTip(), plainToolTip("/me cheers"));
 
   chat.wave4Click(0);
   chat.wave4Click(3);
