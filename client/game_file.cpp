@@ -464,38 +464,45 @@ std::vector<SavedGame> listGames(const fs::path& folder, std::stop_token stop) {
   return games;
 }
 
-std::size_t pruneGames(const fs::path& folder, std::size_t keep) {
+std::size_t pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t maxBytes) {
   struct Named {
     fs::path file;
     int number = 0;
+    std::uintmax_t bytes = 0;
     std::int64_t started = 0;
   };
   std::vector<Named> named;
+  std::uintmax_t namedBytes = 0;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const int number = gameFileNumber(it->path().filename().string());
-    std::error_code typeError;
-    if (number > 0 && it->symlink_status(typeError).type() == fs::file_type::regular)
-      named.push_back({it->path(), number});
+    std::error_code statError;
+    if (number == 0 || it->symlink_status(statError).type() != fs::file_type::regular) continue;
+    const auto bytes = it->file_size(statError);
+    named.push_back({it->path(), number, statError ? 0 : bytes});
+    namedBytes += named.back().bytes;
   }
-  // Fewer named files than kept games: nothing to read.
-  if (named.size() <= keep) return 0;
+  // Within both limits however many of them are games: nothing to read.
+  if (named.size() <= keep && namedBytes <= maxBytes) return 0;
   std::vector<Named> games;
   for (auto& n : named) {
     const auto bytes = readFile(n.file);
     if (const auto g = bytes ? gameHeadFromJson(*bytes) : std::nullopt) {
       n.started = g->started;
+      n.bytes = bytes->size();
       games.push_back(std::move(n));
     }
   }
-  if (games.size() <= keep) return 0;
   std::sort(games.begin(), games.end(), [](const Named& a, const Named& b) {
     if (a.started != b.started) return a.started > b.started;
     if (a.number != b.number) return a.number > b.number;
     return a.file.filename() > b.file.filename();
   });
   std::size_t removed = 0;
-  for (std::size_t i = keep; i < games.size(); ++i) {
+  std::uintmax_t kept = 0;
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    kept += games[i].bytes;
+    if (i == 0 || (i < keep && kept <= maxBytes)) continue;
     std::error_code removeError;
     if (fs::remove(games[i].file, removeError)) ++removed;
   }

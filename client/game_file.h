@@ -28,8 +28,11 @@ inline constexpr std::uintmax_t kMaxHeadFileBytes =
 inline constexpr std::uintmax_t kMaxWrittenGameBytes =
     kMaxTurns * kMaxTurnFileBytes + kMaxHeadFileBytes;
 static_assert(kMaxWrittenGameBytes <= kMaxGameFileBytes, "a saved game must read back");
-// The games folder keeps the newest this many games.
+// The games folder keeps the newest this many games, and no more than this many bytes of them
+// (a thousand real games take a few megabytes; a host sending games of the largest size would
+// otherwise fill gigabytes).
 inline constexpr std::size_t kKeptGames = 1000;
+inline constexpr std::uintmax_t kKeptGameBytes = 128u << 20;
 
 std::string gameToJson(const GameRecord& record);
 // nullopt for anything that is not a complete, well-formed game record.
@@ -57,10 +60,12 @@ std::optional<std::filesystem::path> saveGame(const std::filesystem::path& folde
                                               NoReplace how = NoReplace::Rename);
 // Reads one saved game; nullopt when it is missing, too large, not a regular file or damaged.
 std::optional<GameRecord> loadGame(const std::filesystem::path& file);
-// Removes the oldest saved games beyond the newest `keep`. Only files named as saveGame names
-// them, regular files (not links), that read as games count and may go; damaged and foreign
-// files are neither counted nor touched. Returns how many were removed.
-std::size_t pruneGames(const std::filesystem::path& folder, std::size_t keep = kKeptGames);
+// Removes the oldest saved games beyond the newest `keep`, and beyond `maxBytes` counted from
+// the newest (the newest game always stays). Only files named as saveGame names them, regular
+// files (not links), that read as games count and may go; damaged and foreign files are neither
+// counted nor touched. Returns how many were removed.
+std::size_t pruneGames(const std::filesystem::path& folder, std::size_t keep = kKeptGames,
+                       std::uintmax_t maxBytes = kKeptGameBytes);
 
 struct SavedGame {
   std::filesystem::path file;

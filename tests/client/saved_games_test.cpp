@@ -178,6 +178,14 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
   ASSERT_GE(games.size(), 5u);
   EXPECT_EQ(games[3].file, saved[11]);
   EXPECT_EQ(games[4].file, saved[10]);
+
+  // Past a number of bytes the oldest go too, however few the games; the newest always stays.
+  const auto size = fs::file_size(saved[14]);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 3 * size + size / 2), 2u);
+  for (std::size_t i = 10; i < saved.size(); ++i) EXPECT_EQ(fs::exists(saved[i]), i >= 12);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 1), 2u);
+  EXPECT_TRUE(fs::exists(saved[14]));
+  for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
 }
 
 // Two processes save 300 games each, all with the same start second, at the same time (one
