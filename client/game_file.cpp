@@ -467,44 +467,34 @@ std::vector<SavedGame> listGames(const fs::path& folder, std::stop_token stop) {
 std::size_t pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t maxBytes) {
   struct Named {
     fs::path file;
+    std::string stem;  // the start in local time, which orders saved games by age
     int number = 0;
     std::uintmax_t bytes = 0;
-    std::int64_t started = 0;
   };
   std::vector<Named> named;
-  std::uintmax_t namedBytes = 0;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const int number = gameFileNumber(it->path().filename().string());
+    const std::string name = it->path().filename().string();
+    const int number = gameFileNumber(name);
     std::error_code statError;
     if (number == 0 || it->symlink_status(statError).type() != fs::file_type::regular) continue;
     const auto bytes = it->file_size(statError);
-    named.push_back({it->path(), number, statError ? 0 : bytes});
-    namedBytes += named.back().bytes;
+    named.push_back({it->path(), name.substr(0, 19), number, statError ? 0 : bytes});
   }
-  // Within both limits however many of them are games: nothing to read.
-  if (named.size() <= keep && namedBytes <= maxBytes) return 0;
-  std::vector<Named> games;
-  for (auto& n : named) {
-    const auto bytes = readFile(n.file);
-    if (const auto g = bytes ? gameHeadFromJson(*bytes) : std::nullopt) {
-      n.started = g->started;
-      n.bytes = bytes->size();
-      games.push_back(std::move(n));
-    }
-  }
-  std::sort(games.begin(), games.end(), [](const Named& a, const Named& b) {
-    if (a.started != b.started) return a.started > b.started;
-    if (a.number != b.number) return a.number > b.number;
-    return a.file.filename() > b.file.filename();
+  std::sort(named.begin(), named.end(), [](const Named& a, const Named& b) {
+    return a.stem != b.stem ? a.stem > b.stem : a.number > b.number;
   });
+  // Past the newest `keep` files named as games, or past `maxBytes` of them, each file that
+  // reads as a game goes; only those are read, so a save into a full folder reads one or two.
   std::size_t removed = 0;
-  std::uintmax_t kept = 0;
-  for (std::size_t i = 0; i < games.size(); ++i) {
-    kept += games[i].bytes;
-    if (i == 0 || (i < keep && kept <= maxBytes)) continue;
+  std::uintmax_t total = 0;
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    total += named[i].bytes;
+    if (i == 0 || (i < keep && total <= maxBytes)) continue;
+    const auto bytes = readFile(named[i].file);
+    if (!bytes || !gameHeadFromJson(*bytes)) continue;
     std::error_code removeError;
-    if (fs::remove(games[i].file, removeError)) ++removed;
+    if (fs::remove(named[i].file, removeError)) ++removed;
   }
   return removed;
 }

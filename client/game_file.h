@@ -60,10 +60,11 @@ std::optional<std::filesystem::path> saveGame(const std::filesystem::path& folde
                                               NoReplace how = NoReplace::Rename);
 // Reads one saved game; nullopt when it is missing, too large, not a regular file or damaged.
 std::optional<GameRecord> loadGame(const std::filesystem::path& file);
-// Removes the oldest saved games beyond the newest `keep`, and beyond `maxBytes` counted from
-// the newest (the newest game always stays). Only files named as saveGame names them, regular
-// files (not links), that read as games count and may go; damaged and foreign files are neither
-// counted nor touched. Returns how many were removed.
+// Keeps the newest `keep` files named as saveGame names them (by that name: the start in local
+// time, then the number), and of those no more than `maxBytes` counted from the newest (the
+// newest always stays); of the files beyond, those that are regular files (not links) and read
+// as games are removed. Damaged files and files named otherwise are never touched. Returns how
+// many were removed.
 std::size_t pruneGames(const std::filesystem::path& folder, std::size_t keep = kKeptGames,
                        std::uintmax_t maxBytes = kKeptGameBytes);
 
