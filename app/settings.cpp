@@ -52,6 +52,11 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   }
   if (key == kZoomKey) return std::to_string(s.zoom);
   if (key == kShowdownloadKey) return std::string(boolText(s.showdownload));
+  // A folder whose name holds a line break would break the file's lines: not remembered.
+  if (key == kRecordfolderKey && !s.recordfolder.empty() &&
+      s.recordfolder.find_first_of("\r\n") == std::string::npos) {
+    return s.recordfolder;
+  }
   return std::nullopt;
 }
 
@@ -104,13 +109,14 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
   s.showdownload = ini.get(section, kShowdownloadKey) != "false";
+  s.recordfolder = ini.get(section, kRecordfolderKey).value_or("");
   return s;
 }
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
   if (key != kComputerplayersKey && key != kComputerlevelKey && key != kZoomKey &&
-      key != kShowdownloadKey &&
+      key != kShowdownloadKey && key != kRecordfolderKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -124,6 +130,7 @@ void saveSettings(IniFile& ini, std::string_view section, const Settings& settin
   saveSetting(ini, section, settings, kComputerlevelKey);
   saveSetting(ini, section, settings, kZoomKey);
   saveSetting(ini, section, settings, kShowdownloadKey);
+  saveSetting(ini, section, settings, kRecordfolderKey);
 }
 
 void savePhrases(IniFile& ini, std::string_view section, const Phrases& phrases) {

@@ -33,9 +33,11 @@ inline constexpr std::string_view kComputerlevelKey = "Computerlevel";
 // The window's zoom in percent, and whether a solo start offers the lobby download.
 inline constexpr std::string_view kZoomKey = "Zoom";
 inline constexpr std::string_view kShowdownloadKey = "Showdownload";
+// The folder the last game record was saved in; written once one was.
+inline constexpr std::string_view kRecordfolderKey = "Recordfolder";
 
 // The keys saveSettings writes, in the order it writes them ("Computerplayers" and
-// "Computerlevel" follow when set, then "Zoom" and "Showdownload").
+// "Computerlevel" follow when set, then "Zoom", "Showdownload" and, once set, "Recordfolder").
 inline constexpr std::array<std::string_view, 12> kSaveOrder{
     kTextsizeKey,           kTopKey,         kLeftKey,        kWidthKey,    kHeightKey,
     kTextcolorKey,          kPlaytoscoreKey, kTimeperturnKey, kBotspeedKey, kTurnsoundKey,
@@ -79,6 +81,7 @@ struct Settings {
   std::optional<bot::Level> computerlevel;
   int zoom = 100;  // one of kZoomSteps
   bool showdownload = true;
+  std::string recordfolder;  // "" until a game record is saved
 
   bool operator==(const Settings&) const = default;
 };
@@ -90,8 +93,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section);
 // "Showdownload"); not the phrases. A counter without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Zoom" or "Showdownload",
-// with the text saveSettings gives it; false for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Zoom", "Showdownload" or
+// "Recordfolder", with the text saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

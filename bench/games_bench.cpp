@@ -1,5 +1,6 @@
-// Saved games: writing a 40-turn game, listing a folder of 1,000 saved games, and analysing a
-// 30-turn game with the computer player's search over the real word list. The games are played
+// Saved games: writing a 40-turn game, listing a folder of 1,000 saved games (alone, and beside
+// a hostile 16 MiB file of "["), keeping the folder at 1,000 games after a save, and analysing
+// a 30-turn game with the computer player's search over the real word list. The games are played
 // out here by the move search itself (two players, racks drawn from a seeded bag), so boards
 // fill up the way real games do.
 //
@@ -130,6 +131,57 @@ void BM_ListThousandGames(benchmark::State& state) {
   if (listed != 1000) state.SkipWithError("not all games listed");
 }
 BENCHMARK(BM_ListThousandGames)->Unit(benchmark::kMillisecond);
+
+// The same folder with one more file: 16 MiB of "[", which the reader refuses at the nesting
+// the format never needs.
+void BM_ListThousandGamesAndAHostileFile(benchmark::State& state) {
+  TempFolder folder;
+  client::GameRecord g = playGame(40, 11);
+  for (int i = 0; i < 1000; ++i) {
+    g.started += 60;
+    if (!client::saveGame(folder.path, g)) throw std::runtime_error("not saved");
+  }
+  std::ofstream(folder.path / "nested.json", std::ios::binary)
+      << std::string(client::kMaxGameFileBytes, '[');
+  std::size_t damaged = 0;
+  for (auto _ : state) {
+    const auto games = client::listGames(folder.path);
+    damaged = static_cast<std::size_t>(
+        std::count_if(games.begin(), games.end(), [](const auto& s) { return s.damaged; }));
+    benchmark::DoNotOptimize(games.data());
+  }
+  if (damaged != 1) state.SkipWithError("the hostile file was not listed as damaged");
+}
+BENCHMARK(BM_ListThousandGamesAndAHostileFile)->Unit(benchmark::kMillisecond);
+
+// Reading the hostile file alone: what it costs the list.
+void BM_ReadHostileNestedFile(benchmark::State& state) {
+  const std::string nested(client::kMaxGameFileBytes, '[');
+  for (auto _ : state) {
+    const auto head = client::gameHeadFromJson(nested);
+    if (head) state.SkipWithError("read as a game");
+    benchmark::DoNotOptimize(head);
+  }
+}
+BENCHMARK(BM_ReadHostileNestedFile)->Unit(benchmark::kMicrosecond);
+
+// A save into a full folder: the new game, then the oldest beyond 1,000 removed.
+void BM_SaveAndPruneFullFolder(benchmark::State& state) {
+  TempFolder folder;
+  client::GameRecord g = playGame(40, 13);
+  for (int i = 0; i < 1000; ++i) {
+    g.started += 60;
+    if (!client::saveGame(folder.path, g)) throw std::runtime_error("not saved");
+  }
+  std::size_t removed = 0;
+  for (auto _ : state) {
+    g.started += 60;
+    if (!client::saveGame(folder.path, g)) state.SkipWithError("not saved");
+    removed += client::pruneGames(folder.path);
+  }
+  if (removed != static_cast<std::size_t>(state.iterations())) state.SkipWithError("not pruned");
+}
+BENCHMARK(BM_SaveAndPruneFullFolder)->Unit(benchmark::kMillisecond);
 
 void BM_AnalyseGame30Turns(benchmark::State& state) {
   const client::GameRecord g = playGame(30, 3);

@@ -1,13 +1,18 @@
 #include "client/game_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <system_error>
+
+#include "bot/level.h"
 
 namespace korvel::client {
 
@@ -22,6 +27,15 @@ constexpr int kVersion = 1;
 constexpr std::size_t kMaxText = 4 * kMaxNameBytes;
 constexpr int kMost = std::numeric_limits<int>::max();
 constexpr int kLeast = std::numeric_limits<int>::min();
+// The format nests four levels below the document (the turns, a turn, its tiles, a tile) and
+// holds a bounded number of values (objects, arrays, keys and values each count one). A file
+// that goes deeper or holds more is refused the moment the parser meets it, before anything
+// large is built: 16 MiB of "[" cost a few bytes' reading, not a tree of sixteen million arrays.
+constexpr int kMaxDepth = 4;
+constexpr std::size_t kMaxEvents =
+    64 + 121 * 7 + 4 * 5 + kMaxTurns * (32 + 9 * kMaxTurnTiles + kMaxTurnWords);
+// Names saveGame tries for one start second before it gives up.
+constexpr int kMaxNames = 10000;
 
 // A board letter code as its capital letter, and back (0 when it is none).
 std::string letterOf(int code) {
@@ -141,8 +155,37 @@ GameRecord parse(const Json& doc, bool withTurns) {
   }
   g.finalScores = scores(doc, "finalScores");
   g.winner = text(doc, "winner", 4 * kMaxText);
+  // Files from before the level was kept have none: unknown.
+  if (doc.contains("computerLevel")) {
+    const std::string level = text(doc, "computerLevel", 16);
+    const auto known = bot::parseLevel(level);
+    if (!known || bot::levelName(*known) != level) throw Bad{};
+    g.computerLevel = level;
+  }
   g.finished = true;
   return g;
+}
+
+// Parses `text` under the depth and size limits; with `headOnly` the turns are checked to be
+// well-formed JSON and dropped unbuilt: a list of a thousand games needs no thousand move lists.
+Json parseChecked(std::string_view text, bool headOnly) {
+  std::size_t events = 0;
+  std::size_t turns = 0;
+  bool inTurns = false;
+  const auto check = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (++events > kMaxEvents) throw Bad{};
+    const bool opens =
+        event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+    if (opens && depth > kMaxDepth) throw Bad{};
+    if (depth == 1 && event == Json::parse_event_t::key) inTurns = parsed == "turns";
+    if (inTurns && depth == 1 && event == Json::parse_event_t::array_end) inTurns = false;
+    // The list counts the turns it drops, so it refuses what opening the game would.
+    if (inTurns && depth == 2 && (opens || event == Json::parse_event_t::value) &&
+        ++turns > kMaxTurns)
+      throw Bad{};
+    return !(headOnly && inTurns && depth >= 2);
+  };
+  return Json::parse(text.begin(), text.end(), check);
 }
 
 }  // namespace
@@ -198,6 +241,7 @@ std::string gameToJson(const GameRecord& g) {
     doc["startBoard"].push_back({{"x", c.x}, {"y", c.y}, {"letter", letterOf(c.code)}});
   doc["players"] = Json::array();
   for (const auto& p : g.players) doc["players"].push_back({{"seat", p.seat}, {"name", p.name}});
+  if (!g.computerLevel.empty()) doc["computerLevel"] = g.computerLevel;
   doc["turns"] = Json::array();
   for (const auto& t : g.turns) {
     Json turn;
@@ -249,7 +293,7 @@ std::string gameToJson(const GameRecord& g) {
 
 std::optional<GameRecord> gameFromJson(std::string_view text) {
   try {
-    const Json doc = Json::parse(text.begin(), text.end());
+    const Json doc = parseChecked(text, false);
     return parse(doc, true);
   } catch (const Bad&) {
   } catch (const nlohmann::json::exception&) {
@@ -257,7 +301,63 @@ std::optional<GameRecord> gameFromJson(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& record) {
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+enum class Placed { Yes, Taken, Failed };
+
+// Gives the written temporary file the name `target` unless that name exists.
+Placed place(const fs::path& temp, const fs::path& target, NoReplace& how) {
+  if (how == NoReplace::Rename) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+      return Placed::Yes;
+    if (errno == EEXIST) return Placed::Taken;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
+      return Placed::Failed;
+    how = NoReplace::Link;  // this file system cannot; a link never replaces either
+  }
+  if (::link(temp.c_str(), target.c_str()) == 0) {
+    ::unlink(temp.c_str());
+    return Placed::Yes;
+  }
+  return errno == EEXIST ? Placed::Taken : Placed::Failed;
+}
+
+// A saved game's name, "2026-12-07_18-22-14.json" or with "-2" ... before ".json": its number
+// (1 for none), or 0 for any other name.
+int gameFileNumber(std::string_view name) {
+  constexpr std::string_view kForm = "0000-00-00_00-00-00";
+  if (name.size() < kForm.size() + 5 || !name.ends_with(".json")) return 0;
+  for (std::size_t i = 0; i < kForm.size(); ++i) {
+    const bool digit = name[i] >= '0' && name[i] <= '9';
+    if (kForm[i] == '0' ? !digit : name[i] != kForm[i]) return 0;
+  }
+  std::string_view rest = name.substr(kForm.size(), name.size() - kForm.size() - 5);
+  if (rest.empty()) return 1;
+  if (rest.size() < 2 || rest.size() > 6 || rest[0] != '-' || rest[1] == '0') return 0;
+  int n = 0;
+  for (char c : rest.substr(1)) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n >= 2 ? n : 0;
+}
+
+}  // namespace
+
+std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& record, NoReplace how) {
+  // Never write what the reader would call damaged.
+  const std::string json = gameToJson(record);
+  if (json.size() > kMaxGameFileBytes || !gameFromJson(json)) return std::nullopt;
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) return std::nullopt;
@@ -266,66 +366,57 @@ std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& recor
   localtime_r(&t, &tm);
   char stem[32];
   std::strftime(stem, sizeof stem, "%Y-%m-%d_%H-%M-%S", &tm);
-  fs::path target;
-  for (int n = 1; n < 1000; ++n) {
-    const std::string name = std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".json";
-    if (!fs::exists(folder / name, ec)) {
-      target = folder / name;
-      break;
+
+  // A name of its own for every writer (hidden, and not ".json": never listed).
+  std::string temp = (folder / ".korvel-game-XXXXXX.tmp").string();
+  const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  bool written = writeAll(fd, json);
+  if (::close(fd) != 0) written = false;
+  if (written) {
+    for (int n = 1; n <= kMaxNames; ++n) {
+      const fs::path target =
+          folder / (std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".json");
+      const Placed placed = place(temp, target, how);
+      if (placed == Placed::Yes) return target;
+      if (placed == Placed::Failed) break;
     }
   }
-  if (target.empty()) return std::nullopt;
-  const fs::path temp = folder / ("." + target.filename().string() + ".tmp");
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << gameToJson(record);
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return std::nullopt;
-    }
-  }
-  // Another program may have taken the name meanwhile; never write over its file.
-  if (fs::exists(target, ec)) {
-    fs::remove(temp, ec);
-    return std::nullopt;
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return std::nullopt;
-  }
-  return target;
+  ::unlink(temp.c_str());
+  return std::nullopt;
 }
 
 namespace {
 
+// The file's bytes when it is a regular file of at most kMaxGameFileBytes. Opened without
+// blocking, so a FIFO put in its place costs nothing.
 std::optional<std::string> readFile(const fs::path& file) {
-  std::error_code ec;
-  const auto size = fs::file_size(file, ec);
-  if (ec || size > kMaxGameFileBytes) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      static_cast<std::uintmax_t>(st.st_size) > kMaxGameFileBytes) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
   return bytes;
 }
 
 }  // namespace
 
-// The parser checks the turns for well-formed JSON and then drops them unbuilt: a list of a
-// thousand games needs no thousand move lists.
 std::optional<GameRecord> gameHeadFromJson(std::string_view text) {
-  bool inTurns = false;
-  const auto keep = [&inTurns](int depth, Json::parse_event_t event, Json& parsed) {
-    if (depth == 1 && event == Json::parse_event_t::key) inTurns = parsed == "turns";
-    if (inTurns && depth == 1 && event == Json::parse_event_t::array_end) inTurns = false;
-    return !(inTurns && depth >= 2);
-  };
   try {
-    const Json doc = Json::parse(text.begin(), text.end(), keep);
+    const Json doc = parseChecked(text, true);
     return parse(doc, false);
   } catch (const Bad&) {
   } catch (const nlohmann::json::exception&) {
@@ -338,10 +429,11 @@ std::optional<GameRecord> loadGame(const fs::path& file) {
   return bytes ? gameFromJson(*bytes) : std::nullopt;
 }
 
-std::vector<SavedGame> listGames(const fs::path& folder) {
+std::vector<SavedGame> listGames(const fs::path& folder, std::stop_token stop) {
   std::vector<SavedGame> games;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (stop.stop_requested()) break;
     const fs::path& file = it->path();
     const std::string name = file.filename().string();
     if (file.extension() != ".json" || name.front() == '.') continue;
@@ -354,17 +446,57 @@ std::vector<SavedGame> listGames(const fs::path& folder) {
       saved.players = std::move(g->players);
       saved.finalScores = g->finalScores;
       saved.winner = std::move(g->winner);
+      saved.computerLevel = std::move(g->computerLevel);
     } else {
       saved.damaged = true;
     }
     games.push_back(std::move(saved));
   }
+  // Games of one start second by their number ("-10" after "-9"), then by name.
   std::sort(games.begin(), games.end(), [](const SavedGame& a, const SavedGame& b) {
     if (a.damaged != b.damaged) return !a.damaged;
     if (!a.damaged && a.started != b.started) return a.started > b.started;
-    return a.file.filename() > b.file.filename();
+    const std::string an = a.file.filename().string(), bn = b.file.filename().string();
+    const int ak = gameFileNumber(an), bk = gameFileNumber(bn);
+    if (ak != bk) return ak > bk;
+    return an > bn;
   });
   return games;
+}
+
+std::size_t pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t maxBytes) {
+  struct Named {
+    fs::path file;
+    std::string stem;  // the start in local time, which orders saved games by age
+    int number = 0;
+    std::uintmax_t bytes = 0;
+  };
+  std::vector<Named> named;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const int number = gameFileNumber(name);
+    std::error_code statError;
+    if (number == 0 || it->symlink_status(statError).type() != fs::file_type::regular) continue;
+    const auto bytes = it->file_size(statError);
+    named.push_back({it->path(), name.substr(0, 19), number, statError ? 0 : bytes});
+  }
+  std::sort(named.begin(), named.end(), [](const Named& a, const Named& b) {
+    return a.stem != b.stem ? a.stem > b.stem : a.number > b.number;
+  });
+  // Past the newest `keep` files named as games, or past `maxBytes` of them, each file that
+  // reads as a game goes; only those are read, so a save into a full folder reads one or two.
+  std::size_t removed = 0;
+  std::uintmax_t total = 0;
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    total += named[i].bytes;
+    if (i == 0 || (i < keep && total <= maxBytes)) continue;
+    const auto bytes = readFile(named[i].file);
+    if (!bytes || !gameHeadFromJson(*bytes)) continue;
+    std::error_code removeError;
+    if (fs::remove(named[i].file, removeError)) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace korvel::client

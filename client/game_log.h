@@ -8,16 +8,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvel::client {
 
 // What one record holds at most: a saved game never holds more, so that it always reads back.
 inline constexpr std::size_t kMaxTurns = 2000;
-inline constexpr std::size_t kMaxTurnTiles = 121;
+// A move lays at most a rack's eight tiles; more can only come from a broken or hostile host.
+inline constexpr std::size_t kMaxTurnTiles = 8;
 inline constexpr std::size_t kMaxTurnWords = 64;
+// Text is measured as the game file writes it, escapes included (a control character takes six
+// bytes there), so that what a host sends can never make a file too large to read back.
 inline constexpr std::size_t kMaxNameBytes = 1024;
+inline constexpr std::size_t kMaxTurnWordBytes = 1024;  // all words of one turn together
+inline constexpr std::size_t kMaxWinnerBytes = 4 * kMaxNameBytes;
+// A game is saved only when it ends this long after the last one saved.
+inline constexpr std::int64_t kSaveIntervalMs = 10'000;
+
+// The bytes `text` takes inside a JSON string as the game file writes it.
+std::size_t jsonTextBytes(std::string_view text);
 
 enum class TurnKind { Word, Pass, Bought, TimeUp, Watching };
 
@@ -60,6 +72,9 @@ struct GameRecord {
   std::vector<TurnRecord> turns;
   std::array<int, 4> finalScores{};
   std::string winner;  // the server's winner text ("A and B" for a tie)
+  // The level of the computer players ("Easy", "Normal", "Strong") when this client hosted the
+  // game with some; "" when none played or it is not known (a joined client, an older file).
+  std::string computerLevel;
   bool finished = false;
   bool operator==(const GameRecord&) const = default;
 };
@@ -73,8 +88,11 @@ std::string describeTurn(const TurnRecord& turn);
 // Builds the record of the running game; the mirror calls it as messages arrive.
 class GameLog {
  public:
-  // Unix seconds now; tests replace it.
+  // Unix seconds now, and a steady clock in milliseconds; tests replace them.
   std::function<std::int64_t()> now;
+  std::function<std::int64_t()> steadyMs;
+  // The computer players' level for a game starting now ("" for none); the host's window sets it.
+  std::function<std::string()> computerLevel;
 
   GameRecord record;
   // True from a game start (or from joining a running game) until its end.
@@ -85,12 +103,21 @@ class GameLog {
   // A player seat that takes part; a seat already listed keeps its entry but takes the name.
   void seat(int seatNumber, const std::string& name);
   void setTotal(int seatNumber, int total);
+  // A letter found on the board on joining a running game; a cell found twice keeps the last.
+  void startCell(int x, int y, int code);
   // Past kMaxTurns turns a game records no more; longer lists and names are cut to the limits.
   void add(TurnRecord turn);
   void finish(const std::string& winner);
+  // Whether the game that just finished is to be saved, counting it as saved when it is: it must
+  // hold a turn somebody played, and end kSaveIntervalMs or more after the last game saved. A
+  // host that starts and ends games in a loop so gets one file per interval at most, while a
+  // real game after a quick empty one is still kept; the mirror serves one connection, so the
+  // interval is per host.
+  bool claimSave();
 
  private:
   std::array<int, 4> totals_{};
+  std::optional<std::int64_t> lastSavedMs_;
 };
 
 }  // namespace korvel::client

@@ -394,7 +394,7 @@ void GameMirror::loadboard(std::string_view body, Outcome& out) {
     const int y = r.intField();
     const int code = r.intField();
     setBoardLetter(x, y, code, out);
-    if (isCell(x, y) && isLetter(code)) history.record.startBoard.push_back({x, y, code});
+    history.startCell(x, y, code);
   }
 }
 

@@ -73,6 +73,7 @@ struct Outcome {
   bool raiseCarried = false;  // bring the carried image in front of everything
   bool full = false;          // "Game is full": the program ends
   bool gameEnded = false;     // the game's record in `history` is complete
+  bool saveGame = false;      // ... and is to be saved (GameLog::claimSave)
   struct Tally {
     std::string winner;
     bool mine;  // the local player won (never inferred from the winner's name)

@@ -68,6 +68,7 @@ void GameMirror::logEnd(const std::string& names, Outcome& out) {
   if (!history.active) return;
   history.finish(names);
   out.gameEnded = true;
+  out.saveGame = history.claimSave();
 }
 
 void GameMirror::reportMissingWords(Outcome& out) const {

@@ -1,13 +1,16 @@
 #include "client/game_review_window.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -205,13 +208,21 @@ void GameReviewWindow::showStep(int turns) {
 }
 
 bool GameReviewWindow::saveRecord() {
-  const QString path = chooseFile ? chooseFile("korvel-game.txt") : QString();
+  QString folder = recordFolder ? recordFolder() : QString();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty()) folder = QDir::homePath();
+  const QString path =
+      chooseFile ? chooseFile(QDir(folder).filePath("korvel-game.txt")) : QString();
   if (path.isEmpty()) return false;
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   const std::string record = korvel::client::gameRecordText(record_);
-  return file.write(record.data(), static_cast<qint64>(record.size())) ==
-         static_cast<qint64>(record.size());
+  if (file.write(record.data(), static_cast<qint64>(record.size())) !=
+      static_cast<qint64>(record.size()))
+    return false;
+  if (recordSaved) recordSaved(QFileInfo(path).absolutePath());
+  return true;
 }
 
 void GameReviewWindow::keyPressEvent(QKeyEvent* event) {

@@ -49,6 +49,10 @@ class GameReviewWindow : public QWidget {
   bool saveRecord();
   // The file chooser of "Save Game Record...": a path, or "" when cancelled. Tests replace it.
   std::function<QString(const QString& suggested)> chooseFile;
+  // The folder the chooser opens in: the one the last record went to (the main window keeps it),
+  // else the user's documents folder; told the folder of each record written.
+  std::function<QString()> recordFolder;
+  std::function<void(const QString& folder)> recordSaved;
   // The analysis has arrived (tests wait on it).
   bool analysed() const { return analysed_; }
   void waitForAnalysis();

@@ -107,6 +107,8 @@ class Tchat : public QMainWindow {
   // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
   // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
   std::filesystem::path gamesFolder;
+  // The folder the last game record was saved in (settings key "Recordfolder"); "" for none.
+  std::string recordFolder;
   // The word list the host uses, as the computer player's word structure (built on first use).
   std::function<const korvel::bot::Lexicon&()> lexicon;
   GameHistoryWindow* historyWindow = nullptr;
@@ -114,8 +116,9 @@ class Tchat : public QMainWindow {
   PastGamesWindow* pastGamesWindow = nullptr;
   void GameHistory1Click();
   void PastGames1Click();
-  // The game just ended: save it, show the summary beside the window.
-  void gameEnded();
+  // The game just ended: save it when the mirror says so (a failure is told in the chat) and
+  // show the summary beside the window.
+  void gameEnded(bool save);
   void syncHistory(const korvel::client::Outcome& out);
   void wireHistory();
 

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/settings.h"
+#include "bot/level.h"
 #include "bot/lexicon.h"
 #include "client/game_file.h"
 #include "client/game_history_window.h"
@@ -12,9 +14,15 @@
 #include "client/panel_widgets.h"
 #include "client/past_games_window.h"
 #include "client/tchat.h"
+#include "dialogs/tgamestart.h"
 
 void Tchat::wireHistory() {
   game.isWord = [this](std::string_view word) { return lexicon && lexicon().contains(word); };
+  // Only the host that seats the computer players knows their level.
+  game.history.computerLevel = [this]() -> std::string {
+    if (!game.hosting || !gamestartDialog || gamestartDialog->computerPlayers() == 0) return {};
+    return std::string(korvel::bot::levelName(gamestartDialog->computerLevel()));
+  };
 }
 
 void Tchat::GameHistory1Click() {
@@ -29,7 +37,12 @@ void Tchat::PastGames1Click() {
   if (!pastGamesWindow) {
     pastGamesWindow = new PastGamesWindow(this);
     pastGamesWindow->lexicon = [this]() -> const korvel::bot::Lexicon& { return lexicon(); };
-    pastGamesWindow->opened = [](GameReviewWindow* review) {
+    pastGamesWindow->opened = [this](GameReviewWindow* review) {
+      review->recordFolder = [this] { return QString::fromStdString(recordFolder); };
+      review->recordSaved = [this](const QString& folder) {
+        recordFolder = folder.toStdString();
+        saveinifile({korvel::app::kRecordfolderKey});
+      };
       review->show();
       review->raise();
     };
@@ -42,12 +55,18 @@ void Tchat::PastGames1Click() {
 
 void Tchat::syncHistory(const korvel::client::Outcome& out) {
   if (historyWindow && historyWindow->isVisible()) historyWindow->showRecord(game.history.record);
-  if (out.gameEnded) gameEnded();
+  if (out.gameEnded) gameEnded(out.saveGame);
 }
 
-void Tchat::gameEnded() {
+void Tchat::gameEnded(bool save) {
   const auto& record = game.history.record;
-  if (!gamesFolder.empty()) korvel::client::saveGame(gamesFolder, record);
+  if (save && !gamesFolder.empty()) {
+    if (korvel::client::saveGame(gamesFolder, record)) {
+      korvel::client::pruneGames(gamesFolder);
+    } else {
+      addlinetochat("0+This game could not be saved in " + gamesFolder.string() + ".", systemcolor);
+    }
+  }
   if (pastGamesWindow && pastGamesWindow->isVisible()) pastGamesWindow->refresh();
   if (!summaryWindow) {
     summaryWindow = new GameSummaryWindow(this);

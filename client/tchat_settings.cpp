@@ -27,6 +27,7 @@ korvel::app::Settings Tchat::currentSettings() const {
   s.playerphrasesounds = PlayerPhraseSounds1->isChecked();
   s.zoom = zoom;
   s.showdownload = showDownloadOffer;
+  s.recordfolder = recordFolder;
   return s;
 }
 
@@ -55,6 +56,7 @@ void Tchat::loadinifile() {
   PlayerPhraseSounds1->setChecked(s.playerphrasesounds);
   // The zoom stays the one this copy started with: it only applies at start-up.
   showDownloadOffer = s.showdownload;
+  recordFolder = s.recordfolder;
 }
 
 void Tchat::saveinifile(std::initializer_list<std::string_view> keys) {

@@ -58,6 +58,8 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nZoom=140\n", [](Settings&) {}},
       {"[Korvel]\nZoom=300\n", [](Settings&) {}},
       {"[Korvel]\nZoom=big\n", [](Settings&) {}},
+      {"[Korvel]\nRecordfolder=/home/ann/Game records\n",
+       [](Settings& s) { s.recordfolder = "/home/ann/Game records"; }},
   };
   for (const auto& c : cases) {
     Settings expected;
@@ -79,9 +81,12 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
   s.playtoscore = 50, s.timeperturn = 90, s.botspeed = 500, s.turnsound = 1;
   s.playerphrasesounds = false, s.computerplayers = 2, s.zoom = 125, s.showdownload = false;
   s.computerlevel = korvel::bot::Level::Strong;
+  s.recordfolder = "/home/ann/Game records";
   s.phrases[0] = "not saved here";
   Settings red;
   red.textcolor = 0x0000FF, red.playtoscore.reset(), red.timeperturn.reset();
+  // A folder name with a line break would add a line of its own to the file: not written.
+  red.recordfolder = "/tmp/a\nZoom=200";
 
   struct Case {
     const char* before;
@@ -91,7 +96,8 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
       {"", s,
        "[Korvel]\nTextsize=12\nTop=-4\nLeft=3\nWidth=800\nHeight=600\nTextcolor=$00123456\n"
        "Playtoscore=50\nTimeperturn=90\nBotspeed=500\nTurnsound=1\nPlayerphrasesounds=false\n"
-       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nZoom=125\nShowdownload=false\n"},
+       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nZoom=125\nShowdownload=false\n"
+       "Recordfolder=/home/ann/Game records\n"},
       {"[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\n\r\n[Z]\r\n", red,
        "[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\nTextsize=8\r\n"
        "Top=3\r\nLeft=3\r\nWidth=775\r\nHeight=585\r\nTextcolor=clRed\r\nBotspeed=1000\r\n"

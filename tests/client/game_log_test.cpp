@@ -415,7 +415,7 @@ TEST(GameSummaryAndRecord, SummaryAndPlainTextRecordOfAGame) {
   EXPECT_NE(text.find("    1  Ann     E6 across   QAT                          12     12\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("    2  Bob     H6          QATS                          4      4\n"),
+  EXPECT_NE(text.find("    2  Bob     E6 across   QATS                          4      4\n"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("    3  Ann                 passed                        0     12\n"),

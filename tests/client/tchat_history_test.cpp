@@ -3,12 +3,15 @@
 // summary, the saved file, and Past Games replaying and analysing it.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -32,6 +35,7 @@
 #include "client/picture_button.h"
 #include "client/sound_player.h"
 #include "client/tchat.h"
+#include "dialogs/tgamestart.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -76,6 +80,7 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   QTcpServer lobby;
   ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
   QTemporaryDir annDir, bobDir, cyDir;
+  Tgamestart gamestart;  // outlives the window that points to it
 
   RecordingSounds sounds[3];
   Tchat host({"Ann", "127.0.0.1", "true"}, {0, lobby.serverPort()});
@@ -105,6 +110,11 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   Tchat& bob = *others[0];
   Tchat& cy = *others[1];
   ASSERT_TRUE(QTest::qWaitFor([&] { return host.game.seatLabel(3) == "Cy"; }, 5000));
+
+  // The start dialog as the host left it: its level is what the saved game names.
+  gamestart.setComputerPlayers(1);
+  gamestart.setComputerLevel(korvel::bot::Level::Strong);
+  host.gamestartDialog = &gamestart;
 
   host.GameHistory1Click();
   ASSERT_TRUE(host.historyWindow->isVisible());
@@ -241,14 +251,22 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   const fs::path damaged = fs::path(annDir.path().toStdString()) / "1999-01-01_00-00-00.json";
   std::ofstream(damaged, std::ios::binary) << "{\"format\": \"korvel-game\"";
   const std::string damagedBytes = readAll(damaged);
+  // So is a hostile file of nothing but "[", read on the list's worker thread.
+  const fs::path nested = fs::path(annDir.path().toStdString()) / "nested.json";
+  std::ofstream(nested, std::ios::binary) << std::string(korvel::client::kMaxGameFileBytes, '[');
 
   host.PastGames1Click();
   PastGamesWindow* past = host.pastGamesWindow;
-  ASSERT_EQ(past->table->rowCount(), 2);
+  past->waitForList();
+  ASSERT_EQ(past->table->rowCount(), 3);
   EXPECT_EQ(past->table->item(0, 3)->text(), "Ann");
   EXPECT_EQ(past->table->item(0, 1)->text(), "Ann, Bob, Cy");
+  EXPECT_EQ(past->table->item(0, 4)->text(), "Strong");
   EXPECT_EQ(past->table->item(1, 1)->text(), "damaged");
+  EXPECT_EQ(past->table->item(2, 1)->text(), "damaged");
+  EXPECT_EQ(past->status->text(), "3 saved games");
   EXPECT_EQ(past->open(1), nullptr);
+  EXPECT_EQ(bob.game.history.record.computerLevel, "");  // a joined client does not know it
   GameReviewWindow* review = past->open(0);
   ASSERT_NE(review, nullptr);
   EXPECT_EQ(review->step(), 0);
@@ -297,9 +315,20 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_EQ(review->position->text(), "After turn 1 of 4");
   EXPECT_TRUE(review->board->suggested.empty());
 
+  // The record's chooser opens in the documents folder, then where the last record went.
   const QString recordPath = annDir.filePath("record.txt");
-  review->chooseFile = [&](const QString&) { return recordPath; };
+  QString suggested;
+  review->chooseFile = [&](const QString& path) {
+    suggested = path;
+    return recordPath;
+  };
   EXPECT_TRUE(review->saveRecord());
+  EXPECT_EQ(
+      QFileInfo(suggested).absolutePath(),
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absolutePath());
+  EXPECT_EQ(host.recordFolder, QFileInfo(recordPath).absolutePath().toStdString());
+  EXPECT_TRUE(review->saveRecord());
+  EXPECT_EQ(suggested, annDir.filePath("korvel-game.txt"));
   QFile text(recordPath);
   ASSERT_TRUE(text.open(QIODevice::ReadOnly));
   const QString written = QString::fromUtf8(text.readAll());
@@ -311,5 +340,12 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_EQ(readAll(damaged), damagedBytes);
   QCoreApplication::processEvents();
   EXPECT_TRUE(boxes.shown.isEmpty());
+
+  // A game that cannot be saved is told in the chat.
+  host.gamesFolder = fs::path(recordPath.toStdString()) / "games";
+  host.gameEnded(true);
+  EXPECT_TRUE(host.mainchat->toPlainText().contains("This game could not be saved in " +
+                                                    QString::fromStdString(host.gamesFolder)))
+      << host.mainchat->toPlainText().toStdString();
   setMessageBoxes(nullptr);
 }
