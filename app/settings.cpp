@@ -103,6 +103,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
       integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
   s.showdownload = ini.get(section, kShowdownloadKey) != "false";
+  s.coveringtip = ini.get(section, kCoveringtipKey) == "true";
+  s.zoomrestart = ini.get(section, kZoomrestartKey) == "true";
   return s;
 }
 

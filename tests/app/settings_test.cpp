@@ -58,6 +58,9 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nZoom=140\n", [](Settings&) {}},
       {"[Korvel]\nZoom=300\n", [](Settings&) {}},
       {"[Korvel]\nZoom=big\n", [](Settings&) {}},
+      {"[Korvel]\nCoveringtip=true\nZoomrestart=true\n",
+       [](Settings& s) { s.coveringtip = true, s.zoomrestart = true; }},
+      {"[Korvel]\nCoveringtip=yes\nZoomrestart=TRUE\n", [](Settings&) {}},
   };
   for (const auto& c : cases) {
     Settings expected;
