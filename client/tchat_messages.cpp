@@ -21,7 +21,7 @@ void Tchat::render(const korvel::client::Outcome& out) {
   for (const auto& line : out.chat) addlinetochat(line, systemcolor);
   if (solo && game.gameRunning && !coveringTipShown_) {
     coveringTipShown_ = true;
-    addlinetochat(std::string("0+") + korvel::client::kCoveringTip, systemcolor);
+    addlinetochat(korvel::client::kCoveringTipLine, systemcolor);
     if (settingsStore) {
       korvel::app::saveKey(settingsStore->file(), korvel::app::kSettingsSection,
                            korvel::app::kCoveringtipKey, "true");

@@ -3,10 +3,12 @@
 
 namespace korvel::client {
 
-// Shown once, in the chat of the first solo game: covering a letter is legal and scores every
-// word the laid tiles touch again, which a new player rarely guesses.
-inline constexpr const char* kCoveringTip =
-    "Tip: you may lay a tile on top of a different letter; every word your tiles touch scores "
+// Shown once, in the chat of the first solo game, as a program line ("0+"): covering a letter
+// is legal and scores every word the laid tiles touch again, which a new player rarely guesses.
+inline constexpr const char* kCoveringTipLine =
+    "0+Tip: you may lay a tile on top of a different letter; every word your tiles touch scores "
     "again.";
+// The tip's text without the line's sender.
+inline constexpr const char* kCoveringTip = kCoveringTipLine + 2;
 
 }  // namespace korvel::client
