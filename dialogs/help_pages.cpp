@@ -99,9 +99,9 @@ your rack and the next player's turn begins.</p>
 player has passed since their own last word. The highest score wins; equal top scores share the
 win.</p>
 <p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus. A
-click on a square puts the cursor there and shows it as a dashed square with an arrow that
-points the way your word will go: across, or down when the square has letters above or below it
-and none to its left or right. The arrow keys move it. Typing a letter lays the first tile of
+click on an empty square (with no letter picked up) puts the cursor there and shows it as a
+dashed square with an arrow that points the way your word will go: across, or down when the
+square has letters above or below it and none to its left or right. The arrow keys move it. Typing a letter lays the first tile of
 that letter from your rack on the cursor cell and moves the cursor on in the arrow's direction,
 then in the direction of your last two tiles; Space turns the direction between across and
 down.
