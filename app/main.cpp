@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStringListModel>
 #include <QUrl>
@@ -21,6 +22,7 @@
 #include "app/settings_location.h"
 #include "app/start_environment.h"
 #include "app/window_zoom.h"
+#include "app/zoom_fit.h"
 #include "bot/computer_player.h"
 #include "client/peer_text.h"
 #include "client/tchat.h"
@@ -126,6 +128,20 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Korvel");
   QGuiApplication::setDesktopFileName("korvel");  // ties the windows to korvel.desktop's icon
   QApplication::setQuitOnLastWindowClosed(false);
+  // A zoom chosen on a larger screen: start again at the largest step the window fits at here,
+  // before any window shows.
+  if (QScreen* screen = QGuiApplication::primaryScreen(); screen && zoom != 100) {
+    const QSize seen = screen->availableGeometry().size();
+    const int fitting =
+        korvel::app::fittingZoom(zoom, korvel::app::kZoomWindow,
+                                 korvel::app::unzoomedArea({seen.width(), seen.height()}, zoom));
+    if (fitting != zoom &&
+        korvel::app::saveKey(korvel::app::settingsFilePath(), korvel::app::kSettingsSection,
+                             korvel::app::kZoomKey, std::to_string(fitting))) {
+      restart.request();
+      return EXIT_SUCCESS;
+    }
+  }
 
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());

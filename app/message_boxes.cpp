@@ -14,6 +14,9 @@ class DialogMessageBoxes : public MessageBoxes {
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // Every question asks before something that cannot be undone (leaving a game, deleting a
+    // record), so Enter keeps things as they are.
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   }
 

@@ -110,6 +110,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
   s.showdownload = ini.get(section, kShowdownloadKey) != "false";
   s.recordfolder = ini.get(section, kRecordfolderKey).value_or("");
+  s.coveringtip = ini.get(section, kCoveringtipKey) == "true";
+  s.zoomrestart = ini.get(section, kZoomrestartKey) == "true";
   return s;
 }
 

@@ -35,6 +35,11 @@ inline constexpr std::string_view kZoomKey = "Zoom";
 inline constexpr std::string_view kShowdownloadKey = "Showdownload";
 // The folder the last game record was saved in; written once one was.
 inline constexpr std::string_view kRecordfolderKey = "Recordfolder";
+// Written on their own (saveSettings leaves them): "Coveringtip" is "true" once the first solo
+// game's tip about laying tiles on letters was shown; "Zoomrestart" is "true" from a restart for
+// a new zoom until the new copy has started, so that copy does not offer the lobby download again.
+inline constexpr std::string_view kCoveringtipKey = "Coveringtip";
+inline constexpr std::string_view kZoomrestartKey = "Zoomrestart";
 
 // The keys saveSettings writes, in the order it writes them ("Computerplayers" and
 // "Computerlevel" follow when set, then "Zoom", "Showdownload" and, once set, "Recordfolder").
@@ -82,6 +87,8 @@ struct Settings {
   int zoom = 100;  // one of kZoomSteps
   bool showdownload = true;
   std::string recordfolder;  // "" until a game record is saved
+  bool coveringtip = false;  // only the exact "true" reads as shown
+  bool zoomrestart = false;  // only the exact "true" reads as set
 
   bool operator==(const Settings&) const = default;
 };

@@ -11,6 +11,7 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_address.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_zoom.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zoom_fit.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp

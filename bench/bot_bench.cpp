@@ -152,16 +152,18 @@ std::string readText(const char* path) {
 }
 
 // The time a player of each level takes for its move, as BotPlayer asks for it: Easy over the
-// common words, Normal the best score, Strong by equity with its look-ahead (the bag as full as
-// the board leaves it, one opponent, every tile not on the board or the rack unseen).
+// common words, Normal the best score of the well-known words, Strong by equity with its look-ahead
+// (the bag as full as the board leaves it, one opponent, every tile not on the board or the rack
+// unseen).
 void BM_LevelMove500Positions(benchmark::State& state) {
   const Level level = kLevels[static_cast<std::size_t>(state.range(0))];
   const Lexicon lexicon = Lexicon::fromRecords(blob());
   const Lexicon common = Lexicon::fromLines(readText(KORVEL_COMMON_WORDS));
+  const Lexicon known = Lexicon::fromLines(readText(KORVEL_KNOWN_WORDS));
   const auto leaves = LeaveValues::fromText(readText(KORVEL_LEAVE_TABLE));
   if (!leaves) throw std::runtime_error("unreadable leave table");
   const auto& all = positions(lexicon);
-  const MoveGenerator generator(lexicon), commonGenerator(common);
+  const MoveGenerator generator(lexicon), commonGenerator(common), knownGenerator(known);
   const EquityChooser strong(lexicon, *leaves);
   std::mt19937 rng(9);
   std::vector<double> ms;
@@ -190,7 +192,7 @@ void BM_LevelMove500Positions(benchmark::State& state) {
               easyCandidates(generator, commonGenerator, p.board, p.rack, false));
           break;
         case Level::Normal:
-          benchmark::DoNotOptimize(generator.best(p.board, p.rack, false));
+          benchmark::DoNotOptimize(knownGenerator.best(p.board, p.rack, false));
           break;
         case Level::Strong:
           benchmark::DoNotOptimize(strong.rate(s, 24, &rng));
@@ -287,7 +289,7 @@ void BM_ThreeStrongPlayersMemory(benchmark::State& state) {
     options.players = 3;
     options.seed = 77;
     for (int i = 0; i < 3; ++i)
-      options.levels.push_back({Level::Strong, nullptr, &*leaves, 5u + i});
+      options.levels.push_back({Level::Strong, nullptr, nullptr, &*leaves, 5u + i});
     const auto game = playSelfGame(
         lexicon, [&lexicon](std::string_view w) { return lexicon.contains(w); }, options);
     benchmark::DoNotOptimize(game.moves);

@@ -71,10 +71,12 @@ BotPlayer::BotPlayer(const Lexicon& lexicon, const LevelSetup& setup)
 void BotPlayer::setLevel(const LevelSetup& setup) {
   setup_ = setup;
   rng_.seed(setup.seed);
-  commonGenerator_.reset();
+  limitedGenerator_.reset();
   equity_.reset();
   if (setup_.level == Level::Easy) {
-    commonGenerator_ = std::make_unique<MoveGenerator>(setup_.common ? *setup_.common : lexicon_);
+    limitedGenerator_ = std::make_unique<MoveGenerator>(setup_.common ? *setup_.common : lexicon_);
+  } else if (setup_.level == Level::Normal) {
+    limitedGenerator_ = std::make_unique<MoveGenerator>(setup_.known ? *setup_.known : lexicon_);
   } else if (setup_.level == Level::Strong) {
     equity_ =
         std::make_unique<EquityChooser>(lexicon_, setup_.leaves ? *setup_.leaves : noLeaveValues());
@@ -237,7 +239,7 @@ std::optional<Move> BotPlayer::chooseMove(double* equity) const {
   };
   switch (setup_.level) {
     case Level::Easy:
-      for (const Move& m : easyCandidates(generator_, *commonGenerator_, board, rack, firstmove)) {
+      for (const Move& m : easyCandidates(generator_, *limitedGenerator_, board, rack, firstmove)) {
         if (accepted(m)) return m;
       }
       return std::nullopt;
@@ -252,7 +254,8 @@ std::optional<Move> BotPlayer::chooseMove(double* equity) const {
     case Level::Normal:
       break;
   }
-  std::optional<Move> move = generator_.best(board, rack, firstmove);
+  // Normal: the best-scoring move whose every word, cross words included, is well known.
+  std::optional<Move> move = limitedGenerator_->best(board, rack, firstmove);
   if (move && !accepted(*move)) move.reset();
   return move;
 }

@@ -39,11 +39,13 @@ struct Reaction {
   bool leave = false;   // close the connection: no player seat for it, or the game is full
 };
 
-// What a level needs beyond the full word list. Easy without common words forms any word of
-// the list; Strong without learnt values weighs every kept rack alike.
+// What a level needs beyond the full word list. Easy without common words and Normal without
+// well-known words form any word of the list; Strong without learnt values weighs every kept
+// rack alike.
 struct LevelSetup {
   Level level = Level::Normal;
   const Lexicon* common = nullptr;      // Easy: the common words
+  const Lexicon* known = nullptr;       // Normal: the well-known words
   const LeaveValues* leaves = nullptr;  // Strong: what kept tiles are worth
   std::uint32_t seed = 1;               // Strong: the racks it imagines before buying
 };
@@ -102,7 +104,8 @@ class BotPlayer {
   const Lexicon& lexicon_;
   LevelSetup setup_;
   MoveGenerator generator_;
-  std::unique_ptr<MoveGenerator> commonGenerator_;
+  // Easy's common words or Normal's well-known words: the only words its moves may form.
+  std::unique_ptr<MoveGenerator> limitedGenerator_;
   std::unique_ptr<EquityChooser> equity_;
   mutable std::mt19937 rng_;  // Strong's imagined racks
   BoardLetters lastBoard_{};

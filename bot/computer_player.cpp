@@ -131,8 +131,10 @@ std::string_view view(const QByteArray& bytes) {
 }  // namespace
 
 void ComputerPlayers::setLevelData(std::shared_ptr<const korvel::bot::Lexicon> common,
+                                   std::shared_ptr<const korvel::bot::Lexicon> known,
                                    std::shared_ptr<const korvel::bot::LeaveValues> leaves) {
   common_ = std::move(common);
+  known_ = std::move(known);
   leaves_ = std::move(leaves);
 }
 
@@ -142,6 +144,10 @@ korvel::bot::LevelSetup ComputerPlayers::levelSetup() {
     common_ = std::make_shared<const Lexicon>(
         Lexicon::fromLines(view(resource(":/commonwords/words.txt"))));
   }
+  if (level_ == Level::Normal && !known_) {
+    known_ = std::make_shared<const Lexicon>(
+        Lexicon::fromLines(view(resource(":/commonwords/known.txt"))));
+  }
   if (level_ == Level::Strong && !leaves_) {
     // A table that does not read weighs every kept rack alike rather than stopping the game.
     leaves_ = std::make_shared<const LeaveValues>(
@@ -150,6 +156,7 @@ korvel::bot::LevelSetup ComputerPlayers::levelSetup() {
   LevelSetup setup;
   setup.level = level_;
   setup.common = common_.get();
+  setup.known = known_.get();
   setup.leaves = leaves_.get();
   setup.seed = static_cast<std::uint32_t>(std::random_device{}());
   return setup;

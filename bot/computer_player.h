@@ -80,11 +80,13 @@ class ComputerPlayers : public QObject {
   void setLexicon(std::shared_ptr<const korvel::bot::Lexicon> lexicon);
   const korvel::bot::Lexicon& lexicon();
 
-  // The level of every computer player, now and later; Normal until set. The common words and
-  // the leave table come from the program's resources on first use unless given before.
+  // The level of every computer player, now and later; Normal until set. The common words, the
+  // well-known words and the leave table come from the program's resources on first use unless
+  // given before.
   void setLevel(korvel::bot::Level level);
   korvel::bot::Level level() const { return level_; }
   void setLevelData(std::shared_ptr<const korvel::bot::Lexicon> common,
+                    std::shared_ptr<const korvel::bot::Lexicon> known,
                     std::shared_ptr<const korvel::bot::LeaveValues> leaves);
 
   // The bot speed of every computer player, now and later (500, 1000 or 2000 ms).
@@ -112,6 +114,7 @@ class ComputerPlayers : public QObject {
   std::shared_ptr<const korvel::bot::Lexicon> lexicon_;
   korvel::bot::Level level_ = korvel::bot::Level::Normal;
   std::shared_ptr<const korvel::bot::Lexicon> common_;
+  std::shared_ptr<const korvel::bot::Lexicon> known_;
   std::shared_ptr<const korvel::bot::LeaveValues> leaves_;
   std::vector<ComputerPlayer*> players_;
   std::vector<int> leaving_;  // seats whose computer players left during this start

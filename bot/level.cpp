@@ -28,6 +28,18 @@ std::string_view levelWord(Level level) {
   return "normal";
 }
 
+std::string_view levelSummary(Level level) {
+  switch (level) {
+    case Level::Easy:
+      return "Easy: everyday words, gentle";
+    case Level::Strong:
+      return "Strong: every word in the list";
+    case Level::Normal:
+      break;
+  }
+  return "Normal: well-known words";
+}
+
 std::optional<Level> parseLevel(std::string_view text) {
   for (Level level : kLevels) {
     const std::string_view word = levelWord(level);

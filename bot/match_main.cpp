@@ -9,8 +9,8 @@
 // --players 3 plays one player of level A against two of level B, the three games of each deal
 // with A in each seat; A wins a game when it scores above both, "B won" when either does, and
 // "drawn" when A shares the top. --jobs N plays N games at once; --detail adds how games stood
-// (A's lead over the best other) when the bag ran out; --words, --common and --leaves name other
-// data files.
+// (A's lead over the best other) when the bag ran out; --words, --common, --known and --leaves
+// name other data files.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -44,13 +44,13 @@ std::string readFile(const std::string& path) {
   std::fprintf(stderr,
                "usage: korvel-match [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--jobs N]\n"
                "                    [--players 2|3] [--detail] [--words BLOB] [--common WORDS]\n"
-               "                    [--leaves TABLE]\n"
+               "                    [--known WORDS] [--leaves TABLE]\n"
                "LEVEL is easy, normal or strong\n");
   std::exit(2);
 }
 
 struct Side {
-  long wins = 0, moves = 0, points = 0, buys = 0, refused = 0, words = 0, uncommon = 0;
+  long wins = 0, moves = 0, points = 0, buys = 0, refused = 0, words = 0, uncommon = 0, unknown = 0;
 };
 
 struct Result {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   unsigned long seed = 1;
   Level a = Level::Strong, b = Level::Normal;
   std::string words = KORVEL_TEXT_DEMO_BLOB, common = KORVEL_COMMON_WORDS,
-              leaves = KORVEL_LEAVE_TABLE;
+              known = KORVEL_KNOWN_WORDS, leaves = KORVEL_LEAVE_TABLE;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--detail") {
@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
       words = value;
     } else if (arg == "--common") {
       common = value;
+    } else if (arg == "--known") {
+      known = value;
     } else if (arg == "--leaves") {
       leaves = value;
     } else {
@@ -115,6 +117,7 @@ int main(int argc, char** argv) {
 
   const Lexicon lexicon = Lexicon::fromRecords(readFile(words));
   const Lexicon commonWords = Lexicon::fromLines(readFile(common));
+  const Lexicon knownWords = Lexicon::fromLines(readFile(known));
   const auto table = LeaveValues::fromText(readFile(leaves));
   if (!table) {
     std::fprintf(stderr, "korvel-match: %s is not a leave table\n", leaves.c_str());
@@ -134,9 +137,10 @@ int main(int argc, char** argv) {
       options.seed = gameSeed;
       for (int k = 0, other = 0; k < players; ++k) {
         if (k == at) {
-          options.levels.push_back({a, &commonWords, &*table, gameSeed});
+          options.levels.push_back({a, &commonWords, &knownWords, &*table, gameSeed});
         } else {
-          options.levels.push_back({b, &commonWords, &*table, gameSeed + 7 + 4u * other++});
+          options.levels.push_back(
+              {b, &commonWords, &knownWords, &*table, gameSeed + 7 + 4u * other++});
         }
       }
       Result& r = results[static_cast<std::size_t>(g)];
@@ -175,7 +179,7 @@ int main(int argc, char** argv) {
 
   Side sa, sb;
   long drawn = 0, unended = 0;
-  const auto add = [&commonWords](Side& side, const SelfPlaySeat& seat) {
+  const auto add = [&commonWords, &knownWords](Side& side, const SelfPlaySeat& seat) {
     side.moves += seat.moves;
     side.points += seat.points;
     side.buys += seat.buys;
@@ -183,6 +187,7 @@ int main(int argc, char** argv) {
     for (const std::string& w : seat.words) {
       ++side.words;
       side.uncommon += !commonWords.contains(w);
+      side.unknown += !knownWords.contains(w);
     }
   };
   for (const Result& r : results) {
@@ -201,8 +206,11 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "%d games in %.1f s (%.2f games/s, %d jobs), %ld not ended\n", games,
                seconds, games / seconds, jobs, unended);
   for (const auto& [name, side] : {std::pair{na, sa}, std::pair{nb, sb}}) {
-    std::fprintf(stderr, "%s: %ld moves, %ld points, %ld purchases, %ld of %ld words not common\n",
-                 name.c_str(), side.moves, side.points, side.buys, side.uncommon, side.words);
+    std::fprintf(stderr,
+                 "%s: %ld moves, %ld points, %ld purchases, %ld of %ld words not common, %ld not "
+                 "well known\n",
+                 name.c_str(), side.moves, side.points, side.buys, side.uncommon, side.words,
+                 side.unknown);
   }
   if (detail) {
     // Games by A's lead when the bag ran out, in bands of 20 points, with how A ended them.

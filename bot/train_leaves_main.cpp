@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
         SelfPlayOptions options;
         options.players = 2;
         options.seed = static_cast<std::uint32_t>(seed * 7919u + round * 1000003u + g);
-        const LevelSetup strong{Level::Strong, nullptr, &table, options.seed};
+        const LevelSetup strong{Level::Strong, nullptr, nullptr, &table, options.seed};
         options.levels = {strong, strong};
         // Turns per seat in order; a kept rack is scored by the same seat's next turn.
         std::map<int, std::vector<TurnRecord>> turns;

@@ -155,12 +155,19 @@ class GameMirror {
   // at home there and moves on across or down, Backspace takes back the last tile laid, Escape
   // all of them, Enter submits, Space turns the direction. The same placement rules as the
   // mouse: only on the own turn, and a tile laid by key is the same thing as one laid by click.
-  // A click on a board cell puts the cursor there too. The cursor is drawn only once a key was
-  // used on the board (`cursorShown`), so a mouse player never sees it; a click hides it again.
+  // A click on a board cell puts the cursor there too. A left click that neither lays nor lifts
+  // a tile (an empty cell, nothing on the pointer) aims the cursor: it starts across, or down
+  // when the cell has letters above or below it and none beside it, and shows at once with its
+  // arrow, so the direction is seen before the first key. Any other click hides it (a mouse
+  // player laying tiles never sees it) until a key is used on the board (`cursorShown`).
   int cursorX = 5, cursorY = 5;
   bool cursorDown = false;
   bool cursorShown = false;
   bool moveCursor(int dx, int dy);
+  // The direction a word typed from (x, y) most likely goes: down when letters lie above or
+  // below the cell and none to its left or right, else across.
+  bool guessDown(int x, int y) const;
+  void aimCursor(int x, int y);
   Outcome keyLetter(char letter);
   Outcome keyBackspace();
   void turnDirection() {

@@ -17,6 +17,23 @@ bool GameMirror::moveCursor(int dx, int dy) {
   return moved;
 }
 
+bool GameMirror::guessDown(int x, int y) const {
+  const auto letterAt = [this](int cx, int cy) {
+    return cx >= 0 && cy >= 0 && cx < kBoardCells && cy < kBoardCells && board[cx][cy].letter != 0;
+  };
+  const bool beside = letterAt(x - 1, y) || letterAt(x + 1, y);
+  const bool aboveOrBelow = letterAt(x, y - 1) || letterAt(x, y + 1);
+  return aboveOrBelow && !beside;
+}
+
+void GameMirror::aimCursor(int x, int y) {
+  cursorX = x;
+  cursorY = y;
+  // The direction of an earlier word says nothing about the next one: the neighbours do.
+  cursorDown = guessDown(x, y);
+  cursorShown = true;
+}
+
 Outcome GameMirror::keyLetter(char letter) {
   cursorShown = true;
   const int code = std::toupper(static_cast<unsigned char>(letter)) - 'A' + 1;

@@ -90,9 +90,12 @@ Outcome GameMirror::boardClick(int x, int y, Button b, int panelX, int panelY) {
   cursorX = x / kCell;
   cursorY = y / kCell;
   cursorShown = false;
+  const int carried = carriedSlot();
+  if (b == Button::Left && carried == 0 && board[cursorX][cursorY].placedslot.empty()) {
+    aimCursor(cursorX, cursorY);
+  }
   if (!myTurn()) return out;
   tboard& cell = board[x / kCell][y / kCell];
-  const int carried = carriedSlot();
   if (carried == 0) {
     if (cell.placedslot.empty()) {
       if (b == Button::Right) submitInto(out);

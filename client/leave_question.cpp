@@ -4,14 +4,13 @@
 
 namespace korvel::client {
 
-std::optional<std::string> leaveQuestion(const GameMirror& game) {
+std::optional<std::string> leaveQuestion(const GameMirror& game, bool solo, LeaveReason reason) {
   const bool seated = game.myplayer >= 1 && game.myplayer <= game.seats;
   if (!game.connected || !game.gameRunning || !seated) return std::nullopt;
-  std::string question = kLeaveQuestion;
-  if (game.hosting) {
-    question += "\n\nYou are hosting this game: if you leave, the game ends for everybody in it.";
-  }
-  return question;
+  const bool zoom = reason == LeaveReason::Zoom;
+  if (game.hosting && solo) return zoom ? kZoomSoloQuestion : kLeaveSoloQuestion;
+  if (game.hosting) return zoom ? kZoomHostQuestion : kLeaveHostQuestion;
+  return zoom ? kZoomJoinedQuestion : kLeaveJoinedQuestion;
 }
 
 }  // namespace korvel::client

@@ -154,6 +154,8 @@ class Tchat : public QMainWindow {
   // the lobby download ("Don't show this again" clears it).
   int zoom = 100;
   bool showDownloadOffer = true;
+  // This copy hosts a game for nobody but itself and its computer players (no command line).
+  bool solo = false;
 
   // Handlers.
   void processparams();
@@ -227,6 +229,12 @@ class Tchat : public QMainWindow {
   void Zoom1Click(int percent);
   // The zoom this copy runs at (the program's, from the settings): its entry gets the check.
   void setZoom(int percent);
+  // Offers only the zoom steps at which the window fits the screen's available area; the others
+  // are greyed with a tooltip saying why. Runs whenever the Zoom menu opens.
+  void updateZoomFit();
+  // The screen's available area as this copy sees it (zoomed units); the window's screen when
+  // not set (tests set it).
+  std::function<QSize()> availableArea;
   // The download dialog's "Don't show this again".
   void setDownloadOffer(bool show);
   // Opens the maker's web site.
@@ -356,5 +364,6 @@ class Tchat : public QMainWindow {
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
-  bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
+  bool coveringTipShown_ = false;  // the first solo game's tip is in the chat (or was once)
+  bool leaving_ = false;           // the user has agreed to leave; the window closes without asking
 };

@@ -41,14 +41,23 @@ void Tchat::processparams() {
   if (plan.mode == korvel::app::StartMode::Idle) return;
   hostaddress = plan.hostaddress;
   playername = plan.playername;
-  if (plan.mode == korvel::app::StartMode::Solo) {
+  solo = plan.mode == korvel::app::StartMode::Solo;
+  if (solo) {
     // Read now: the settings are loaded only once the server has announced this client.
+    bool restartedForZoom = false;
     if (settingsStore) {
-      showDownloadOffer =
-          korvel::app::loadSettingsFile(settingsStore->file(), korvel::app::kSettingsSection)
-              .showdownload;
+      const auto s =
+          korvel::app::loadSettingsFile(settingsStore->file(), korvel::app::kSettingsSection);
+      showDownloadOffer = s.showdownload;
+      coveringTipShown_ = s.coveringtip;
+      // A copy restarted for a new zoom takes over a session that already had its offer.
+      restartedForZoom = s.zoomrestart;
+      if (restartedForZoom) {
+        korvel::app::saveKey(settingsStore->file(), korvel::app::kSettingsSection,
+                             korvel::app::kZoomrestartKey, "false");
+      }
     }
-    if (showDownload && showDownloadOffer) showDownload();
+    if (showDownload && showDownloadOffer && !restartedForZoom) showDownload();
     hostpress();
     return;
   }

@@ -7,16 +7,26 @@
 #include <QStringListModel>
 
 #include "app/message_boxes.h"
+#include "app/settings_file.h"
 #include "client/artwork.h"
 #include "client/panel_widgets.h"
 #include "client/peer_text.h"
 #include "client/picture_button.h"
 #include "client/tchat.h"
+#include "client/tips.h"
 #include "protocol/tsock.h"
 
 void Tchat::render(const korvel::client::Outcome& out) {
   using Clock = korvel::client::Outcome::Clock;
   for (const auto& line : out.chat) addlinetochat(line, systemcolor);
+  if (solo && game.gameRunning && !coveringTipShown_) {
+    coveringTipShown_ = true;
+    addlinetochat(korvel::client::kCoveringTipLine, systemcolor);
+    if (settingsStore) {
+      korvel::app::saveKey(settingsStore->file(), korvel::app::kSettingsSection,
+                           korvel::app::kCoveringtipKey, "true");
+    }
+  }
   for (const auto& message : out.send) guarded([&] { sock->send(message); });
   if (out.loadSettings > 0) loadinifile();
   if (out.clock == Clock::Restart) turntime.start();

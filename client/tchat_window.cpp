@@ -54,7 +54,7 @@ void Tchat::bringToFront() {
 void Tchat::closeEvent(QCloseEvent* event) {
   // File, Exit and the window's close button both arrive here.
   if (!leaving_) {
-    if (const auto question = korvel::client::leaveQuestion(game)) {
+    if (const auto question = korvel::client::leaveQuestion(game, solo)) {
       const bool yes = messageBoxes().askYesNo(QString::fromStdString(*question));
       // The connection may have closed the window while the question was open.
       if (!yes || !isVisible()) {

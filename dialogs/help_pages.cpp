@@ -11,13 +11,20 @@ const char* const kComputerPlayersHelp =
 
 const char* const kComputerLevelsHelp =
     "<p><b>Computer levels.</b> The <i>Computer Level:</i> choice of the game start dialog sets "
-    "how well the computer players play. <i>Easy</i> forms only common English words (every "
-    "word of its move, the ones across included) and settles for a move worth about half of "
-    "its best. <i>Normal</i> always lays its highest-scoring move. <i>Strong</i> also weighs "
-    "the letters it keeps for its next turns, what its move opens up for the next player, and, "
-    "once the bag is empty, plays the rest of the game through in advance to go out first or "
-    "keep its opponents from doing so; it buys new tiles when its rack is poor enough for that "
-    "to pay.</p>";
+    "how well the computer players play and which words they know:</p>"
+    "<ul>"
+    "<li><i>Easy: everyday words, gentle.</i> Every word of its move, the ones across included, "
+    "is an everyday English word, and it settles for a move worth about half of its best.</li>"
+    "<li><i>Normal: well-known words.</i> It lays its highest-scoring move whose every word is "
+    "one most players know.</li>"
+    "<li><i>Strong: every word in the list.</i> It uses the whole word list and also weighs the "
+    "letters it keeps for its next turns, what its move opens up for the next player, and, once "
+    "the bag is empty, plays the rest of the game through in advance to go out first or keep its "
+    "opponents from doing so; it buys new tiles when its rack is poor enough for that to "
+    "pay.</li>"
+    "</ul>"
+    "<p>Your first solo game is played at <i>Easy</i>; the level you choose is kept for the next "
+    "games.</p>";
 
 namespace {
 
@@ -77,6 +84,10 @@ letter on top of a letter already on the board: yours replaces it, under the sam
 letter per square per turn). A letter laid on the same letter changes nothing and is refused
 ("Invalid Placement"). Any further words that your letters form across the main word must
 be words too, and they count toward your score.</p>
+<p><b>Laying on top of a letter.</b> Covering a letter is often the best move: every word your
+tiles touch scores again, letters already on the board included. For example, with CAT on the
+board, laying an H on top of its C makes HAT, which scores 7 points (H 5, A 1, T 1) for a single
+tile; a word the H also forms down the board scores as well.</p>
 <p><b>Ending your turn.</b> Press <i>Submit</i> (or right-click an empty square) to play your
 word. If it is refused, the line under your rack says why, and you may try again while your time
 lasts. <i>Pass</i> ends your turn without a word. <i>New Tiles</i> exchanges your whole rack for
@@ -88,10 +99,12 @@ your rack and the next player's turn begins.</p>
 player has passed since their own last word. The highest score wins; equal top scores share the
 win.</p>
 <p><b>Playing with the keyboard.</b> Click the board or press Tab until it has the focus. A
-click on a square puts the cursor there; once you press a key on the board, a dashed square
-shows the cursor cell. The arrow keys move it. Typing a letter lays the first tile
-of that letter from your rack on the cursor cell and moves the cursor on, across at first, then
-in the direction of your last two tiles; Space turns the direction between across and down.
+click on an empty square (with no letter picked up) puts the cursor there and shows it as a
+dashed square with an arrow that points the way your word will go: across, or down when the
+square has letters above or below it and none to its left or right. The arrow keys move it. Typing a letter lays the first tile of
+that letter from your rack on the cursor cell and moves the cursor on in the arrow's direction,
+then in the direction of your last two tiles; Space turns the direction between across and
+down.
 Backspace takes back the last tile you laid, Escape takes back all of them, and Enter submits the
 word. The buttons have shortcuts too: Ctrl+Enter Submit, Ctrl+Backspace Clear, Ctrl+P Pass and
 Ctrl+N New Tiles. The chat input keeps its own keys while you type in it.</p>
@@ -115,8 +128,8 @@ tiles. The highest score at the end wins.</p>
 
 const char* const kOptions = R"(
 <p><b>File.</b> <i>Start Game</i> starts a new game (host only). <i>Exit</i> closes Korvel; while
-you play in a running game it first asks whether to leave it (when you host, leaving ends the
-game for everybody).</p>
+you play in a running game it first asks whether to leave it (a solo game is not saved; when you
+host, leaving ends the game for everybody). The question's default answer is <i>No</i>.</p>
 <p><b>Options.</b> <i>Play Sounds</i> turns the game's sounds on or off. <i>Player Phrase
 Sounds</i> turns the other players' voice clips on or off; while off, a clip shows as a line in
 the chat instead. <i>Turn Sound</i> chooses between the <i>Classic</i> and the <i>New</i> sound
@@ -125,7 +138,9 @@ of your chat text and of your actions, as everybody sees them. <i>Text Size</i> 
 the chat text. <i>Scroll Chat Off</i> (Ctrl+S) stops the chat from scrolling to each new line;
 <i>Clear Main Chat</i> empties it. <i>Reset Screen Location</i> puts the window back at its first
 place and size. <i>Zoom</i> (100% to 200%) makes the whole window and its dialogs larger;
-Korvel restarts to apply it. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
+Korvel restarts to apply it. Only the steps at which the window fits on your screen can be
+chosen; the others are greyed. Started on a smaller screen, Korvel uses the largest step that
+fits. <i>Just Watch</i> keeps you in the game without playing: your turns are skipped
 until you turn it off.</p>
 <p><b>Chat.</b> Type in the box under the chat and press Enter. A line that begins with
 <tt>/me</tt> is shown as an action. The smiley button adds a smiley, and addresses in the chat

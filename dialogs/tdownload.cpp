@@ -99,6 +99,8 @@ Tdownload::Tdownload(QWidget* parent)
        true);
   getbutton = button(download, "Download And Install The Quon77 Lobby Now");
   abortbutton = button(download, "Stop Download");
+  // Nothing to stop until a download runs.
+  abortbutton->setEnabled(false);
   infolabel = text(download, "");
   infolabel->setProperty("tag", 0);
   infolabel2 = text(download, "");
@@ -211,6 +213,7 @@ void Tdownload::install() {
 }
 
 void Tdownload::abortbuttonClick() {
+  if (!HttpCli1->running()) return;
   HttpCli1->abort();
   infolabel->setText("Download has been aborted.");
   setOutcome(2);

@@ -75,8 +75,16 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   combo_computerlevel->setFont(arial(13));
   for (korvel::bot::Level level : korvel::bot::kLevels) {
     combo_computerlevel->addItem(QString::fromUtf8(korvel::bot::levelName(level)));
+    combo_computerlevel->setItemData(combo_computerlevel->count() - 1,
+                                     QString::fromUtf8(korvel::bot::levelSummary(level)),
+                                     Qt::ToolTipRole);
   }
-  setComputerLevel(korvel::bot::Level::Normal);
+  label_levelsummary = new QLabel(this);
+  label_levelsummary->setFont(arial(11));
+  label_levelsummary->setTextFormat(Qt::PlainText);
+  connect(combo_computerlevel, &QComboBox::currentIndexChanged, this,
+          [this] { showLevelSummary(); });
+  setComputerLevel(korvel::bot::Level::Easy);
   // The drop-down list and its frame are widgets of their own that a screen reader names too.
   combo_computerlevel->view()->setAccessibleName("Computer Level");
   for (QWidget* part : combo_computerlevel->findChildren<QWidget*>()) {
@@ -122,11 +130,12 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   grid->addWidget(UpDown3, 2, 1, Qt::AlignLeft);
   grid->addWidget(label_computerlevel, 2, 2, Qt::AlignRight);
   grid->addWidget(combo_computerlevel, 2, 3, Qt::AlignLeft);
-  grid->addWidget(label_playtoscore, 3, 0, Qt::AlignRight);
-  grid->addWidget(UpDown1, 3, 1, Qt::AlignLeft);
-  grid->addWidget(label_team, 4, 0, Qt::AlignRight);
-  grid->addWidget(image_team, 4, 1, Qt::AlignLeft);
-  grid->addWidget(button_start, 5, 0, 1, 4, Qt::AlignHCenter);
+  grid->addWidget(label_levelsummary, 3, 2, 1, 2, Qt::AlignLeft);
+  grid->addWidget(label_playtoscore, 4, 0, Qt::AlignRight);
+  grid->addWidget(UpDown1, 4, 1, Qt::AlignLeft);
+  grid->addWidget(label_team, 5, 0, Qt::AlignRight);
+  grid->addWidget(image_team, 5, 1, Qt::AlignLeft);
+  grid->addWidget(button_start, 6, 0, 1, 4, Qt::AlignHCenter);
   grid->setSizeConstraint(QLayout::SetFixedSize);
 
   for (QWidget* hidden : {static_cast<QWidget*>(label_playtoscore), static_cast<QWidget*>(UpDown1),
@@ -158,6 +167,14 @@ int Tgamestart::computerPlayers() const {
 
 void Tgamestart::setComputerLevel(korvel::bot::Level level) {
   combo_computerlevel->setCurrentIndex(static_cast<int>(level));
+  showLevelSummary();
+}
+
+void Tgamestart::showLevelSummary() {
+  const QString summary = QString::fromUtf8(korvel::bot::levelSummary(computerLevel()));
+  label_levelsummary->setText(summary);
+  label_levelsummary->setAccessibleName(summary);
+  combo_computerlevel->setToolTip(summary);
 }
 korvel::bot::Level Tgamestart::computerLevel() const {
   const int index = combo_computerlevel->currentIndex();

@@ -37,7 +37,8 @@ class Tgamestart : public QDialog {
   // Computer players seated before the start: 0 to 3.
   void setComputerPlayers(int count);
   int computerPlayers() const;
-  // Level of the computer players: Normal until chosen.
+  // Level of the computer players: Easy until chosen (a new player's first games are gentle);
+  // a level saved in the settings replaces it. The line under the choice says what it knows.
   void setComputerLevel(korvel::bot::Level level);
   korvel::bot::Level computerLevel() const;
   // A solo game opens with one computer player and then follows (and feeds) the saved count; a
@@ -62,6 +63,7 @@ class Tgamestart : public QDialog {
   QLineEdit* edit_computerplayers = nullptr;  // its read-only number box
   QLabel* label_computerlevel = nullptr;
   QComboBox* combo_computerlevel = nullptr;  // Easy, Normal, Strong
+  QLabel* label_levelsummary = nullptr;      // "Easy: everyday words, gentle", ...
   QLabel* label_playtoscore = nullptr;
   QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
   QLineEdit* edit_playtoscore = nullptr;
@@ -74,6 +76,8 @@ class Tgamestart : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void showLevelSummary();
+
   int team_ = 1;
   bool solo_ = false;
 };

@@ -62,13 +62,15 @@ function(korvel_embed_resources target)
     FILES ${CMAKE_SOURCE_DIR}/resources/wordlist/LICENSE
   )
 
-  # The computer levels' data: ":/commonwords/words.txt" (Easy's common words, made by
-  # scripts/make-commonwords.sh) and ":/leaves/leaves.txt" (Strong's leave table, made by
+  # The computer levels' data: ":/commonwords/words.txt" (Easy's common words) and
+  # ":/commonwords/known.txt" (Normal's well-known words), both made by
+  # scripts/make-commonwords.sh, and ":/leaves/leaves.txt" (Strong's leave table, made by
   # korvel-train-leaves).
   qt_add_resources(${target} "commonwords"
     PREFIX "/commonwords"
     BASE ${CMAKE_SOURCE_DIR}/resources/commonwords
     FILES ${CMAKE_SOURCE_DIR}/resources/commonwords/words.txt
+      ${CMAKE_SOURCE_DIR}/resources/commonwords/known.txt
       ${CMAKE_SOURCE_DIR}/resources/commonwords/LICENSE
   )
   qt_add_resources(${target} "leaves"

@@ -133,3 +133,27 @@ TEST(MessageBoxes, ARepeatedBoxWaitingBehindAnOpenOneIsAskedForOnce) {
   EXPECT_EQ(thens, 2);
   EXPECT_EQ(boxes.pendingMessages(), 0u);
 }
+
+TEST(MessageBoxes, TheRealQuestionIsPlainTextAndEnterAnswersNo) {
+  setMessageBoxes(nullptr);
+  QMessageBox* seen = nullptr;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  Qt::TextFormat format = Qt::AutoText;
+  QTimer answer;
+  answer.setInterval(0);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QMessageBox* box = visibleBox();
+    if (!box) return;
+    answer.stop();
+    seen = box;
+    defaultButton = box->standardButton(box->defaultButton());
+    format = box->textFormat();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  answer.start();
+  const bool yes = messageBoxes().askYesNo("<b>Leave</b> this game?");
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(defaultButton, QMessageBox::No);
+  EXPECT_EQ(format, Qt::PlainText);
+  EXPECT_FALSE(yes) << "Enter gives the default answer";
+}

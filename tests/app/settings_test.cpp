@@ -60,6 +60,9 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\nZoom=big\n", [](Settings&) {}},
       {"[Korvel]\nRecordfolder=/home/ann/Game records\n",
        [](Settings& s) { s.recordfolder = "/home/ann/Game records"; }},
+      {"[Korvel]\nCoveringtip=true\nZoomrestart=true\n",
+       [](Settings& s) { s.coveringtip = true, s.zoomrestart = true; }},
+      {"[Korvel]\nCoveringtip=yes\nZoomrestart=TRUE\n", [](Settings&) {}},
   };
   for (const auto& c : cases) {
     Settings expected;

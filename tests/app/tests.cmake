@@ -7,6 +7,7 @@ korvel_add_test(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/start_environment_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zoom_fit_test.cpp
 )
 if(KORVEL_BUILD_UI)
   korvel_add_test(message_boxes_tests UI

@@ -116,6 +116,48 @@ TEST(BotPlayer, AnswersItsTurnWithAMoveAPurchaseOrAPass) {
   }
 }
 
+TEST(BotPlayer, NormalPlaysItsBestMoveOfWellKnownWordsAndStrongKnowsEveryWord) {
+  // "cat" on the board, Q and S on the rack. The whole list makes QATS (Q laid on the C, 13);
+  // of the well-known words the best is CATS (6).
+  const Lexicon full = Lexicon::fromWords({"cat", "cats", "qat", "qats", "as", "at", "ta"});
+  const Lexicon known = Lexicon::fromWords({"cat", "cats", "as", "at", "ta"});
+  const int q = 17, s = 19;
+  const Strings position = {
+      unframed(toclient::loadboard(2, {{4, 5, 3}, {5, 5, 1}, {6, 5, 20}})),
+      unframed(toclient::gamestats(2, 60, 60, 2, 20, {0, 0, 0, 0}, {{1, q}, {2, s}}))};
+  struct Case {
+    const char* what;
+    LevelSetup setup;
+    int score;
+    bool usesQ;
+  } cases[] = {
+      {"Normal with the well-known words", {Level::Normal, nullptr, &known}, 6, false},
+      {"Normal without them knows every word", {Level::Normal}, 13, true},
+      {"Strong keeps the whole list", {Level::Strong, nullptr, &known}, 13, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BotPlayer bot(full, c.setup);
+    bot.handleLine("CMD_sendlogininfo+2");
+    for (const std::string& line : position) bot.handleLine(line);
+    const auto move = bot.chooseMove();
+    ASSERT_TRUE(move.has_value());
+    EXPECT_EQ(move->score, c.score);
+    bool q_laid = false;
+    for (const Tile& t : move->tiles) q_laid = q_laid || t.code == q;
+    EXPECT_EQ(q_laid, c.usesQ);
+    if (c.setup.level == Level::Normal && c.setup.known) {
+      // Every word it forms, cross words included, passes the move check of the known words.
+      BoardLetters board{};
+      board[4][5] = 3, board[5][5] = 1, board[6][5] = 20;
+      RackCodes rack{};
+      rack[0] = q, rack[1] = s;
+      EXPECT_TRUE(confirmMove(known, board, rack, false, *move));
+      EXPECT_EQ(unframed(bot.play()), "CMD_submit+2+7+5+2");
+    }
+  }
+}
+
 TEST(BotPlayer, WaitsFromTheStartOfItsTurnAndNotAfterItEnded) {
   const Lexicon lexicon = Lexicon::fromWords({"ab"});
   BotPlayer bot(lexicon);

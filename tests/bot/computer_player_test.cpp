@@ -117,8 +117,11 @@ class ComputerPlayers_ : public ::testing::Test {
     host->show();
     ASSERT_TRUE(spinUntil([&] { return host->game.myplayer == 1; }));
     computers = std::make_unique<ComputerPlayers>(server->listeningPort());
-    computers->setLexicon(
-        std::make_shared<korvel::bot::Lexicon>(korvel::bot::Lexicon::fromWords(words)));
+    const auto lexicon =
+        std::make_shared<korvel::bot::Lexicon>(korvel::bot::Lexicon::fromWords(words));
+    computers->setLexicon(lexicon);
+    // Every word of the test's list counts as well known, so Normal may form any of them.
+    computers->setLevelData(nullptr, lexicon, nullptr);
     computers->seatLabel = [this](int seat) { return host->game.seatLabel(seat); };
     gamestart.playername = [this] { return host->playername; };
     gamestart.setComputerPlayers(count);
@@ -226,7 +229,8 @@ TEST_F(ComputerPlayers_, AtEasyEveryWordOfTheComputerPlayerIsACommonWord) {
     if (w[0] <= 'm') common.push_back(w);
   hostGame({}, 1);
   computers->setLevelData(
-      std::make_shared<korvel::bot::Lexicon>(korvel::bot::Lexicon::fromWords(common)), nullptr);
+      std::make_shared<korvel::bot::Lexicon>(korvel::bot::Lexicon::fromWords(common)), nullptr,
+      nullptr);
   gamestart.setComputerLevel(korvel::bot::Level::Easy);
   host->button_startClick();
   gamestart.button_startClick();

@@ -855,12 +855,12 @@ TEST(GameMirrorKeys, AWholeTurnByKeySendsWhatTheMouseWould) {
   EXPECT_EQ(carrying.cursorX, 0);
 }
 
-TEST(GameMirrorKeys, TheCursorFollowsTheMouseAndShowsOnlyForKeys) {
+TEST(GameMirrorKeys, TheCursorFollowsTheMouseAndShowsForKeysAndForAClickThatAims) {
   GameMirror m = running(1, 2);
   EXPECT_FALSE(m.cursorShown);
   m.boardClick(cellX(2), cellX(9), Button::Left, 0, 0);  // not the own turn: it moves all the same
   EXPECT_EQ(std::pair(m.cursorX, m.cursorY), std::pair(2, 9));
-  EXPECT_FALSE(m.cursorShown);
+  EXPECT_TRUE(m.cursorShown) << "a left click on an empty cell aims the cursor and shows it";
   m.boardClick(429, 10, Button::Left, 0, 0);  // outside the cells: stays
   EXPECT_EQ(m.cursorX, 2);
 
@@ -890,6 +890,61 @@ TEST(GameMirrorKeys, TheCursorFollowsTheMouseAndShowsOnlyForKeys) {
   m.keyLetter('b');
   EXPECT_EQ(m.board[8][3].letter, 2);
   EXPECT_EQ(m.board[7][3].letter, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GameMirrorKeys, AClickAimsTheCursorByTheNeighbouringLetters) {
+  // Letters on the board around the clicked cell (5, 5), as "x,y" pairs.
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> letters;
+    bool down;
+  } cases[] = {
+      {"empty board", {}, false},
+      {"letter to the left", {{4, 5}}, false},
+      {"letter to the right", {{6, 5}}, false},
+      {"letter above", {{5, 4}}, true},
+      {"letter below", {{5, 6}}, true},
+      {"above and below", {{5, 4}, {5, 6}}, true},
+      {"above and to the left", {{5, 4}, {4, 5}}, false},
+      {"only diagonal", {{4, 4}, {6, 6}}, false},
+      {"two cells away", {{5, 3}, {5, 7}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameMirror m = running(1, 1);
+    for (auto [x, y] : c.letters) m.board[x][y].letter = 1;
+    // The last word went the other way: the click decides afresh.
+    m.cursorDown = !c.down;
+    m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);
+    EXPECT_EQ(m.cursorDown, c.down);
+    EXPECT_TRUE(m.cursorShown);
+    // The first letter typed goes on in that direction.
+    m.keyLetter('a');
+    EXPECT_EQ(m.board[5][5].letter, 1);
+    EXPECT_EQ(std::pair(m.cursorX, m.cursorY), c.down ? std::pair(5, 6) : std::pair(6, 5));
+  }
+
+  // Only a click that neither lays nor lifts a tile aims; Space still turns the aimed direction.
+  GameMirror m = running(1, 1);
+  m.board[5][4].letter = 3;
+  m.rackClick(1, 50, 490);
+  m.boardClick(cellX(5), cellX(5), Button::Left, 0, 0);  // lays the carried tile
+  EXPECT_FALSE(m.cursorShown);
+  EXPECT_FALSE(m.cursorDown);
+  m.boardClick(cellX(6), cellX(5), Button::Left, 0, 0);  // the laid tile is beside it: across
+  EXPECT_TRUE(m.cursorShown);
+  EXPECT_FALSE(m.cursorDown);
+  m.boardClick(cellX(5), cellX(6), Button::Left, 0, 0);  // below the laid tile: down
+  EXPECT_TRUE(m.cursorDown);
+  m.turnDirection();
+  EXPECT_FALSE(m.cursorDown);
+  m.keyLetter('b');
+  EXPECT_EQ(m.board[5][6].letter, 2);
+  EXPECT_EQ(std::pair(m.cursorX, m.cursorY), std::pair(6, 6)) << "Space's choice holds";
 }
 
 }  // namespace

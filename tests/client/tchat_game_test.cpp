@@ -262,29 +262,48 @@ TEST_F(TchatGame, TheKeyboardOnTheBoard) {
   EXPECT_TRUE(chat.letter[0]->isVisible());
   EXPECT_EQ(chat.button_submit->toolTip(), "Submit (Ctrl+Return)");
 
-  // The cursor follows the mouse and is drawn only after a key: a mouse player never sees it.
-  const auto cursorDrawnAt = [&](int c, int r) {
+  // A click on an empty cell aims the cursor and draws it at once with its arrow: across on an
+  // open cell, down under a letter. Laying a tile with the mouse hides it again.
+  const auto drawn = [&](int c, int r, bool down) {
     QImage shot(chat.paintbox_board->size(), QImage::Format_ARGB32);
     shot.fill(Qt::transparent);
     chat.paintbox_board->render(&shot);
-    const QRgb arrow = shot.pixel(c * 39 + 33, r * 39 + 19);  // the direction arrow's middle
+    // The direction arrow's middle: at the cell's right edge across, at its bottom edge down.
+    const QRgb arrow =
+        down ? shot.pixel(c * 39 + 19, r * 39 + 33) : shot.pixel(c * 39 + 33, r * 39 + 19);
     return qAlpha(arrow) > 200 && qBlue(arrow) > 150 && qRed(arrow) < 100;
   };
+  const auto cursorDrawnAt = [&](int c, int r) { return drawn(c, r, false); };
   chat.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
   click(chat.paintbox_board, Qt::LeftButton, cellCentre(2, 9));
   ASSERT_TRUE(chat.paintbox_board->hasFocus());
-  EXPECT_FALSE(cursorDrawnAt(2, 9));
+  EXPECT_TRUE(cursorDrawnAt(2, 9)) << "shown before the first key";
   QTest::keyClick(chat.paintbox_board, Qt::Key_Right);
   EXPECT_TRUE(cursorDrawnAt(3, 9));
   click(chat.paintbox_board, Qt::LeftButton, cellCentre(6, 1));
-  EXPECT_FALSE(cursorDrawnAt(6, 1) || cursorDrawnAt(3, 9));
+  EXPECT_TRUE(cursorDrawnAt(6, 1));
+  EXPECT_FALSE(cursorDrawnAt(3, 9));
   QTest::keyClicks(chat.paintbox_board, "c");
   EXPECT_EQ(chat.game.board[6][1].letter, 3);
   EXPECT_TRUE(cursorDrawnAt(7, 1));
+  // Under the C the arrow points down, and the next letter goes there.
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(6, 2));
+  EXPECT_TRUE(drawn(6, 2, true));
+  EXPECT_FALSE(drawn(6, 2, false));
+  QTest::keyClicks(chat.paintbox_board, "d");
+  EXPECT_EQ(chat.game.board[6][2].letter, 4);
+  EXPECT_TRUE(drawn(6, 3, true));
+  // A tile laid with the mouse: no cursor.
+  click(chat.letter[0]);
+  click(chat.paintbox_board, Qt::LeftButton, cellCentre(0, 5));
+  EXPECT_EQ(chat.game.board[0][5].letter, 1);
+  EXPECT_FALSE(cursorDrawnAt(0, 5) || drawn(6, 3, true));
   // Coming to the board by Tab is keyboard use too.
-  click(chat.paintbox_board, Qt::LeftButton, cellCentre(0, 0));
+  click(chat.paintbox_board, Qt::RightButton, cellCentre(0, 5));  // the A goes back home
+  EXPECT_FALSE(cursorDrawnAt(0, 5) || drawn(0, 5, true));
   QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
   QApplication::sendEvent(chat.paintbox_board, &tabIn);
-  EXPECT_TRUE(cursorDrawnAt(0, 0));
+  // Still down: only a click that aims changes the direction.
+  EXPECT_TRUE(drawn(0, 5, true));
 }

@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <string>
 
 #include "app/message_boxes.h"
 #include "app/settings_file.h"
+#include "client/leave_question.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -73,9 +75,8 @@ class TchatOptions : public ::testing::Test {
 }  // namespace
 
 TEST_F(TchatOptions, LeavingAsksOnlyWhenItLosesARunningGame) {
-  const QString host =
-      "Leave the running game?\n\nYou are hosting this game: if you leave, the game ends for "
-      "everybody in it.";
+  const QString host = korvel::client::kLeaveHostQuestion;
+  const QString joined = korvel::client::kLeaveJoinedQuestion;
   const struct {
     const char* what;
     int seat;
@@ -88,8 +89,8 @@ TEST_F(TchatOptions, LeavingAsksOnlyWhenItLosesARunningGame) {
       {"no game", 2, false, false, true, false, {}, true},
       {"host, no game", 1, true, false, false, false, {}, true},
       {"spectator", 6, false, true, true, false, {}, true},
-      {"player says No", 2, false, true, true, false, {"Leave the running game?"}, false},
-      {"player says Yes", 2, false, true, false, true, {"Leave the running game?"}, true},
+      {"player says No", 2, false, true, true, false, {joined}, false},
+      {"player says Yes", 2, false, true, false, true, {joined}, true},
       {"host says No", 1, true, true, false, false, {host}, false},
       {"host says Yes", 1, true, true, true, true, {host}, true},
   };
@@ -178,6 +179,8 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
       ++restarts;
       return true;
     };
+    chat.availableArea = [] { return QSize(4000, 3000); };  // every step fits
+    chat.updateZoomFit();
     seat(chat, 2, false, c.running);
     boxes.answer = c.answer;
     QAction* entry = menuAction(chat, QString("%1%").arg(c.chosen));
@@ -214,4 +217,109 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
   menuAction(chat, "125%")->trigger();
   EXPECT_EQ(restarts, 1);
   EXPECT_TRUE(chat.isVisible());
+}
+
+TEST_F(TchatOptions, OnlyTheZoomStepsThatFitTheScreenAreOffered) {
+  Tchat chat({"Ann"}, {1, 1});
+  int restarts = 0;
+  chat.restartProgram = [&] {
+    ++restarts;
+    return true;
+  };
+  // At 200% a 1280 by 900 screen shows as 640 by 450.
+  chat.setZoom(200);
+  chat.availableArea = [] { return QSize(640, 450); };
+  chat.updateZoomFit();
+  for (QAction* zoom : chat.Zoom) {
+    const int percent = zoom->data().toInt();
+    SCOPED_TRACE(percent);
+    const bool offered = percent <= 125 || percent == 200;  // the running step stays
+    EXPECT_EQ(zoom->isEnabled(), offered);
+    EXPECT_EQ(zoom->toolTip().contains("would not fit on this screen"), !offered)
+        << zoom->toolTip().toStdString();
+  }
+  // A greyed step cannot be chosen, not even by a direct call.
+  chat.Zoom1Click(150);
+  EXPECT_EQ(restarts, 0);
+  EXPECT_TRUE(chat.Zoom[4]->isChecked());
+
+  // The same window at 100% on a large screen offers every step.
+  chat.setZoom(100);
+  chat.availableArea = [] { return QSize(2560, 1400); };
+  chat.updateZoomFit();
+  for (QAction* zoom : chat.Zoom) EXPECT_TRUE(zoom->isEnabled()) << zoom->text().toStdString();
+}
+
+TEST_F(TchatOptions, ARestartForTheZoomDoesNotOfferTheLobbyAgain) {
+  korvel::app::SettingsStore store(file());
+  int offers = 0;
+  const auto soloStart = [&](Tchat& chat) {
+    chat.settingsStore = &store;
+    chat.showDownload = [&] { ++offers; };
+    chat.availableArea = [] { return QSize(4000, 3000); };
+    chat.show();
+  };
+  {
+    Tchat chat({}, {1, 1});
+    int restarts = 0;
+    chat.restartProgram = [&] {
+      ++restarts;
+      return true;
+    };
+    soloStart(chat);
+    EXPECT_EQ(offers, 1);
+    chat.Zoom1Click(150);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_TRUE(saved().zoomrestart);
+  }
+  {
+    Tchat chat({}, {1, 1});
+    soloStart(chat);
+    EXPECT_EQ(offers, 1) << "the restarted copy offers nothing";
+    EXPECT_FALSE(saved().zoomrestart);
+    EXPECT_EQ(saved().zoom, 150);
+  }
+  Tchat chat({}, {1, 1});
+  soloStart(chat);
+  EXPECT_EQ(offers, 2) << "the next start of its own offers it again";
+}
+
+TEST_F(TchatOptions, TheFirstSoloGameShowsTheCoveringTipOnce) {
+  korvel::app::SettingsStore store(file());
+  const auto tips = [](Tchat& chat) {
+    // The chat shows "Tip:" as the line's head, apart from the rest.
+    return chat.mainchat->toPlainText().count(
+        "you may lay a tile on top of a different letter; every word your tiles touch scores "
+        "again.");
+  };
+  const auto playGame = [](Tchat& chat) {
+    deliver(chat, toclient::startgame("You", "30", 60, "1"));
+    deliver(chat, toclient::nextplayer(1, 16));
+    deliver(chat, toclient::winner("You"));
+  };
+  {
+    Tchat chat({}, {1, 1});
+    chat.settingsStore = &store;
+    chat.show();
+    chat.game.myplayer = 1;
+    chat.game.connected = true;
+    EXPECT_EQ(tips(chat), 0) << "not before the game starts";
+    playGame(chat);
+    EXPECT_EQ(tips(chat), 1);
+    playGame(chat);
+    EXPECT_EQ(tips(chat), 1) << "once";
+    EXPECT_TRUE(saved().coveringtip);
+  }
+  {
+    Tchat chat({}, {1, 1});
+    chat.settingsStore = &store;
+    chat.show();
+    playGame(chat);
+    EXPECT_EQ(tips(chat), 0) << "remembered in the settings";
+  }
+  std::filesystem::remove(file());
+  Tchat host({"Ann"}, {1, 1});
+  host.settingsStore = &store;
+  seat(host, 1, true, true);
+  EXPECT_EQ(tips(host), 0) << "only a solo game shows it";
 }

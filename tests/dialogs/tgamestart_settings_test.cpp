@@ -59,4 +59,32 @@ TEST(TgamestartSettings, OnlyASoloGameUsesAndKeepsTheSavedComputerPlayers) {
   }
 }
 
+TEST(TgamestartSettings, AFreshSettingsFileStartsAtEasyAndASavedLevelWinsAfterThat) {
+  QTemporaryDir dir;
+  const std::filesystem::path file = dir.filePath("quonlobby.ini").toStdString();
+  const struct {
+    const char* what;
+    korvel::bot::Level loaded;  // after the settings are read
+    korvel::bot::Level chosen;
+  } cases[] = {
+      {"first solo game on a fresh file", korvel::bot::Level::Easy, korvel::bot::Level::Easy},
+      {"the first start saved Easy", korvel::bot::Level::Easy, korvel::bot::Level::Strong},
+      {"the player's choice is read back", korvel::bot::Level::Strong, korvel::bot::Level::Normal},
+      {"and so is the next one", korvel::bot::Level::Normal, korvel::bot::Level::Normal},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    korvel::app::SettingsStore store(file);
+    Tgamestart gamestart;
+    gamestart.setSolo(true);
+    Tchat chat({"Ann"}, {1, 1});
+    chat.settingsStore = &store;
+    chat.gamestartDialog = &gamestart;
+    chat.loadinifile();
+    EXPECT_EQ(gamestart.computerLevel(), c.loaded);
+    gamestart.setComputerLevel(c.chosen);
+    chat.saveinifile({korvel::app::kComputerplayersKey, korvel::app::kComputerlevelKey});
+  }
+}
+
 }  // namespace

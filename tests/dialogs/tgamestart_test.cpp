@@ -139,7 +139,7 @@ TEST(Tgamestart, TeamClickTogglesTheFlagAndItsPicture) {
   }
 }
 
-TEST(Tgamestart, ComputerLevelChoosesEasyNormalOrStrongAndStartsAtNormal) {
+TEST(Tgamestart, ComputerLevelChoosesEasyNormalOrStrongStartsAtEasyAndSaysWhatEachKnows) {
   Tgamestart dialog;
   dialog.show();
   EXPECT_EQ(dialog.label_computerlevel->text(), "Computer Level:");
@@ -148,15 +148,29 @@ TEST(Tgamestart, ComputerLevelChoosesEasyNormalOrStrongAndStartsAtNormal) {
   EXPECT_EQ(dialog.combo_computerlevel->itemText(0), "Easy");
   EXPECT_EQ(dialog.combo_computerlevel->itemText(1), "Normal");
   EXPECT_EQ(dialog.combo_computerlevel->itemText(2), "Strong");
-  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Normal);
+  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Easy);
+  EXPECT_EQ(dialog.combo_computerlevel->itemData(0, Qt::ToolTipRole).toString(),
+            "Easy: everyday words, gentle");
+  EXPECT_EQ(dialog.combo_computerlevel->itemData(1, Qt::ToolTipRole).toString(),
+            "Normal: well-known words");
+  EXPECT_EQ(dialog.combo_computerlevel->itemData(2, Qt::ToolTipRole).toString(),
+            "Strong: every word in the list");
+  // The line under the choice follows it, whether a key or the program changes it.
+  EXPECT_TRUE(dialog.label_levelsummary->isVisible());
+  EXPECT_EQ(dialog.label_levelsummary->text(), "Easy: everyday words, gentle");
   // The arrow keys step through the levels.
   QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Down);
+  EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Normal);
+  EXPECT_EQ(dialog.label_levelsummary->text(), "Normal: well-known words");
+  QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Down);
   EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Strong);
+  EXPECT_EQ(dialog.label_levelsummary->text(), "Strong: every word in the list");
   QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Up);
   QTest::keyClick(dialog.combo_computerlevel, Qt::Key_Up);
   EXPECT_EQ(dialog.computerLevel(), korvel::bot::Level::Easy);
   dialog.setComputerLevel(korvel::bot::Level::Strong);
   EXPECT_EQ(dialog.combo_computerlevel->currentText(), "Strong");
+  EXPECT_EQ(dialog.label_levelsummary->text(), "Strong: every word in the list");
   dialog.hide();
 }
 
