@@ -13,4 +13,6 @@ if(KORVEL_BUILD_UI)
   korvel_add_test(server_loopback_tests UI ${CMAKE_CURRENT_LIST_DIR}/loopback_test.cpp)
   target_compile_definitions(server_loopback_tests PRIVATE
     KORVEL_LOOPBACK_TRANSCRIPT="${CMAKE_CURRENT_LIST_DIR}/loopback_game.transcript")
+  korvel_add_test(server_rejoin_tests UI ${CMAKE_CURRENT_LIST_DIR}/rejoin_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp)
 endif()
