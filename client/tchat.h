@@ -367,4 +367,9 @@ class Tchat : public QMainWindow {
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
   bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
+  // How the game connection ended: with an error (reset, timeout), or by the host closing it in
+  // order; a host still there after closing in order removed this player.
+  bool connectionFailed_ = false;
+  bool closedByHost_ = false;
+  bool reconnectAfterHostClosed_ = false;
 };

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <exception>
+#include <utility>
 
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
@@ -84,6 +85,10 @@ void Tchat::showHostingHelp() {
 
 void Tchat::joinpress() {
   loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  // The peer's end without an error first is the host closing this connection itself.
+  sock->OnDisconnect = [this](TSock*) {
+    if (!connectionFailed_) closedByHost_ = true;
+  };
   sock->HostName = hostaddress;
   game.startVisible = false;
   syncView();
@@ -120,6 +125,7 @@ void Tchat::processsocktimer() {
 }
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (kind == 7 && sock->connected()) connectionFailed_ = true;
   if (reconnect.active()) {
     reconnectInfo(kind, msg);
     return;
@@ -127,7 +133,10 @@ void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   if (msg == "Socket Closed") {
     // A player whose connection dropped in a running game tries to get back into its seat; the
     // host keeps it a while.
+    const bool byHost = std::exchange(closedByHost_, false);
+    connectionFailed_ = false;
     if (!leaving_ && !gameFull_ && korvel::client::worthReconnecting(game)) {
+      reconnectAfterHostClosed_ = byHost;
       startReconnecting();
       return;
     }
@@ -210,6 +219,14 @@ void Tchat::reconnectTick() {
 }
 
 void Tchat::reconnectInfo(int kind, const std::string& msg) {
+  if (kind == 1 && reconnectAfterHostClosed_) {
+    // The host is still there, so it closed the connection itself: this player was removed, and
+    // the window ends as it always did.
+    stopReconnecting();
+    leaving_ = true;
+    sock->close();
+    return;
+  }
   if (kind == 1) {
     // Connected again: the host asks for a login as of any newcomer, and a host that kept the
     // seat puts this client back into it. Until then the mirror knows nothing of the game.

@@ -181,3 +181,16 @@ TEST_F(Rejoin, LeaveStopsTryingAndEndsTheWindow) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
   EXPECT_TRUE(boxes.shown.isEmpty());
 }
+
+TEST_F(Rejoin, APlayerTheHostRemovedDoesNotComeBack) {
+  host->sock->send(korvel::protocol::toserver::kickhim(1, 2));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->reconnect.active(); }, 5000));
+  EXPECT_FALSE(server->core().iskept(2));
+  // The host answers, so it closed the connection itself: the window ends without logging in.
+  bob->reconnectTick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
+  EXPECT_FALSE(bob->reconnect.active());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !server->core().players[2].inuse; }, 5000));
+  EXPECT_EQ(host->label_playername[1]->text(), "<Waiting>");
+  EXPECT_TRUE(boxes.shown.isEmpty());
+}
