@@ -141,7 +141,7 @@ void ServerCore::departure(int seat) {
   removing_[seat] = false;
   if (p.inuse && gameon && seat >= 2 && seat <= maxplayers && keepseconds > 0 && !removed &&
       !p.name.empty()) {
-    kept[seat] = {p.name, keepseconds};
+    kept[seat] = {p.name, std::min(keepseconds, kMaxKeepSeconds)};
   }
   // Score, rack, pass mark and ingame stay: a newcomer taking the seat in a running game takes
   // them over, and so does the player coming back to a kept seat.

@@ -91,7 +91,8 @@ class ServerCore {
     int seconds = 0;
   };
   std::array<KeptSeat, maxplayers + 1> kept{};  // index 0 unused
-  // Grace time for the next drops, 0 to kMaxKeepSeconds; 0 frees a dropped seat at once.
+  // Grace time for the next drops; 0 frees a dropped seat at once, and more than kMaxKeepSeconds
+  // keeps it that long.
   int keepseconds = kDefaultKeepSeconds;
   bool iskept(int seat) const {
     return seat >= 1 && seat <= maxplayers && !kept[seat].name.empty();
@@ -153,8 +154,8 @@ class ServerCore {
   std::string displayname(int seat) const;
   // The kept seat waiting for this login name, or 0.
   int keptseatfor(const std::string& name) const;
-  // The connection logged in on `from` under the name `to` is kept for: it goes back into `to`,
-  // and `from` is free again without anybody having been told of it.
+  // The connection logged in on `from` under the name seat `to` is kept for: it goes back into
+  // `to`, and `from` is free again without anybody having been told of it.
   void rejoin(int from, int to);
   // Ends every kept seat's grace time (the game ended or starts again).
   void forgetkept();

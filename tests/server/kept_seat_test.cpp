@@ -75,6 +75,13 @@ TEST(KeptSeat, WhoGetsADroppedSeatAndWhereALoginEndsUp) {
          h.ticks(60);
        },
        "Cy", 3, 3},
+      {"a grace time beyond ten minutes ends after ten",
+       [](Harness& h) {
+         h.core.keepseconds = 100000;
+         h.core.departure(3);
+         h.ticks(ServerCore::kMaxKeepSeconds);
+       },
+       "Dee", 3, 3},
       {"no grace time",
        [](Harness& h) {
          h.core.keepseconds = 0;
