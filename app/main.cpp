@@ -237,8 +237,10 @@ int main(int argc, char** argv) {
   chat.gamestartDialog = &gamestart;
   gamestart.savesettings = [&chat] {
     chat.saveinifile({korvel::app::kPlaytoscoreKey, korvel::app::kTimeperturnKey,
-                      korvel::app::kComputerplayersKey, korvel::app::kComputerlevelKey});
+                      korvel::app::kComputerplayersKey, korvel::app::kComputerlevelKey,
+                      korvel::app::kKeepseatKey});
   };
+  gamestart.keepseat = [&server](int seconds) { server.core().keepseconds = seconds; };
   chat.showGameStart = [&gamestart] {
     gamestart.show();
     gamestart.raise();

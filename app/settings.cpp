@@ -50,6 +50,7 @@ std::optional<std::string> textFor(const Settings& s, std::string_view key) {
   if (key == kComputerlevelKey && s.computerlevel) {
     return std::string(bot::levelName(*s.computerlevel));
   }
+  if (key == kKeepseatKey) return countText(s.keepseat);
   if (key == kZoomKey) return std::to_string(s.zoom);
   if (key == kShowdownloadKey) return std::string(boolText(s.showdownload));
   // A folder whose name holds a line break would break the file's lines: not remembered.
@@ -105,6 +106,10 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
   if (const auto level = ini.get(section, kComputerlevelKey)) {
     s.computerlevel = bot::parseLevel(*level);
   }
+  if (const auto minutes = integerValue(ini, section, kKeepseatKey);
+      minutes && *minutes >= 0 && *minutes <= kMaxKeepseat) {
+    s.keepseat = minutes;
+  }
   const int zoom =
       integerIn(ini, section, kZoomKey, builtIn.zoom, kZoomSteps.front(), kZoomSteps.back());
   if (std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end()) s.zoom = zoom;
@@ -117,8 +122,8 @@ Settings loadSettings(const IniFile& ini, std::string_view section) {
 
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key) {
-  if (key != kComputerplayersKey && key != kComputerlevelKey && key != kZoomKey &&
-      key != kShowdownloadKey && key != kRecordfolderKey &&
+  if (key != kComputerplayersKey && key != kComputerlevelKey && key != kKeepseatKey &&
+      key != kZoomKey && key != kShowdownloadKey && key != kRecordfolderKey &&
       std::find(kSaveOrder.begin(), kSaveOrder.end(), key) == kSaveOrder.end()) {
     return false;
   }
@@ -130,6 +135,7 @@ void saveSettings(IniFile& ini, std::string_view section, const Settings& settin
   for (std::string_view key : kSaveOrder) saveSetting(ini, section, settings, key);
   saveSetting(ini, section, settings, kComputerplayersKey);
   saveSetting(ini, section, settings, kComputerlevelKey);
+  saveSetting(ini, section, settings, kKeepseatKey);
   saveSetting(ini, section, settings, kZoomKey);
   saveSetting(ini, section, settings, kShowdownloadKey);
   saveSetting(ini, section, settings, kRecordfolderKey);

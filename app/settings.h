@@ -30,6 +30,8 @@ inline constexpr std::string_view kPlayerphrasesoundsKey = "Playerphrasesounds";
 inline constexpr std::string_view kPlaysoundsKey = "Playsounds";
 inline constexpr std::string_view kComputerplayersKey = "Computerplayers";
 inline constexpr std::string_view kComputerlevelKey = "Computerlevel";
+// Minutes a hosted game keeps the seat of a player whose connection dropped.
+inline constexpr std::string_view kKeepseatKey = "Keepseat";
 // The window's zoom in percent, and whether a solo start offers the lobby download.
 inline constexpr std::string_view kZoomKey = "Zoom";
 inline constexpr std::string_view kShowdownloadKey = "Showdownload";
@@ -61,6 +63,7 @@ inline constexpr int kMaxTextsize = 100;
 inline constexpr int kMaxWindowSide = 16384;
 // The host takes one of the four player seats.
 inline constexpr int kMaxComputerPlayers = 3;
+inline constexpr int kMaxKeepseat = 10;
 
 // The zoom steps of Options, "Zoom", in percent; any other value reads as 100.
 inline constexpr std::array<int, 5> kZoomSteps{100, 125, 150, 175, 200};
@@ -84,6 +87,8 @@ struct Settings {
   std::optional<int> computerplayers;
   // Their level ("Easy", "Normal" or "Strong" in any letter case); nothing keeps the dialog's.
   std::optional<bot::Level> computerlevel;
+  // "Keep a Dropped Seat:" in minutes, 0 to kMaxKeepseat; nothing keeps the dialog's.
+  std::optional<int> keepseat;
   int zoom = 100;  // one of kZoomSteps
   bool showdownload = true;
   std::string recordfolder;  // "" until a game record is saved
@@ -96,12 +101,12 @@ struct Settings {
 // Every key with its default; an absent section gives Settings{}.
 Settings loadSettings(const IniFile& ini, std::string_view section);
 
-// Writes the keys of kSaveOrder (and "Computerplayers" and "Computerlevel" when set, "Zoom" and
-// "Showdownload"); not the phrases. A counter without a value leaves its key as it is.
+// Writes the keys of kSaveOrder (and "Computerplayers", "Computerlevel" and "Keepseat" when set,
+// "Zoom" and "Showdownload"); not the phrases. A counter without a value leaves its key as it is.
 void saveSettings(IniFile& ini, std::string_view section, const Settings& settings);
 
-// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Zoom", "Showdownload" or
-// "Recordfolder", with the text saveSettings gives it; false for any other key.
+// Writes one key of kSaveOrder, "Computerplayers", "Computerlevel", "Keepseat", "Zoom",
+// "Showdownload" or "Recordfolder", with the text saveSettings gives it; false for any other key.
 bool saveSetting(IniFile& ini, std::string_view section, const Settings& settings,
                  std::string_view key);
 

@@ -184,6 +184,10 @@ class GameMirror {
   Outcome kicking(int seatNumber);
   Outcome setJustWatch(int seatNumber, bool watch);
 
+  // The connection to the host was made again: the mirror forgets the seats, board, rack and
+  // clock and learns them anew as a newcomer does; the game's record and the options stay.
+  void startOver();
+
   // One second of the turn clock (`turntimeTimer`).
   Outcome tick();
 

@@ -4,6 +4,7 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/formed_words.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_file.cpp

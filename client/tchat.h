@@ -28,6 +28,7 @@
 #include "client/chat_line.h"
 #include "client/colour_text.h"
 #include "client/game_mirror.h"
+#include "client/game_mirror_reconnect.h"
 #include "client/phrases.h"
 #include "protocol/receive_queue.h"
 
@@ -35,6 +36,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QListWidget;
 class QToolButton;
 class QMenu;
@@ -164,6 +166,15 @@ class Tchat : public QMainWindow {
   // Tells the host where friends can join: this computer's addresses and the port.
   void showHostingHelp();
   void sendloginfo(const std::string& number);
+  // Reconnecting when the connection to the host drops while this client plays in a running
+  // game (tchat_connection.cpp): a banner with "Leave", an attempt on each tick of
+  // `reconnectTimer` (tests call reconnectTick), the game going on in this window on success.
+  korvel::client::Reconnect reconnect;
+  QTimer reconnectTimer;
+  QWidget* reconnectBanner = nullptr;
+  QPushButton* button_leave = nullptr;
+  void reconnectTick();
+  void leaveReconnecting();
   void processsocktimer();
   void addlinetochat(const std::string& line, const QColor& colour);
   // Applies what a message or a click did: chat lines, cues, messages to send, the clock, the
@@ -332,6 +343,9 @@ class Tchat : public QMainWindow {
   QTextCharFormat styleFormat(int style) const;
   void sockRead(TSock* sender);
   void sockInfo(TSock* sender, int kind, const std::string& msg);
+  void startReconnecting();
+  void reconnectInfo(int kind, const std::string& msg);
+  void stopReconnecting();
   // Runs a handler; an error it raises abandons it and is shown in a message box.
   void guarded(const std::function<void()>& handler);
 
@@ -365,5 +379,10 @@ class Tchat : public QMainWindow {
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
   bool coveringTipShown_ = false;  // the first solo game's tip is in the chat (or was once)
-  bool leaving_ = false;           // the user has agreed to leave; the window closes without asking
+  bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
+  // How the game connection ended: with an error (reset, timeout), or by the host closing it in
+  // order; a host still there after closing in order removed this player.
+  bool connectionFailed_ = false;
+  bool closedByHost_ = false;
+  bool reconnectAfterHostClosed_ = false;
 };

@@ -1,8 +1,14 @@
 // Start-up choice, the game and lobby connections, the receive queue and the login.
 
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QHostAddress>
+#include <QLabel>
 #include <QNetworkInterface>
+#include <QPointer>
+#include <QPushButton>
 #include <exception>
+#include <utility>
 
 #include "app/failure_text.h"
 #include "app/hosting_help.h"
@@ -94,6 +100,10 @@ void Tchat::showHostingHelp() {
 
 void Tchat::joinpress() {
   loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  // The peer's end without an error first is the host closing this connection itself.
+  sock->OnDisconnect = [this](TSock*) {
+    if (!connectionFailed_) closedByHost_ = true;
+  };
   sock->HostName = hostaddress;
   game.startVisible = false;
   syncView();
@@ -132,7 +142,21 @@ void Tchat::processsocktimer() {
 }
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (kind == 7 && sock->connected()) connectionFailed_ = true;
+  if (reconnect.active()) {
+    reconnectInfo(kind, msg);
+    return;
+  }
   if (msg == "Socket Closed") {
+    // A player whose connection dropped in a running game tries to get back into its seat; the
+    // host keeps it a while.
+    const bool byHost = std::exchange(closedByHost_, false);
+    connectionFailed_ = false;
+    if (!leaving_ && !gameFull_ && korvel::client::worthReconnecting(game)) {
+      reconnectAfterHostClosed_ = byHost;
+      startReconnecting();
+      return;
+    }
     // The one way the window closes with no word on screen: the log keeps why.
     korvel::app::programLog().write(
         std::string("the game connection was closed") +
@@ -148,4 +172,118 @@ void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
     reportedConnectFailure_ = true;
     addlinetochat("0+Could not connect to " + sock->HostName + ".", systemcolor);
   }
+}
+
+namespace {
+
+korvel::client::Reconnect::Clock::time_point clockNow(
+    const std::function<korvel::client::PhraseCooldown::Clock::time_point()>& now) {
+  return now ? now() : korvel::client::Reconnect::Clock::now();
+}
+
+}  // namespace
+
+void Tchat::startReconnecting() {
+  game.connected = false;  // nothing is sent, and closing the window asks nothing
+  turntime.stop();
+  reconnect.start(clockNow(now));
+  if (!reconnectBanner) {
+    auto* banner = new QFrame(this);
+    banner->setObjectName("reconnectBanner");
+    banner->setFrameShape(QFrame::Box);
+    banner->setAutoFillBackground(true);
+    QPalette pale = banner->palette();
+    pale.setColor(QPalette::Window, QColor(255, 248, 200));
+    pale.setColor(QPalette::WindowText, Qt::black);
+    banner->setPalette(pale);
+    auto* row = new QHBoxLayout(banner);
+    row->setContentsMargins(12, 8, 12, 8);
+    row->setSpacing(12);
+    auto* text = new QLabel("Connection to the host lost. Reconnecting...", banner);
+    text->setAccessibleName(text->text());
+    button_leave = new QPushButton("Leave", banner);
+    button_leave->setAccessibleName("Leave");
+    row->addWidget(text);
+    row->addWidget(button_leave);
+    connect(button_leave, &QPushButton::clicked, this, &Tchat::leaveReconnecting);
+    reconnectBanner = banner;
+    reconnectTimer.setInterval(int(korvel::client::Reconnect::kEvery.count()));
+    connect(&reconnectTimer, &QTimer::timeout, this, &Tchat::reconnectTick);
+  }
+  reconnectBanner->adjustSize();
+  reconnectBanner->move((width() - reconnectBanner->width()) / 2, height() / 3);
+  reconnectBanner->show();
+  reconnectBanner->raise();
+  reconnectTimer.start();
+}
+
+void Tchat::reconnectTick() {
+  using Step = korvel::client::Reconnect::Step;
+  switch (reconnect.tick(clockNow(now))) {
+    case Step::Try:
+      // An attempt still under way is abandoned for a fresh one; its close is not a new loss.
+      if (sock->state() != TSock::State::NoHandle) sock->close();
+      try {
+        sock->open();
+      } catch (const ESockError&) {
+        // The host's name did not resolve (the network is still down): the next tick tries again.
+        reconnectInfo(7, "");
+      }
+      break;
+    case Step::GiveUp:
+      stopReconnecting();
+      close();
+      break;
+    case Step::Wait:
+    case Step::HostEnded:
+      break;
+  }
+}
+
+void Tchat::reconnectInfo(int kind, const std::string& msg) {
+  if (kind == 1 && reconnectAfterHostClosed_) {
+    // The host is still there, so it closed the connection itself: this player was removed, and
+    // the window ends as it always did.
+    stopReconnecting();
+    leaving_ = true;
+    sock->close();
+    return;
+  }
+  if (kind == 1) {
+    // Connected again: the host asks for a login as of any newcomer, and a host that kept the
+    // seat puts this client back into it. Until then the mirror knows nothing of the game.
+    stopReconnecting();
+    receivedlist.clear();
+    sockTail_.reset();
+    game.startOver();
+    syncView();
+    paintbox_board->update();
+    return;
+  }
+  if (kind != 7 || sock->connected()) return;
+  const bool refused = msg.find("(ConnectionRefusedError)") != std::string::npos;
+  if (reconnect.failed(refused) == korvel::client::Reconnect::Step::HostEnded) {
+    stopReconnecting();
+    messageBoxes().showMessage("The host has ended the game", [window = QPointer<Tchat>(this)] {
+      if (window) window->close();
+    });
+  }
+}
+
+void Tchat::stopReconnecting() {
+  reconnect.stop();
+  reconnectTimer.stop();
+  if (reconnectBanner) reconnectBanner->hide();
+}
+
+void Tchat::leaveReconnecting() {
+  leaving_ = true;
+  stopReconnecting();
+  // An attempt under way is closed; its "Socket Closed" ends the window as a lost connection
+  // always did.
+  if (sock->state() != TSock::State::NoHandle) {
+    sock->close();
+    return;
+  }
+  close();
 }

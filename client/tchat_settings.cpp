@@ -20,6 +20,7 @@ korvel::app::Settings Tchat::currentSettings() const {
     s.timeperturn = gamestartDialog->creationTime();
     s.computerplayers = gamestartDialog->computerPlayersToSave();
     s.computerlevel = gamestartDialog->computerLevel();
+    s.keepseat = gamestartDialog->keepDroppedSeat();
   }
   s.botspeed = botspeed;
   s.turnsound = game.turnSoundNew ? 1 : 0;
@@ -45,6 +46,7 @@ void Tchat::loadinifile() {
     if (s.timeperturn) gamestartDialog->setCreationTime(*s.timeperturn);
     gamestartDialog->applySavedComputerPlayers(s.computerplayers);
     if (s.computerlevel) gamestartDialog->setComputerLevel(*s.computerlevel);
+    if (s.keepseat) gamestartDialog->setKeepDroppedSeat(*s.keepseat);
   }
   setBotSpeed(s.botspeed);
   game.turnSoundNew = s.turnsound == 1;

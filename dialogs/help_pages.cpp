@@ -60,6 +60,12 @@ host, the chat shows the addresses of this computer and the port, so you can tel
 where to join; from outside your home network they need the router's public address instead.</p>
 <p><b>The host.</b> The host is usually the first player in the list, and only the host can start
 a game. When the host leaves or closes Korvel, the game ends for everyone.</p>
+<p><b>A dropped connection.</b> When a player's connection breaks during a game, the host keeps
+that seat, with its letters and score, for the time set by <i>Keep a Dropped Seat:</i> in the game
+start dialog (3 minutes unless the host chooses otherwise; 0 gives the seat to the next comer at
+once). The player's Korvel shows "Connection to the host lost. Reconnecting..." and tries again
+every 2 seconds for up to 3 minutes; once back, the game goes on in the same window. Press
+<i>Leave</i> to stop trying. If the host's Korvel has ended, you are told so.</p>
 <p>A game holds four players and five spies; anyone after that is told that the game is full.
 Everybody should use the same version of Korvel: the chat reports a player whose version
 differs.</p>

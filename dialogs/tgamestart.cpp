@@ -91,6 +91,15 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
     if (part->accessibleName().isEmpty()) part->setAccessibleName("Computer Level");
   }
 
+  label_keepseat = new QLabel("Keep a Dropped Seat:", this);
+  UpDown4 = new QSpinBox(this);
+  UpDown4->setObjectName("UpDown4");
+  edit_keepseat = setUpCounter(UpDown4, 0, 10, 1, 3, "Keep a Dropped Seat");
+  edit_keepseat->setObjectName("edit_keepseat");
+  UpDown4->setSuffix(" min");
+  UpDown4->setFixedWidth(80);
+  UpDown4->setToolTip("Minutes a player whose connection drops can come back to the same seat");
+
   label_playtoscore = new QLabel("Play to Score:", this);
   UpDown1 = new QSpinBox(this);
   UpDown1->setObjectName("UpDown1");
@@ -105,13 +114,14 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   image_team->installEventFilter(this);
 
   for (QLabel* label : {label_creationtime, label_computerplayers, label_computerlevel,
-                        label_playtoscore, label_team}) {
+                        label_keepseat, label_playtoscore, label_team}) {
     label->setFont(arial(13));
     label->setAccessibleName(label->text());
   }
   label_creationtime->setBuddy(UpDown2);
   label_computerplayers->setBuddy(UpDown3);
   label_computerlevel->setBuddy(combo_computerlevel);
+  label_keepseat->setBuddy(UpDown4);
   label_playtoscore->setBuddy(UpDown1);
 
   button_start = new PictureButton(artwork::startButton, "Start Game", this);
@@ -131,6 +141,8 @@ Tgamestart::Tgamestart(QWidget* parent) : QDialog(parent) {
   grid->addWidget(label_computerlevel, 2, 2, Qt::AlignRight);
   grid->addWidget(combo_computerlevel, 2, 3, Qt::AlignLeft);
   grid->addWidget(label_levelsummary, 3, 2, 1, 2, Qt::AlignLeft);
+  grid->addWidget(label_keepseat, 3, 0, Qt::AlignRight);
+  grid->addWidget(UpDown4, 3, 1, Qt::AlignLeft);
   grid->addWidget(label_playtoscore, 4, 0, Qt::AlignRight);
   grid->addWidget(UpDown1, 4, 1, Qt::AlignLeft);
   grid->addWidget(label_team, 5, 0, Qt::AlignRight);
@@ -198,6 +210,14 @@ std::optional<int> Tgamestart::computerPlayersToSave() const {
   return korvel::app::computerPlayersToSave(solo_, computerPlayers());
 }
 
+void Tgamestart::setKeepDroppedSeat(int minutes) {
+  UpDown4->setValue(std::clamp(minutes, UpDown4->minimum(), UpDown4->maximum()));
+}
+
+int Tgamestart::keepDroppedSeat() const {
+  return UpDown4->value();
+}
+
 void Tgamestart::setTeam(int flag) {
   team_ = std::clamp(flag, 0, 1);
   image_team->setPixmap(artwork::checkBox(team_ == 1, devicePixelRatioF()));
@@ -214,6 +234,7 @@ void Tgamestart::button_startClick() {
   const std::string message = korvel::protocol::toserver::startgame(
       name, std::to_string(UpDown1->value()), std::to_string(UpDown2->value()),
       std::to_string(team_));
+  if (keepseat) keepseat(keepDroppedSeat() * 60);
   if (send) send(message);
   hide();
   if (savesettings) savesettings();

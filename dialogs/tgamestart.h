@@ -25,6 +25,9 @@ class Tgamestart : public QDialog {
   std::function<void(const std::string&)> send;
   std::function<void()> savesettings;
   std::function<std::string()> playername;
+  // Told the grace time in seconds, just before the start goes out: the host's server keeps the
+  // seat of a player whose connection drops that long.
+  std::function<void(int seconds)> keepseat;
   // Window to centre over when shown; the parent when not set.
   QWidget* centreOver = nullptr;
 
@@ -47,6 +50,9 @@ class Tgamestart : public QDialog {
   bool solo() const { return solo_; }
   void applySavedComputerPlayers(std::optional<int> saved);
   std::optional<int> computerPlayersToSave() const;
+  // Minutes a dropped player's seat is kept: 0 to 10, 3 until chosen; 0 frees it at once.
+  void setKeepDroppedSeat(int minutes);
+  int keepDroppedSeat() const;
   // Team flag: 0 or 1; anything else counts as the nearest of the two.
   void setTeam(int flag);
   int team() const { return team_; }
@@ -64,6 +70,9 @@ class Tgamestart : public QDialog {
   QLabel* label_computerlevel = nullptr;
   QComboBox* combo_computerlevel = nullptr;  // Easy, Normal, Strong
   QLabel* label_levelsummary = nullptr;      // "Easy: everyday words, gentle", ...
+  QLabel* label_keepseat = nullptr;
+  QSpinBox* UpDown4 = nullptr;         // minutes a dropped seat is kept, 0 to 10
+  QLineEdit* edit_keepseat = nullptr;  // its read-only number box
   QLabel* label_playtoscore = nullptr;
   QSpinBox* UpDown1 = nullptr;  // score counter, 30 to 100 (hidden)
   QLineEdit* edit_playtoscore = nullptr;

@@ -135,6 +135,22 @@ void sendPromptly(QTcpSocket* socket) {
   socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
+// A peer that vanished without closing (a laptop lid, a dropped Wi-Fi) would otherwise leave the
+// connection open for hours: probes after 15 idle seconds, every 5 seconds, and three unanswered
+// ones end it as closed, some 30 seconds after the peer went quiet. The game sends nothing new
+// for it; the probes are TCP's own.
+void keepAlive(QTcpSocket* socket) {
+  const int fd = int(socket->socketDescriptor());
+  if (fd < 0) return;
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &TSock::kKeepIdleSeconds,
+               sizeof TSock::kKeepIdleSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &TSock::kKeepIntervalSeconds,
+               sizeof TSock::kKeepIntervalSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &TSock::kKeepCount, sizeof TSock::kKeepCount);
+}
+
 TSock::HostResolver& hostResolver() {
   static TSock::HostResolver resolver;
   return resolver;
@@ -323,6 +339,7 @@ void TSock::adoptConnected(QTcpSocket* socket) {
   socket->setParent(this);
   socket->setReadBufferSize(kReadChunk);
   sendPromptly(socket);
+  keepAlive(socket);
   wire(socket);
   socket_ = socket;
   state_ = State::Connected;
@@ -335,6 +352,7 @@ void TSock::onConnected() {
   state_ = State::Connected;
   watchFd_ = ::fcntl(int(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
   sendPromptly(socket_);
+  keepAlive(socket_);
   EventScope scope;
   QPointer<TSock> self(this);
   guarded([&] {
@@ -700,6 +718,10 @@ bool TSock::accept(TSock*& newSock) {
   newSock = sock;
   raiseInfo(6, "Created New TSock Structure");
   return true;
+}
+
+int TSock::descriptor() const {
+  return socket_ ? int(socket_->socketDescriptor()) : -1;
 }
 
 quint16 TSock::localPort() const {

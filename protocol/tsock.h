@@ -115,6 +115,13 @@ class TSock : public QObject {
   void close();
 
   bool connected() const { return state_ == State::Connected; }
+  // The connection's socket descriptor, -1 without one.
+  int descriptor() const;
+  // TCP keep-alive of every connection, in seconds and probes: a peer gone without a word is
+  // noticed as a closed connection about 30 seconds after it went quiet.
+  static constexpr int kKeepIdleSeconds = 15;
+  static constexpr int kKeepIntervalSeconds = 5;
+  static constexpr int kKeepCount = 3;
   State state() const { return state_; }
   // The local port actually bound: of the listening socket (after setListen(true) with PortName
   // "0"), or of the connection (known from open() on, while still connecting too).

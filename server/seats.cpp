@@ -12,8 +12,9 @@ using protocol::FieldReader;
 
 int ServerCore::chooseseat(bool hostclient) const {
   const int first = hostseatreserved && !hostclient ? 2 : 1;
+  // A kept seat counts as taken: it waits for its own player.
   for (int s = first; s <= seatsused; ++s) {
-    if (!players[s].inuse) return s;
+    if (!players[s].inuse && !iskept(s)) return s;
   }
   return std::max(seatsused, first - 1) + 1;
 }
@@ -23,6 +24,7 @@ void ServerCore::seataccepted(int seat, std::uint64_t sock) {
   if (seat > seatsused) seatsused = seat;
   players[seat].inuse = true;
   players[seat].sock = sock;
+  removing_[seat] = false;
   sendto(seat, toclient::sendlogininfo(seat));
 }
 
@@ -32,6 +34,13 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   if (!validseat(seat) || seat != sender) return;
   const std::string version = reader.field();
   const std::string name = reader.rest();
+
+  // A player whose seat is kept comes back into it, whatever seat this connection was given; that
+  // seat is freed without a word, and the login asked for now announces the player as usual.
+  if (const int keptseat = gameon ? keptseatfor(name) : 0; keptseat != 0) {
+    rejoin(seat, keptseat);
+    return;
+  }
 
   tplayer& p = players[seat];
   p.name = name;
@@ -112,7 +121,9 @@ void ServerCore::playasound(std::string_view argument, int sender) {
 }
 
 void ServerCore::disconnectsock(int seat) {
-  if (validseat(seat) && players[seat].inuse) out_.closeSeat(seat);
+  if (!validseat(seat) || !players[seat].inuse) return;
+  removing_[seat] = true;
+  out_.closeSeat(seat);
 }
 
 void ServerCore::departure(int seat) {
@@ -123,12 +134,55 @@ void ServerCore::departure(int seat) {
       if (s != seat) sendto(s, toclient::playerdisconnected(seat, p.name));
     }
   }
+  // A player who dropped out of a running game (the program ended, the network failed) may come
+  // back: the wire tells no deliberate leave from a drop, so every close the host did not cause
+  // keeps the seat for a while. The host's own seat is its program; it never comes back.
+  const bool removed = removing_[seat];
+  removing_[seat] = false;
+  if (p.inuse && gameon && seat >= 2 && seat <= maxplayers && keepseconds > 0 && !removed &&
+      !p.name.empty()) {
+    kept[seat] = {p.name, std::min(keepseconds, kMaxKeepSeconds)};
+  }
   // Score, rack, pass mark and ingame stay: a newcomer taking the seat in a running game takes
-  // them over.
+  // them over, and so does the player coming back to a kept seat.
   p.inuse = false;
   p.name.clear();
   p.watching = false;
   if (gameon && seat == currentplayer && seat != 1) findplayer();
+}
+
+int ServerCore::keptseatfor(const std::string& name) const {
+  const std::string wanted = protocol::cleanName(name);
+  for (int s = 2; s <= maxplayers; ++s) {
+    if (iskept(s) && protocol::cleanName(kept[s].name) == wanted) return s;
+  }
+  return 0;
+}
+
+void ServerCore::rejoin(int from, int to) {
+  kept[to] = {};
+  tplayer& back = players[to];
+  back.inuse = true;
+  back.sock = players[from].sock;
+  back.watching = false;
+  players[from].inuse = false;
+  players[from].name.clear();
+  players[from].watching = false;
+  players[from].sock = 0;
+  if (to > seatsused) seatsused = to;
+  out_.moveSeat(from, to);
+  sendto(to, toclient::sendlogininfo(to));
+}
+
+void ServerCore::forgetkept() {
+  for (KeptSeat& k : kept) k = {};
+}
+
+void ServerCore::tickkept() {
+  for (KeptSeat& k : kept) {
+    if (k.name.empty()) continue;
+    if (--k.seconds <= 0) k = {};
+  }
 }
 
 std::string ServerCore::displayname(int seat) const {

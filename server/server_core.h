@@ -40,6 +40,10 @@ class Outbound {
   virtual void closeSeat(int seat) = 0;
   // timer1 was started (true) or stopped (false). A start while running restarts its second.
   virtual void timer1Changed(bool running) = 0;
+  // The connection of seat `from` now holds seat `to` (a player back in its kept seat): what it
+  // sends from now on speaks for `to`, and messages to `to` go to it. Transports that find a
+  // seat's connection by its number follow it; the core's own state never depends on this.
+  virtual void moveSeat(int /*from*/, int /*to*/) {}
 };
 
 // A uniform pseudo-random integer from lo to hi inclusive.
@@ -57,6 +61,10 @@ class ServerCore {
   static constexpr int kTurnPhase = 1;
   static constexpr int kPausePhase = 2;
   static constexpr int kDefaultTurnSeconds = 60;
+  // How long a player seat whose connection dropped in a running game stays kept for that
+  // player by default, in seconds; the host's "Keep a Dropped Seat:" sets `keepseconds`.
+  static constexpr int kDefaultKeepSeconds = 180;
+  static constexpr int kMaxKeepSeconds = 600;
 
   ServerCore(Outbound& out, MoveChecker::WordTest isWord, Pick pick);
 
@@ -75,6 +83,21 @@ class ServerCore {
   } timer1;
   MoveChecker moves;
 
+  // A player seat (2 to 4) whose connection closed in a running game without the host removing
+  // it, kept for the player's name while `seconds` of the game's clock are left: nobody else is
+  // given the seat, and a login under that name goes back into it with its rack and score.
+  struct KeptSeat {
+    std::string name;  // empty while the seat is not kept
+    int seconds = 0;
+  };
+  std::array<KeptSeat, maxplayers + 1> kept{};  // index 0 unused
+  // Grace time for the next drops; 0 frees a dropped seat at once, and more than kMaxKeepSeconds
+  // keeps it that long.
+  int keepseconds = kDefaultKeepSeconds;
+  bool iskept(int seat) const {
+    return seat >= 1 && seat <= maxplayers && !kept[seat].name.empty();
+  }
+
   // Hands one queued line to the handler of its command word, on behalf of the connection of
   // `seat`. Unknown and empty commands do nothing; a field that does not parse ends the handling
   // of that one message.
@@ -89,9 +112,10 @@ class ServerCore {
   // The connection `sock` now holds `seat` (from chooseseat, below kRefusedSeat): marks the seat
   // in use and asks the connection to log in.
   void seataccepted(int seat, std::uint64_t sock);
-  // The seat's connection closed ("Socket Closed").
+  // The seat's connection closed ("Socket Closed"). A player seat in a running game is kept for
+  // its player unless the close was the host's removal (disconnectsock).
   void departure(int seat);
-  // Closes the seat's connection if the seat is in use.
+  // Closes the seat's connection if the seat is in use; its seat is not kept.
   void disconnectsock(int seat);
 
   // Handlers of the command table; `sender` is the seat of the connection the message came on.
@@ -128,6 +152,17 @@ class ServerCore {
   static bool ownseat(protocol::FieldReader& reader, int sender);
   bool nooneleft() const;
   std::string displayname(int seat) const;
+  // The kept seat waiting for this login name, or 0.
+  int keptseatfor(const std::string& name) const;
+  // The connection logged in on `from` under the name seat `to` is kept for: it goes back into
+  // `to`, and `from` is free again without anybody having been told of it.
+  void rejoin(int from, int to);
+  // Ends every kept seat's grace time (the game ended or starts again).
+  void forgetkept();
+  // Counts one second off every kept seat; a seat whose time ran out is free as any other.
+  void tickkept();
+  // Seats whose connection the host closed; their departure does not keep them.
+  std::array<bool, kMaxSeat + 1> removing_{};
 
   Outbound& out_;
   Pick pick_;

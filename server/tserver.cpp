@@ -192,6 +192,15 @@ void TServer::closeSeat(int seat) {
   if (TSock* s = seatSock(seat)) s->close();
 }
 
+void TServer::moveSeat(int from, int to) {
+  TSock* s = seatSock(from);
+  if (s == nullptr || !korvel::server::validseat(to)) return;
+  socks_[from] = nullptr;
+  socks_[to] = s;
+  // What it sends from now on is queued, dispatched and departs under its new seat.
+  s->tag = to;
+}
+
 void TServer::timer1Changed(bool running) {
   if (!runTimer1_) return;
   if (running) {

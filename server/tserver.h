@@ -75,6 +75,7 @@ class TServer : public QObject, private korvel::server::Outbound {
   void send(int seat, const std::string& message) override;
   void closeSeat(int seat) override;
   void timer1Changed(bool running) override;
+  void moveSeat(int from, int to) override;
   // The connection that holds the seat now, or nullptr.
   TSock* seatSock(int seat) const;
   void wakeQueue();

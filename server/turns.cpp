@@ -18,6 +18,8 @@ void ServerCore::startgame(std::string_view argument, int sender) {
   const std::string team = reader.field();
 
   stoptimer1();
+  // Seats kept in a game that ends by this start are free for the new one.
+  forgetkept();
   gameon = true;
   try {
     turnseconds = protocol::parseInt(seconds);
@@ -70,6 +72,7 @@ void ServerCore::findplayer() {
 
 void ServerCore::timer1Timer() {
   if (!timer1.enabled) return;
+  if (gameon) tickkept();
   --countdown;
   if (countdown > 0) return;
   stoptimer1();
@@ -104,6 +107,7 @@ void ServerCore::pass(std::string_view argument, int sender) {
 void ServerCore::checkforwin() {
   stoptimer1();
   gameon = false;
+  forgetkept();
   // Only seats somebody holds take part: a seat left empty keeps 0 points (or a departed
   // player's score) and would otherwise win every game its occupants ended at or below that.
   int w = 0;

@@ -52,6 +52,11 @@ TEST(Settings, LoadsEveryKeyWithItsDefaultAndReadingRule) {
       {"[Korvel]\ncomputerlevel=STRONG\n",
        [](Settings& s) { s.computerlevel = korvel::bot::Level::Strong; }},
       {"[Korvel]\nComputerlevel=hard\n", [](Settings&) {}},
+      {"[Korvel]\nKeepseat=0\n", [](Settings& s) { s.keepseat = 0; }},
+      {"[Korvel]\nKeepseat=10\n", [](Settings& s) { s.keepseat = 10; }},
+      {"[Korvel]\nKeepseat=11\n", [](Settings&) {}},
+      {"[Korvel]\nKeepseat=-1\n", [](Settings&) {}},
+      {"[Korvel]\nKeepseat=three\n", [](Settings&) {}},
       {"[Korvel]\nZoom=150\nShowdownload=false\n",
        [](Settings& s) { s.zoom = 150, s.showdownload = false; }},
       {"[Korvel]\nZoom=175\nShowdownload=FALSE\n", [](Settings& s) { s.zoom = 175; }},
@@ -85,6 +90,7 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
   s.playerphrasesounds = false, s.computerplayers = 2, s.zoom = 125, s.showdownload = false;
   s.computerlevel = korvel::bot::Level::Strong;
   s.recordfolder = "/home/ann/Game records";
+  s.keepseat = 5;
   s.phrases[0] = "not saved here";
   Settings red;
   red.textcolor = 0x0000FF, red.playtoscore.reset(), red.timeperturn.reset();
@@ -99,8 +105,8 @@ TEST(Settings, SavesItsKeysInOrderAndLeavesEverythingElse) {
       {"", s,
        "[Korvel]\nTextsize=12\nTop=-4\nLeft=3\nWidth=800\nHeight=600\nTextcolor=$00123456\n"
        "Playtoscore=50\nTimeperturn=90\nBotspeed=500\nTurnsound=1\nPlayerphrasesounds=false\n"
-       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nZoom=125\nShowdownload=false\n"
-       "Recordfolder=/home/ann/Game records\n"},
+       "Playsounds=true\nComputerplayers=2\nComputerlevel=Strong\nKeepseat=5\nZoom=125\n"
+       "Showdownload=false\nRecordfolder=/home/ann/Game records\n"},
       {"[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\n\r\n[Z]\r\n", red,
        "[Lobby]\r\nTextsize=99\r\n[korvel]\r\nPhrase1=mine\r\nPlaytoscore=70\r\nTextsize=8\r\n"
        "Top=3\r\nLeft=3\r\nWidth=775\r\nHeight=585\r\nTextcolor=clRed\r\nBotspeed=1000\r\n"

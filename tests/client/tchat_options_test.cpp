@@ -112,11 +112,21 @@ TEST_F(TchatOptions, LeavingAsksOnlyWhenItLosesARunningGame) {
     EXPECT_EQ(closed, c.closed ? 1 : 0);
   }
 
-  // The server going away closes the window without a question, game or not.
+  // The server going away never asks a question. A spectator's window closes at once; a
+  // player's in a running game tries to get back in until the player leaves.
+  Tchat spectator({"Ann"}, {1, 1});
+  seat(spectator, 6, false, true);
+  boxes.asked.clear();
+  spectator.sock->OnInfo(spectator.sock, 0, "Socket Closed");
+  EXPECT_TRUE(boxes.asked.isEmpty());
+  EXPECT_FALSE(spectator.isVisible());
+
   Tchat chat({"Ann"}, {1, 1});
   seat(chat, 2, false, true);
-  boxes.asked.clear();
   chat.sock->OnInfo(chat.sock, 0, "Socket Closed");
+  EXPECT_TRUE(chat.isVisible());
+  EXPECT_TRUE(chat.reconnect.active());
+  chat.leaveReconnecting();
   EXPECT_TRUE(boxes.asked.isEmpty());
   EXPECT_FALSE(chat.isVisible());
 }

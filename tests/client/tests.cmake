@@ -21,4 +21,5 @@ korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/leave_question_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_log_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/saved_games_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_mirror_reconnect_test.cpp
 )

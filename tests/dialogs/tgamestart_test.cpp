@@ -20,18 +20,19 @@ namespace {
 TEST(Tgamestart, CountersBringOutsideValuesToTheNearestBound) {
   // The counters show the locale's digits (Arabic-Indic under Arabic); the message never does.
   const auto shown = [](int n) { return QLocale().toString(n); };
-  enum Counter { Time, Score, Team, Computers };
+  enum Counter { Time, Score, Team, Computers, Keep };
   struct Case {
     Counter counter;
     int set;
     int expected;
   };
   const Case cases[] = {
-      {Time, 1, 45},      {Time, 200, 120},  {Time, 45, 45},
-      {Time, 120, 120},   {Time, 62, 62},  // between two steps: kept, like the counter itself does
-      {Score, 0, 30},     {Score, 500, 100}, {Score, 55, 55},
-      {Team, -1, 0},      {Team, 5, 1},      {Team, 0, 0},
-      {Computers, -1, 0}, {Computers, 4, 3}, {Computers, 2, 2},
+      {Time, 1, 45},     {Time, 200, 120},  {Time, 45, 45},     {Time, 120, 120},
+      {Time, 62, 62},  // between two steps: kept, like the counter itself does
+      {Score, 0, 30},    {Score, 500, 100}, {Score, 55, 55},    {Team, -1, 0},
+      {Team, 5, 1},      {Team, 0, 0},      {Computers, -1, 0}, {Computers, 4, 3},
+      {Computers, 2, 2}, {Keep, -1, 0},     {Keep, 11, 10},     {Keep, 0, 0},
+      {Keep, 7, 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.counter) + ": " + std::to_string(c.set));
@@ -55,6 +56,11 @@ TEST(Tgamestart, CountersBringOutsideValuesToTheNearestBound) {
         dialog.setComputerPlayers(c.set);
         EXPECT_EQ(dialog.computerPlayers(), c.expected);
         EXPECT_EQ(dialog.edit_computerplayers->text(), shown(c.expected));
+        break;
+      case Keep:
+        dialog.setKeepDroppedSeat(c.set);
+        EXPECT_EQ(dialog.keepDroppedSeat(), c.expected);
+        EXPECT_EQ(dialog.edit_keepseat->text(), shown(c.expected) + " min");
         break;
     }
   }
@@ -108,6 +114,14 @@ TEST(Tgamestart, EnterStartsTheGameWithTheShownValues) {
     dialog.send = [&](const std::string& m) { sent.push_back(m); };
     dialog.savesettings = [&] { ++saved; };
     dialog.playername = [] { return std::string("You"); };
+    // The host's server learns the grace time before the start goes out.
+    std::vector<int> keep;
+    dialog.keepseat = [&](int seconds) {
+      keep.push_back(seconds);
+      EXPECT_TRUE(sent.empty());
+    };
+    EXPECT_EQ(dialog.keepDroppedSeat(), 3) << "three minutes until chosen";
+    dialog.setKeepDroppedSeat(c.score == 55 ? 0 : 4);
     dialog.setCreationTime(c.time);
     dialog.setPlayToScore(c.score);
     for (int i = 0; i < c.teamClicks; ++i) dialog.image_teamClick();
@@ -125,6 +139,7 @@ TEST(Tgamestart, EnterStartsTheGameWithTheShownValues) {
                            std::to_string(c.teamClicks % 2 ? 0 : 1)));
     EXPECT_TRUE(dialog.isHidden());
     EXPECT_EQ(saved, 1);
+    EXPECT_EQ(keep, std::vector<int>{c.score == 55 ? 0 : 240});
   }
 }
 

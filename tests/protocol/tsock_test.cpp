@@ -1,6 +1,8 @@
 #include "protocol/tsock.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <QCoreApplication>
@@ -638,3 +640,21 @@ TEST_F(TSockTest, DestroyingRightAfterSendStillDeliversTheBytes) {
 }
 
 }  // namespace
+
+TEST_F(TSockTest, BothEndsProbeAnIdlePeerSoAVanishedOneCountsAsClosed) {
+  connectPair();
+  for (const TSock* end : {client.get(), server}) {
+    const int fd = end->descriptor();
+    ASSERT_GE(fd, 0);
+    const auto option = [fd](int level, int name) {
+      int value = -1;
+      socklen_t size = sizeof value;
+      EXPECT_EQ(::getsockopt(fd, level, name, &value, &size), 0);
+      return value;
+    };
+    EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPIDLE), 15);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPINTVL), 5);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPCNT), 3);
+  }
+}

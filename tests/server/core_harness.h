@@ -35,6 +35,11 @@ class Recorder : public Outbound {
     if (core != nullptr) core->departure(seat);
   }
   void timer1Changed(bool on) override { running = on; }
+  // Connections that moved to another seat, as "from>to".
+  std::vector<std::string> moved;
+  void moveSeat(int from, int to) override {
+    moved.push_back(std::to_string(from) + ">" + std::to_string(to));
+  }
 };
 
 // Picks 1, 2, 3, ... 75, 1, 2, ...: the shuffle then leaves the tiles in their fixed order, so

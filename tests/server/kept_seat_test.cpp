@@ -1,0 +1,256 @@
+// A player seat kept for a player whose connection dropped in a running game.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/server/core_harness.h"
+
+using korvel::server::ServerCore;
+using korvel::server::testing::Harness;
+using Lines = std::vector<std::string>;
+namespace toclient = korvel::protocol::toclient;
+
+namespace {
+
+// Ann hosts in seat 1, Bob and Cy play in seats 2 and 3; the game runs with 90-second turns and
+// it is Ann's turn.
+void threePlayerGame(Harness& h) {
+  h.join("Ann");
+  h.join("Bob");
+  h.join("Cy");
+  h.line(1, "CMD_startgame+Ann+30+90+0+");
+  h.take();
+}
+
+// A message as the recorder keeps it: seat, blank, text without its terminator.
+std::string recorded(int seat, const std::string& framed) {
+  return std::to_string(seat) + " " + framed.substr(0, framed.size() - 1);
+}
+
+// The messages of `lines` that went to `seat`.
+Lines to(int seat, const Lines& lines) {
+  Lines out;
+  const std::string prefix = std::to_string(seat) + " ";
+  for (const auto& l : lines) {
+    if (l.rfind(prefix, 0) == 0) out.push_back(l);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(KeptSeat, WhoGetsADroppedSeatAndWhereALoginEndsUp) {
+  struct Case {
+    const char* what;
+    std::function<void(Harness&)> drop;  // after threePlayerGame
+    std::string name;                    // the next comer's login name
+    int given;                           // the seat its connection is given
+    int ends;                            // the seat it holds after logging in
+  } cases[] = {
+      {"the player comes back", [](Harness& h) { h.core.departure(3); }, "Cy", 4, 3},
+      {"the same name once cleaned", [](Harness& h) { h.core.departure(3); }, "C+y", 4, 3},
+      {"a stranger during the grace time", [](Harness& h) { h.core.departure(3); }, "Dee", 4, 4},
+      {"one second before the grace time ends",
+       [](Harness& h) {
+         h.core.departure(3);
+         h.ticks(ServerCore::kDefaultKeepSeconds - 1);
+       },
+       "Cy", 4, 3},
+      {"the grace time has run out",
+       [](Harness& h) {
+         h.core.departure(3);
+         h.ticks(ServerCore::kDefaultKeepSeconds);
+       },
+       "Dee", 3, 3},
+      {"the player after the grace time takes the free seat as anyone",
+       [](Harness& h) {
+         h.core.departure(3);
+         h.ticks(ServerCore::kDefaultKeepSeconds);
+       },
+       "Cy", 3, 3},
+      {"a grace time of one minute",
+       [](Harness& h) {
+         h.core.keepseconds = 60;
+         h.core.departure(3);
+         h.ticks(60);
+       },
+       "Cy", 3, 3},
+      {"a grace time beyond ten minutes ends after ten",
+       [](Harness& h) {
+         h.core.keepseconds = 100000;
+         h.core.departure(3);
+         h.ticks(ServerCore::kMaxKeepSeconds);
+       },
+       "Dee", 3, 3},
+      {"no grace time",
+       [](Harness& h) {
+         h.core.keepseconds = 0;
+         h.core.departure(3);
+       },
+       "Dee", 3, 3},
+      {"the game ended during the grace time",
+       [](Harness& h) {
+         h.core.departure(3);
+         h.core.checkforwin();
+       },
+       "Dee", 3, 3},
+      {"a new game started during the grace time",
+       [](Harness& h) {
+         h.core.departure(3);
+         h.line(1, "CMD_startgame+Ann+30+90+0+");
+       },
+       "Dee", 3, 3},
+      {"the host removed the player", [](Harness& h) { h.line(1, "CMD_kickhim+1+3+"); }, "Cy", 3,
+       3},
+      {"the host's own seat is never kept", [](Harness& h) { h.core.departure(1); }, "Dee", 1, 1},
+      {"a spectator's seat is never kept",
+       [](Harness& h) {
+         h.join("Dee");
+         h.join("Eve");
+         h.core.departure(5);
+       },
+       "Fay", 5, 5},
+      {"two players dropped: each name finds its own seat",
+       [](Harness& h) {
+         h.core.departure(2);
+         h.core.departure(3);
+       },
+       "Bob", 4, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Harness h;
+    threePlayerGame(h);
+    c.drop(h);
+    h.take();
+    EXPECT_EQ(h.accept(), c.given);
+    h.take();
+    h.line(c.given, "CMD_logininfo+" + std::to_string(c.given) + "+1.0.2+" + c.name);
+    if (c.ends != c.given) {
+      EXPECT_EQ(h.take(),
+                Lines{std::to_string(c.ends) + " CMD_sendlogininfo+" + std::to_string(c.ends)});
+      h.line(c.ends, "CMD_logininfo+" + std::to_string(c.ends) + "+1.0.2+" + c.name);
+    }
+    EXPECT_TRUE(h.core.players[c.ends].inuse);
+    EXPECT_EQ(h.core.players[c.ends].name, c.name);
+    if (c.ends != c.given) {
+      EXPECT_FALSE(h.core.players[c.given].inuse);
+    }
+  }
+}
+
+TEST(KeptSeat, APlayerBackInTheSeatGetsRackScorePassMarkAndClockAndPlaysInTurn) {
+  Harness h;
+  threePlayerGame(h);
+  // Ann's turn runs out; Bob plays on; Cy passes when her turn comes.
+  h.ticks(90 + 4);
+  h.setRack(2, "catxxxxx");
+  h.line(2, "CMD_submit+2+4+5+1+5+5+2+6+5+3");
+  h.ticks(3);
+  ASSERT_EQ(h.core.currentplayer, 3);
+  h.line(3, "CMD_pass+3+");
+  h.ticks(3);
+  ASSERT_EQ(h.core.currentplayer, 1);
+  h.ticks(10);
+  const auto rack = h.core.players[3].tiles;
+  const int bobScore = h.core.players[2].score;
+  ASSERT_GT(bobScore, 0);
+  h.core.players[3].score = 12;
+  h.take();
+
+  h.core.departure(3);
+  EXPECT_EQ(h.take(), (Lines{"1 CMD_playerdisconnected+3+Cy", "2 CMD_playerdisconnected+3+Cy"}));
+  h.ticks(5);
+  EXPECT_EQ(h.accept(), 4);
+  EXPECT_EQ(h.take(), Lines{"4 CMD_sendlogininfo+4"});
+  h.line(4, "CMD_logininfo+4+1.0.2+Cy");
+  // Nobody hears of seat 4; the connection is asked to log in again for its own seat.
+  EXPECT_EQ(h.take(), Lines{"3 CMD_sendlogininfo+3"});
+  EXPECT_EQ(h.out.moved, Lines{"4>3"});
+  h.line(3, "CMD_logininfo+3+1.0.2+Cy");
+  std::vector<korvel::protocol::SlotEntry> slots;
+  for (int k = 1; k <= 8; ++k) slots.push_back({k, rack[k]});
+  const auto cells = h.core.moves.board.occupiedCells();
+  const Lines expected = {
+      "1 CMD_newplayerinfo+3+Cy+0",
+      "2 CMD_newplayerinfo+3+Cy+0",
+      "3 CMD_newplayerinfo+3+Cy+0",
+      "3 CMD_existingplayers+1+Ann+0+2+Bob+0",
+      recorded(3, toclient::loadboard(3, cells)),
+      // Ann's turn with 75 of its 90 seconds left, Bob's score and Cy's own 12 and rack.
+      recorded(3, toclient::gamestats(3, 90, 75, 1, h.core.drawn, {0, bobScore, 12, 0}, slots)),
+  };
+  EXPECT_EQ(h.take(), expected);
+  EXPECT_EQ(h.core.players[3].tiles, rack);
+  EXPECT_TRUE(h.core.players[3].passed) << "the pass mark stays with the seat";
+  EXPECT_FALSE(h.core.players[4].inuse);
+
+  // The turn goes round as before the drop: Ann, Bob, Cy.
+  h.ticks(75 + 4);
+  EXPECT_EQ(h.core.currentplayer, 2);
+  h.ticks(90 + 4);
+  EXPECT_EQ(h.core.currentplayer, 3);
+  h.ticks(90 + 4);
+  EXPECT_EQ(h.core.currentplayer, 1);
+}
+
+TEST(KeptSeat, AKeptSeatIsSkippedAndItsRackNeverGoesToAStranger) {
+  Harness h;
+  threePlayerGame(h);
+  h.join("Dee");
+  h.take();
+  const auto rack = h.core.players[3].tiles;
+  h.core.departure(3);
+  // A stranger on the spectator seat gets the scores and no rack.
+  EXPECT_EQ(h.join("Eve"), 5);
+  for (const auto& l : h.take()) EXPECT_EQ(l.find("+t+"), std::string::npos) << l;
+  EXPECT_EQ(h.core.players[3].tiles, rack);
+  // The kept seat's turn is skipped: Ann, Bob, Dee, Ann.
+  EXPECT_TRUE(h.core.iskept(3));
+  std::vector<int> turns;
+  for (int i = 0; i < 4; ++i) {
+    turns.push_back(h.core.currentplayer);
+    h.ticks(90 + 4);
+  }
+  EXPECT_EQ(turns, (std::vector<int>{1, 2, 4, 1}));
+  // Four turns took over three minutes: the seat is free again.
+  EXPECT_FALSE(h.core.iskept(3));
+}
+
+TEST(KeptSeat, AFullHouseWithAKeptSeatRefusesStrangersUntilTheGraceTimeEnds) {
+  Harness h;
+  threePlayerGame(h);
+  h.join("Dee");
+  for (const char* name : {"S5", "S6", "S7", "S8", "S9"}) h.join(name);
+  h.core.departure(4);
+  EXPECT_GE(h.core.chooseseat(), ServerCore::kRefusedSeat);
+  // The departure itself ticked nothing; the grace time runs on the game's clock.
+  h.ticks(ServerCore::kDefaultKeepSeconds);
+  EXPECT_EQ(h.core.chooseseat(), 4);
+}
+
+TEST(KeptSeat, PeersThatNeverDropSeeTheSameBytesAsWhenTheSeatIsTakenOverAtOnce) {
+  // The same drop and return with and without a grace time: with it, the player comes back
+  // through another seat; the others must not be able to tell.
+  auto run = [](int keepseconds) {
+    Harness h;
+    h.core.keepseconds = keepseconds;
+    threePlayerGame(h);
+    h.ticks(20);
+    h.core.departure(3);
+    h.ticks(7);
+    const int seat = h.accept();
+    h.line(seat, "CMD_logininfo+" + std::to_string(seat) + "+1.0.2+Cy");
+    if (seat != 3) h.line(3, "CMD_logininfo+3+1.0.2+Cy");
+    h.ticks(200);
+    h.line(1, "CMD_chat+1+hello");
+    return h.take();
+  };
+  const Lines kept = run(ServerCore::kDefaultKeepSeconds);
+  const Lines atOnce = run(0);
+  EXPECT_EQ(to(1, kept), to(1, atOnce));
+  EXPECT_EQ(to(2, kept), to(2, atOnce));
+  EXPECT_EQ(to(3, kept), to(3, atOnce));
+  EXPECT_EQ(to(4, kept), Lines{"4 CMD_sendlogininfo+4"});
+  EXPECT_FALSE(to(1, kept).empty());
+}

@@ -1,0 +1,196 @@
+// A player's connection drops in a running game over real loopback sockets: the host keeps the
+// seat, a stranger who joins meanwhile sits elsewhere, and the player's window gets back into its
+// seat by itself and plays on; a host that is gone is told apart from a network that is down.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "client/panel_widgets.h"
+#include "client/picture_button.h"
+#include "client/tchat.h"
+#include "dictionary/record_blob.h"
+#include "protocol/message.h"
+#include "protocol/tsock.h"
+#include "server/tserver.h"
+#include "tests/client/recorders.h"
+
+namespace {
+
+QPoint cellCentre(int c, int r) {
+  return {c * 39 + 19, r * 39 + 19};
+}
+
+void click(QWidget* w, QPoint at = {19, 19}) {
+  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+}
+
+// The connection ends with a reset, as when the network or the program under it fails.
+void resetConnection(TSock& sock) {
+  const linger abort{1, 0};
+  ASSERT_EQ(::setsockopt(sock.descriptor(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
+  sock.close();
+}
+
+std::vector<int> rackCodes(const Tchat& chat) {
+  std::vector<int> codes;
+  for (const auto& image : chat.game.rack) codes.push_back(image.code);
+  return codes;
+}
+
+// A hosting window (Ann) with its server, and a joining window (Bob), in a running game with
+// Ann to move. The server's clock runs only when the test ticks it.
+class Rejoin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setMessageBoxes(&boxes);
+    // Every two-letter word is in the list, so any two tiles side by side make a word.
+    std::vector<std::string> words;
+    for (char a = 'a'; a <= 'z'; ++a)
+      for (char b = 'a'; b <= 'z'; ++b) words.push_back(std::string{a, b});
+    TServer::Options options;
+    options.wordList = korvel::recordBlob(words);
+    options.runTimer1 = false;
+    server = std::make_unique<TServer>(options);
+    ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+
+    host = std::make_unique<Tchat>(std::vector<std::string>{"Ann", "127.0.0.1", "true"},
+                                   ClientPorts{0, lobby.serverPort()});
+    host->setCuePlayer(&sounds);
+    host->startListening = [this](int) {
+      server->startListening(0, host->sock);
+      host->sock->PortName = std::to_string(server->listeningPort());
+    };
+    host->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host->game.myplayer == 1; }, 5000));
+    port = server->listeningPort();
+    bob = join("Bob");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bob->game.myplayer == 2; }, 5000));
+    host->sock->send(korvel::protocol::toserver::startgame("Ann", "30", "60", "1"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return host->game.myTurn() && bob->game.rack[7].code > 0; }, 5000));
+  }
+  void TearDown() override {
+    bob.reset();
+    host.reset();
+    server.reset();
+    setMessageBoxes(nullptr);
+  }
+
+  std::unique_ptr<Tchat> join(const std::string& name) {
+    auto chat = std::make_unique<Tchat>(std::vector<std::string>{name, "127.0.0.1", "false"},
+                                        ClientPorts{port, lobby.serverPort()});
+    chat->setCuePlayer(&sounds);
+    chat->show();
+    return chat;
+  }
+
+  RecordingBoxes boxes;
+  RecordingSounds sounds;
+  QTcpServer lobby;
+  std::unique_ptr<TServer> server;
+  std::unique_ptr<Tchat> host;
+  std::unique_ptr<Tchat> bob;
+  int port = 0;
+};
+
+}  // namespace
+
+TEST_F(Rejoin, APlayerWhoseConnectionResetGetsBackIntoItsSeatAndPlaysItsNextTurn) {
+  const std::vector<int> rack = rackCodes(*bob);
+  resetConnection(*bob->sock);
+  // The window stays, saying what happens, with a way out.
+  EXPECT_TRUE(bob->isVisible());
+  ASSERT_NE(bob->reconnectBanner, nullptr);
+  EXPECT_TRUE(bob->reconnectBanner->isVisible());
+  EXPECT_EQ(bob->button_leave->text(), "Leave");
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return host->label_playername[1]->text() == "<Waiting>"; }, 5000));
+  EXPECT_TRUE(server->core().iskept(2));
+
+  // A stranger who comes meanwhile gets another seat.
+  auto cy = join("Cy");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return cy->game.myplayer == 3; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return cy->game.gameRunning; }, 5000));
+  EXPECT_EQ(host->label_playername[1]->text(), "<Waiting>");
+
+  bob->reconnectTick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bob->reconnect.active(); }, 5000));
+  EXPECT_FALSE(bob->reconnectBanner->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return bob->game.myplayer == 2 && bob->game.gameRunning && rackCodes(*bob) == rack; },
+      5000));
+  EXPECT_TRUE(bob->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host->label_playername[1]->text() == "Bob"; }, 5000));
+  EXPECT_EQ(cy->label_playername[1]->text(), "Bob");
+  EXPECT_FALSE(server->core().players[4].inuse) << "the seat Bob came in on is free again";
+
+  // Ann passes; three seconds later it is Bob's turn, and he lays a word.
+  ASSERT_TRUE(host->game.myTurn());
+  click(host->button_pass);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->label_status->text() == "Ann passed."; }, 5000));
+  for (int n = 0; n < 3; ++n) server->timer1Timer();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->game.myTurn(); }, 5000));
+  click(bob->letter[0]);
+  click(bob->paintbox_board, cellCentre(5, 5));
+  click(bob->letter[1]);
+  click(bob->paintbox_board, cellCentre(6, 5));
+  click(bob->button_submit);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host->label_status->text() == "Word Created!"; }, 5000));
+  EXPECT_EQ(host->game.board[5][5].letter, rack[0]);
+  EXPECT_EQ(host->game.board[6][5].letter, rack[1]);
+  EXPECT_GT(server->core().players[2].score, 0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(" | ").toStdString();
+}
+
+TEST_F(Rejoin, AHostThatRefusesThreeTimesInARowHasEndedTheGame) {
+  resetConnection(*bob->sock);
+  ASSERT_TRUE(bob->reconnect.active());
+  int failures = 0;
+  bob->sock->OnInfo = [&failures, inner = bob->sock->OnInfo](TSock* s, int kind,
+                                                             const std::string& msg) {
+    if (kind == 7) ++failures;
+    inner(s, kind, msg);
+  };
+  // The host's program ends: nobody listens on its port any more.
+  host.reset();
+  server.reset();
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    ASSERT_TRUE(bob->isVisible()) << attempt;
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    bob->reconnectTick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failures == attempt; }, 5000));
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 5000));
+  EXPECT_EQ(boxes.shown, QStringList{"The host has ended the game"});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
+}
+
+TEST_F(Rejoin, LeaveStopsTryingAndEndsTheWindow) {
+  resetConnection(*bob->sock);
+  ASSERT_TRUE(bob->reconnectBanner->isVisible());
+  click(bob->button_leave);
+  EXPECT_FALSE(bob->reconnect.active());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
+  EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(Rejoin, APlayerTheHostRemovedDoesNotComeBack) {
+  host->sock->send(korvel::protocol::toserver::kickhim(1, 2));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->reconnect.active(); }, 5000));
+  EXPECT_FALSE(server->core().iskept(2));
+  // The host answers, so it closed the connection itself: the window ends without logging in.
+  bob->reconnectTick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
+  EXPECT_FALSE(bob->reconnect.active());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !server->core().players[2].inuse; }, 5000));
+  EXPECT_EQ(host->label_playername[1]->text(), "<Waiting>");
+  EXPECT_TRUE(boxes.shown.isEmpty());
+}
