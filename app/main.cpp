@@ -1,5 +1,8 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -16,8 +19,10 @@
 #include "app/instance_guard.h"
 #include "app/message_boxes.h"
 #include "app/program_restart.h"
+#include "app/recent_hosts.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
+#include "app/turn_notifier.h"
 #include "app/window_zoom.h"
 #include "bot/computer_player.h"
 #include "client/peer_text.h"
@@ -27,6 +32,7 @@
 #include "dialogs/tgamestart.h"
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
+#include "dialogs/tplaywithothers.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
 #include "protocol/tsock.h"
@@ -101,6 +107,7 @@ int main(int argc, char** argv) {
   Tphrases phrases;
   Tdownload download;
   Ttallylist tallylist;
+  TPlayWithOthers playWithOthers;
   TServer server;  // created last, never shown
 
   tallylist.loadFrom(
@@ -179,6 +186,36 @@ int main(int argc, char** argv) {
     gamestart.activateWindow();
   };
   chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
+  // Playing with others: the window hosts and joins by starting this program again with the
+  // command line a terminal would give, on the port the choice needs.
+  playWithOthers.gamePort = ports.game;
+  playWithOthers.settingsFile = settings.file();
+  if (const passwd* account = ::getpwuid(::getuid())) {
+    playWithOthers.accountLogin = account->pw_name ? account->pw_name : "";
+    playWithOthers.accountFullName = account->pw_gecos ? account->pw_gecos : "";
+  }
+  playWithOthers.start = [&chat](const TPlayWithOthers::StartRequest& request) {
+    chat.startAs(request.arguments, request.port);
+  };
+  chat.restartAs = [&restart](const QStringList& arguments, int port) {
+    restart.request(arguments, port);
+  };
+  chat.PlayWithOthers1Click = [&playWithOthers] { playWithOthers.open(); };
+  chat.openInvitation = [&playWithOthers](const QString& link) {
+    playWithOthers.openWithLink(link);
+  };
+  chat.joinFailed = [&playWithOthers](const QString& address, const QString& reason) {
+    playWithOthers.showJoinFailure(address, reason);
+  };
+  download.playWithOthers = [&playWithOthers] { playWithOthers.open(); };
+  DbusTurnNotifier notifier;
+  notifier.activated = [&chat] { chat.bringToFront(); };
+  chat.turnNotifier = &notifier;
+  chat.setNotifyOnMyTurn(
+      korvel::app::loadPlaySettings(
+          korvel::app::IniFile::parse(korvel::app::readFileBytes(settings.file()).value_or("")),
+          korvel::app::kSettingsSection, ports.game)
+          .notifyOnMyTurn);
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 

@@ -20,5 +20,6 @@ ProgramRestart::~ProgramRestart() {
   } else {
     qunsetenv(korvel::app::kScaleFactorVariable);
   }
+  if (gamePort_ > 0) qputenv("KORVEL_PORT", QByteArray::number(gamePort_));
   desktopServices().startProgram(QCoreApplication::applicationFilePath(), arguments_);
 }

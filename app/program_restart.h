@@ -17,11 +17,20 @@ class ProgramRestart {
   ProgramRestart& operator=(const ProgramRestart&) = delete;
 
   void request() { requested_ = true; }
+  // Starts the new copy with another command line (the Play with Others window's host and
+  // join), reaching the game on gamePort (KORVEL_PORT for the new copy).
+  void request(QStringList arguments, int gamePort) {
+    arguments_ = std::move(arguments);
+    gamePort_ = gamePort;
+    requested_ = true;
+  }
   bool requested() const { return requested_; }
+  const QStringList& arguments() const { return arguments_; }
 
  private:
   QStringList arguments_;
   QByteArray userScaleFactor_;
   bool userSetScaleFactor_;
   bool requested_ = false;
+  int gamePort_ = 0;  // 0: the port this copy was given
 };
