@@ -129,6 +129,9 @@ class Tchat : public QMainWindow {
   void NotifyOnMyTurn1Click(bool checked);
   void setNotifyOnMyTurn(bool on);
   void myTurnStarted();
+  // The join's time is up (its timer's handler): a connection not made yet is given up.
+  void joinTimedOut();
+  const QTimer& connectTimer() const { return connectTimer_; }
 
   // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
   // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
@@ -386,6 +389,5 @@ class Tchat : public QMainWindow {
   QTimer connectTimer_;
   bool joinAbandoned_ = false;
   void reportJoinFailure(const std::string& socketError);
-  void joinTimedOut();
   bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
 };

@@ -1,6 +1,7 @@
 #include "dialogs/tplaywithothers.h"
 
 #include <QHostInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -118,8 +119,11 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   };
   connect(hostButton, &QPushButton::clicked, this, [this] { HostClick(); });
   connect(joinButton, &QPushButton::clicked, this, [this] { JoinClick(); });
-  connect(recentList, &QListWidget::itemActivated, this,
+  // Double-click or Enter joins. Enter is taken here: the list passes it on after activating
+  // an item, and the dialog's default button would join a second time.
+  connect(recentList, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { recentActivated(item); });
+  recentList->installEventFilter(this);
   connect(nameEdit, &QLineEdit::textEdited, this, [this] { setMessage(nameMessage, {}); });
   connect(addressEdit, &QLineEdit::textEdited, this, [this] { setMessage(addressMessage, {}); });
   resize(420, 360);
@@ -248,6 +252,17 @@ void TPlayWithOthers::finishJoin(const std::string& name, const std::string& hos
                          korvel::app::recentHostsText(recent_));
   }
   if (start) start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port});
+}
+
+bool TPlayWithOthers::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == recentList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      recentActivated(recentList->currentItem());
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TPlayWithOthers::recentActivated(QListWidgetItem* item) {

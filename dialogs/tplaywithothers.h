@@ -66,6 +66,9 @@ class TPlayWithOthers : public QDialog {
   // The spot for the list of games found on this network (filled by its own widget).
   QVBoxLayout* networkGamesArea = nullptr;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void loadSaved();
   // The cleaned name, saved; empty (with the reason shown) when it cannot be used.

@@ -10,6 +10,7 @@ if(KORVEL_BUILD_UI)
   korvel_add_test(message_boxes_tests UI
     ${CMAKE_CURRENT_LIST_DIR}/message_boxes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_restart_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/turn_notifier_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
   # Whole-program tests start the built korvel with their own runtime directory and ports.
