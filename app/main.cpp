@@ -88,14 +88,19 @@ int main(int argc, char** argv) {
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(arguments, userScale, userSetScale);
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
-  if (!guard.acquire()) return EXIT_SUCCESS;
+  // A link clicked while the game runs goes to the running copy's Play with Others window.
+  const auto startPlan = korvel::app::planStart(params);
+  const QString invitation = startPlan.mode == korvel::app::StartMode::PlayWithOthers
+                                 ? QString::fromStdString(startPlan.hostaddress)
+                                 : QString();
+  if (!guard.acquire(invitation)) return EXIT_SUCCESS;
   QApplication::setApplicationName("Korvel");
   QGuiApplication::setDesktopFileName("korvel");  // ties the windows to korvel.desktop's icon
   QApplication::setQuitOnLastWindowClosed(false);
 
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
-  const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
+  const bool solo = startPlan.mode == korvel::app::StartMode::Solo;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
   chat.setZoom(zoom);
@@ -216,6 +221,8 @@ int main(int argc, char** argv) {
           korvel::app::IniFile::parse(korvel::app::readFileBytes(settings.file()).value_or("")),
           korvel::app::kSettingsSection, ports.game)
           .notifyOnMyTurn);
+  QObject::connect(&guard, &InstanceGuard::invitationRequested, &playWithOthers,
+                   [&playWithOthers](const QString& link) { playWithOthers.openWithLink(link); });
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 
