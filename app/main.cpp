@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/host_address.h"
 #include "app/instance_guard.h"
 #include "app/message_boxes.h"
 #include "app/program_restart.h"
@@ -193,7 +194,12 @@ int main(int argc, char** argv) {
   chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
   // Playing with others: the window hosts and joins by starting this program again with the
   // command line a terminal would give, on the port the choice needs.
-  playWithOthers.gamePort = ports.game;
+  // The port of the user's own games: KORVEL_OWN_PORT in a copy this program started to join a
+  // game elsewhere (its KORVEL_PORT is then that game's), else the game port.
+  bool ownSet = false;
+  const int ownEnv = qEnvironmentVariableIntValue("KORVEL_OWN_PORT", &ownSet);
+  const int ownPort = ownSet && ownEnv > 0 && ownEnv < 65536 ? ownEnv : ports.game;
+  playWithOthers.gamePort = ownPort;
   playWithOthers.settingsFile = settings.file();
   if (const passwd* account = ::getpwuid(::getuid())) {
     playWithOthers.accountLogin = account->pw_name ? account->pw_name : "";
@@ -202,15 +208,17 @@ int main(int argc, char** argv) {
   playWithOthers.start = [&chat](const TPlayWithOthers::StartRequest& request) {
     chat.startAs(request.arguments, request.port);
   };
-  chat.restartAs = [&restart](const QStringList& arguments, int port) {
-    restart.request(arguments, port);
+  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port) {
+    restart.request(arguments, port, ownPort);
   };
   chat.PlayWithOthers1Click = [&playWithOthers] { playWithOthers.open(); };
   chat.openInvitation = [&playWithOthers](const QString& link) {
     playWithOthers.openWithLink(link);
   };
-  chat.joinFailed = [&playWithOthers](const QString& address, const QString& reason) {
-    playWithOthers.showJoinFailure(address, reason);
+  chat.joinFailed = [&playWithOthers](const std::string& host, int port, const QString& reason) {
+    playWithOthers.showJoinFailure(
+        QString::fromStdString(korvel::app::addressText({host, port}, playWithOthers.gamePort)),
+        reason);
   };
   download.playWithOthers = [&playWithOthers] { playWithOthers.open(); };
   DbusTurnNotifier notifier;

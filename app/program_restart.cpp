@@ -21,5 +21,6 @@ ProgramRestart::~ProgramRestart() {
     qunsetenv(korvel::app::kScaleFactorVariable);
   }
   if (gamePort_ > 0) qputenv("KORVEL_PORT", QByteArray::number(gamePort_));
+  if (ownPort_ > 0) qputenv("KORVEL_OWN_PORT", QByteArray::number(ownPort_));
   desktopServices().startProgram(QCoreApplication::applicationFilePath(), arguments_);
 }

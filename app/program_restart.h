@@ -18,10 +18,13 @@ class ProgramRestart {
 
   void request() { requested_ = true; }
   // Starts the new copy with another command line (the Play with Others window's host and
-  // join), reaching the game on gamePort (KORVEL_PORT for the new copy).
-  void request(QStringList arguments, int gamePort) {
+  // join), reaching the game on gamePort (KORVEL_PORT for the new copy). ownPort, the port this
+  // user's own games use, goes along as KORVEL_OWN_PORT, so that a copy started to join a game
+  // on another port still hosts, and reads addresses without a port, on the user's own.
+  void request(QStringList arguments, int gamePort, int ownPort) {
     arguments_ = std::move(arguments);
     gamePort_ = gamePort;
+    ownPort_ = ownPort;
     requested_ = true;
   }
   bool requested() const { return requested_; }
@@ -33,4 +36,5 @@ class ProgramRestart {
   bool userSetScaleFactor_;
   bool requested_ = false;
   int gamePort_ = 0;  // 0: the port this copy was given
+  int ownPort_ = 0;
 };

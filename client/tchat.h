@@ -108,9 +108,9 @@ class Tchat : public QMainWindow {
   // an invitation link on the command line opens it with the link.
   std::function<void()> PlayWithOthers1Click;
   std::function<void(const QString& link)> openInvitation;
-  // A join failed (refused, no route, unknown name, no answer): the address as given and the
-  // reason in words, for the Play with Others window.
-  std::function<void(const QString& address, const QString& reason)> joinFailed;
+  // A join failed (refused, no route, unknown name, no answer): the host and port it tried and
+  // the reason in words, for the Play with Others window.
+  std::function<void(const std::string& host, int port, const QString& reason)> joinFailed;
   // Starts the program again with another command line and game port once this window has
   // closed.
   std::function<void(const QStringList& arguments, int port)> restartAs;

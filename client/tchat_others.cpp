@@ -37,10 +37,7 @@ void Tchat::reportJoinFailure(const std::string& socketError) {
   const auto failure = korvel::app::connectFailureFromErrorName(socketError);
   const std::string reason = korvel::app::connectFailureText(failure, hostaddress, ports_.game);
   addlinetochat("0+" + reason, systemcolor);
-  if (joinFailed) {
-    const std::string address = korvel::app::addressText({hostaddress, ports_.game}, ports_.game);
-    joinFailed(QString::fromStdString(address), QString::fromStdString(reason));
-  }
+  if (joinFailed) joinFailed(hostaddress, ports_.game, QString::fromStdString(reason));
 }
 
 void Tchat::joinTimedOut() {

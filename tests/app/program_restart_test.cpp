@@ -56,3 +56,27 @@ TEST(ProgramRestart, StartsTheSameCommandLineWithTheUsersOwnScaleFactorOnlyWhenA
   EXPECT_TRUE(desktop.starts[1].scaleSet);
   EXPECT_EQ(desktop.starts[1].scale, "2");
 }
+
+TEST(ProgramRestart, ANewCommandLineGoesWithTheGamePortAndTheUsersOwnPort) {
+  struct PortRecorder : StartRecorder {
+    QByteArray port, own;
+    bool startProgram(const QString& path, const QStringList& arguments) override {
+      port = qgetenv("KORVEL_PORT");
+      own = qgetenv("KORVEL_OWN_PORT");
+      return StartRecorder::startProgram(path, arguments);
+    }
+  } desktop;
+  setDesktopServices(&desktop);
+  const QByteArray savedPort = qgetenv("KORVEL_PORT");
+  {
+    ProgramRestart restart({"Ann"}, "", false);
+    restart.request({"Bob", "10.0.0.2", "false"}, 8000, 7772);
+  }
+  setDesktopServices(nullptr);
+  qputenv("KORVEL_PORT", savedPort);
+  qunsetenv("KORVEL_OWN_PORT");
+  ASSERT_EQ(desktop.starts.size(), 1u);
+  EXPECT_EQ(desktop.starts[0].arguments, (QStringList{"Bob", "10.0.0.2", "false"}));
+  EXPECT_EQ(desktop.port, "8000");
+  EXPECT_EQ(desktop.own, "7772");
+}

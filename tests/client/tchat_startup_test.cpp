@@ -124,8 +124,8 @@ TEST_F(TchatStartup, UnreachableHostIsReportedInTheChatAndTheProgramGoesOn) {
   Peer lobby;
   Tchat chat({"Ann", "127.0.0.1", "false"}, {closedPort, lobby.port()});
   QStringList failures;
-  chat.joinFailed = [&](const QString& address, const QString& reason) {
-    failures << address << reason;
+  chat.joinFailed = [&](const std::string& host, int port, const QString& reason) {
+    failures << QString::fromStdString(host) << QString::number(port) << reason;
   };
   QSignalSpy closed(&chat, &Tchat::formClosed);
   chat.processparams();
@@ -136,7 +136,8 @@ TEST_F(TchatStartup, UnreachableHostIsReportedInTheChatAndTheProgramGoesOn) {
   EXPECT_EQ(closed.count(), 0);
   EXPECT_TRUE(boxes.shown.isEmpty());
   // The Play with Others window gets the address back with the reason, once.
-  EXPECT_EQ(failures, (QStringList{"127.0.0.1", QString::fromStdString(reason)}));
+  EXPECT_EQ(failures, (QStringList{"127.0.0.1", QString::number(closedPort),
+                                   QString::fromStdString(reason)}));
   EXPECT_FALSE(chat.connectTimer().isActive());
 }
 
