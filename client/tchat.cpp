@@ -1,6 +1,7 @@
 #include "client/tchat.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QColorDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,7 +46,8 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   connectTimer_.setSingleShot(true);
   connectTimer_.setInterval(korvel::app::kConnectTimeoutSeconds * 1000);
   connect(&connectTimer_, &QTimer::timeout, this, [this] { joinTimedOut(); });
-  windowActive = [this] { return isActiveWindow(); };
+  // Any of the program's windows counts: a player in the game start dialog is looking at Korvel.
+  windowActive = [] { return QApplication::activeWindow() != nullptr; };
 
   ownCues_ = std::make_unique<EffectSoundPlayer>(false);
   cues_ = ownCues_.get();

@@ -124,7 +124,7 @@ class Tchat : public QMainWindow {
   // not active asks for attention and shows a desktop notification through turnNotifier.
   bool notifyOnMyTurn = true;
   TurnNotifier* turnNotifier = nullptr;
-  // Whether the window is the active one; tests replace it.
+  // Whether one of the program's windows is the active window; tests replace it.
   std::function<bool()> windowActive;
   void NotifyOnMyTurn1Click(bool checked);
   void setNotifyOnMyTurn(bool on);
