@@ -200,6 +200,7 @@ int main(int argc, char** argv) {
   const int ownEnv = qEnvironmentVariableIntValue("KORVEL_OWN_PORT", &ownSet);
   const int ownPort = ownSet && ownEnv > 0 && ownEnv < 65536 ? ownEnv : ports.game;
   playWithOthers.gamePort = ownPort;
+  playWithOthers.centreOver = &chat;
   playWithOthers.settingsFile = settings.file();
   if (const passwd* account = ::getpwuid(::getuid())) {
     playWithOthers.accountLogin = account->pw_name ? account->pw_name : "";

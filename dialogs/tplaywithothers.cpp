@@ -126,7 +126,7 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   recentList->installEventFilter(this);
   connect(nameEdit, &QLineEdit::textEdited, this, [this] { setMessage(nameMessage, {}); });
   connect(addressEdit, &QLineEdit::textEdited, this, [this] { setMessage(addressMessage, {}); });
-  resize(420, 360);
+  setMinimumWidth(420);
 }
 
 TPlayWithOthers::~TPlayWithOthers() = default;
@@ -155,6 +155,11 @@ void TPlayWithOthers::loadSaved() {
 
 void TPlayWithOthers::open() {
   loadSaved();
+  if (!placed_ && centreOver) {
+    placed_ = true;
+    adjustSize();
+    move(centreOver->window()->frameGeometry().center() - rect().center());
+  }
   show();
   raise();
   activateWindow();

@@ -32,6 +32,8 @@ class TPlayWithOthers : public QDialog {
   };
   std::function<void(const StartRequest&)> start;
 
+  // The window it opens centred over the first time (the main window).
+  QWidget* centreOver = nullptr;
   // The game port of this copy: hosting listens there, an address without a port joins there.
   int gamePort = 7772;
   // The settings file holding the name and the recent hosts; empty keeps nothing.
@@ -80,4 +82,5 @@ class TPlayWithOthers : public QDialog {
 
   std::vector<std::string> recent_;
   bool lookingUp_ = false;
+  bool placed_ = false;
 };
