@@ -247,19 +247,19 @@ std::string connectFailureText(ConnectFailure failure, std::string_view host, in
   const std::string where = std::string(host) + " port " + std::to_string(port);
   switch (failure) {
     case ConnectFailure::Refused:
-      return "Nobody is hosting at " + where + ".";
+      return "Nobody is hosting at " + where;
     case ConnectFailure::NoRoute:
       return "There is no way to reach " + std::string(host) +
              " from this computer. Check the address and that this computer is on the network.";
     case ConnectFailure::NameNotFound:
-      return "No computer named " + quoted(host) + " was found.";
+      return "No computer named " + quoted(host) + " was found";
     case ConnectFailure::TimedOut:
       return "Nobody answered at " + where + " within " + std::to_string(kConnectTimeoutSeconds) +
              " seconds. The address may be wrong, or a firewall may block the port.";
     case ConnectFailure::Other:
       break;
   }
-  return "Could not connect to " + where + ".";
+  return "Could not connect to " + where;
 }
 
 }  // namespace korvel::app

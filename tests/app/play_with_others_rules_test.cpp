@@ -130,16 +130,16 @@ TEST(HostAddress, ConnectionFailuresAreToldInWords) {
     std::string errorName;
     std::string text;
   } cases[] = {
-      {"ConnectionRefusedError", "Nobody is hosting at 192.168.1.20 port 7772."},
+      {"ConnectionRefusedError", "Nobody is hosting at 192.168.1.20 port 7772"},
       {"NetworkError",
        "There is no way to reach 192.168.1.20 from this computer. Check the address and that "
        "this computer is on the network."},
-      {"HostNotFoundError", "No computer named \"192.168.1.20\" was found."},
+      {"HostNotFoundError", "No computer named \"192.168.1.20\" was found"},
       {"SocketTimeoutError",
        "Nobody answered at 192.168.1.20 port 7772 within 10 seconds. The address may be wrong, "
        "or a firewall may block the port."},
-      {"SocketAccessError", "Could not connect to 192.168.1.20 port 7772."},
-      {"", "Could not connect to 192.168.1.20 port 7772."},
+      {"SocketAccessError", "Could not connect to 192.168.1.20 port 7772"},
+      {"", "Could not connect to 192.168.1.20 port 7772"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(connectFailureText(connectFailureFromErrorName(c.errorName), "192.168.1.20", 7772),

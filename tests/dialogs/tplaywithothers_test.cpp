@@ -128,7 +128,7 @@ TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts
        "korvel://192.168.1.20:7772."},
       {"Ann", "[2001:db8::1]:7772", "",
        "Korvel games are reached over IPv4 only; ask the host for an address like 192.168.1.20."},
-      {"<b>Eve</b>", "nosuch.lan", "", "No computer named \"nosuch.lan\" was found."},
+      {"<b>Eve</b>", "nosuch.lan", "", "No computer named \"nosuch.lan\" was found"},
   };
   f.nameFound = false;
   for (const auto& c : cases) {
@@ -170,7 +170,7 @@ TEST(TPlayWithOthers, AnInvitationLinkFillsTheAddressReadyToJoinWithEnter) {
   EXPECT_TRUE(g.starts.empty());
 
   // A join that failed in a new copy comes back with its reason.
-  g.window.showJoinFailure("10.0.0.9", "Nobody is hosting at 10.0.0.9 port 7772.");
+  g.window.showJoinFailure("10.0.0.9", "Nobody is hosting at 10.0.0.9 port 7772");
   EXPECT_EQ(g.window.addressEdit->text(), "10.0.0.9");
-  EXPECT_EQ(g.window.addressMessage->text(), "Nobody is hosting at 10.0.0.9 port 7772.");
+  EXPECT_EQ(g.window.addressMessage->text(), "Nobody is hosting at 10.0.0.9 port 7772");
 }
