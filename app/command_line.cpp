@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/host_address.h"
+
 namespace korvel::app {
 
 StartPlan planStart(const std::vector<std::string>& params) {
@@ -9,6 +11,13 @@ StartPlan planStart(const std::vector<std::string>& params) {
     plan.loadingLine = "0+Loading Solo Game..Please wait.";
     plan.hostaddress = "127.0.0.1";
     plan.playername = "You";
+    return plan;
+  }
+  if (params.size() == 1 && looksLikeInvitationLink(params[0])) {
+    // A click on an invitation link in a browser or a messenger.
+    plan.mode = StartMode::PlayWithOthers;
+    plan.loadingLine = "0+Invitation to a game: join it from the Play with Others window.";
+    plan.hostaddress = params[0];
     return plan;
   }
   plan.loadingLine = "0+Loading Multi-player Game.. Please Wait.";

@@ -1,5 +1,6 @@
 #pragma once
-// What the command line asks for: a solo game, hosting, joining, or (with one or two parameters)
+// What the command line asks for: a solo game, hosting, joining, the Play with Others window
+// for an invitation link (`korvel korvel://HOST:PORT`), or (with one or two other parameters)
 // nothing but the loading line. Comparisons are exact and case-sensitive: only "true" hosts.
 
 #include <string>
@@ -7,7 +8,9 @@
 
 namespace korvel::app {
 
-enum class StartMode { Solo, Idle, Host, Join };
+// PlayWithOthers: the one argument is an invitation link (well formed or not); the Play with
+// Others window opens with it, and hostaddress holds it as given.
+enum class StartMode { Solo, Idle, Host, Join, PlayWithOthers };
 
 struct StartPlan {
   StartMode mode = StartMode::Idle;

@@ -15,4 +15,13 @@ std::string hostingLine(const std::vector<std::string>& addresses, int port) {
   return line + " (port " + std::to_string(port) + ")";
 }
 
+std::string invitationLine(const std::vector<std::string>& links) {
+  std::string line = "0+Invitation links to send them: ";
+  for (std::size_t n = 0; n < links.size(); ++n) {
+    if (n > 0) line += ", ";
+    line += links[n];
+  }
+  return line + " (File, Copy Invitation copies the first)";
+}
+
 }  // namespace korvel::app

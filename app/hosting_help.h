@@ -10,4 +10,7 @@ namespace korvel::app {
 // to find one instead.
 std::string hostingLine(const std::vector<std::string>& addresses, int port);
 
+// "0+Invitation links to send them: LINK, LINK (File, Copy Invitation copies the first)".
+std::string invitationLine(const std::vector<std::string>& links);
+
 }  // namespace korvel::app

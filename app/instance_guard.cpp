@@ -3,10 +3,13 @@
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <memory>
 
 namespace {
 constexpr int kHandshakeMs = 1000;
 const QByteArray kActivate = "activate";
+// An invitation link follows "activate" on a line of its own; a longer request is not one.
+constexpr qsizetype kMaxRequest = 4096;
 }  // namespace
 
 InstanceGuard::InstanceGuard(const QString& runtimeDir, QObject* parent)
@@ -19,12 +22,12 @@ QString InstanceGuard::runtimeDirectory() {
   return xdg.isEmpty() ? QDir::tempPath() : xdg;
 }
 
-bool InstanceGuard::acquire() {
+bool InstanceGuard::acquire(const QString& invitation) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     QLocalSocket other;
     other.connectToServer(path_);
     if (other.waitForConnected(kHandshakeMs)) {
-      other.write(kActivate);
+      other.write(invitation.isEmpty() ? kActivate : kActivate + '\n' + invitation.toUtf8());
       other.waitForBytesWritten(kHandshakeMs);
       other.disconnectFromServer();
       return false;
@@ -41,8 +44,18 @@ bool InstanceGuard::acquire() {
 void InstanceGuard::takeRequest() {
   while (QLocalSocket* peer = server_.nextPendingConnection()) {
     connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-    connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-      if (peer->readAll().contains(kActivate)) emit activateRequested();
+    auto request = std::make_shared<QByteArray>();
+    connect(peer, &QLocalSocket::readyRead, this, [this, peer, request] {
+      const QByteArray chunk = peer->readAll();
+      if (request->size() < kMaxRequest) *request += chunk.left(kMaxRequest);
+      if (chunk.contains(kActivate)) emit activateRequested();
+    });
+    // The whole request is there once the other copy has gone.
+    connect(peer, &QLocalSocket::disconnected, this, [this, request] {
+      const QByteArray start = kActivate + '\n';
+      if (!request->startsWith(start) || request->size() >= kMaxRequest) return;
+      const QString link = QString::fromUtf8(request->mid(start.size()));
+      if (!link.isEmpty()) emit invitationRequested(link);
     });
   }
 }

@@ -16,8 +16,9 @@ class InstanceGuard : public QObject {
   explicit InstanceGuard(const QString& runtimeDir, QObject* parent = nullptr);
 
   // True when this is the first copy, which now holds the guard. False when another copy runs; it
-  // has been asked to come to the front.
-  bool acquire();
+  // has been asked to come to the front, and given the invitation link when there is one (a
+  // `korvel://` link clicked while the game runs).
+  bool acquire(const QString& invitation = {});
 
   // $XDG_RUNTIME_DIR, or the temporary directory when it is not set.
   static QString runtimeDirectory();
@@ -25,6 +26,8 @@ class InstanceGuard : public QObject {
  signals:
   // Another copy asked this one to show its main window.
   void activateRequested();
+  // Another copy was started for an invitation link.
+  void invitationRequested(const QString& link);
 
  private:
   void takeRequest();

@@ -1,5 +1,8 @@
 // Program entry: the single-instance guard, the nine windows in their order, the message loop.
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -14,13 +17,16 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/host_address.h"
 #include "app/instance_guard.h"
 #include "app/message_boxes.h"
 #include "app/program_log.h"
 #include "app/program_restart.h"
+#include "app/recent_hosts.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
 #include "app/start_environment.h"
+#include "app/turn_notifier.h"
 #include "app/window_zoom.h"
 #include "app/zoom_fit.h"
 #include "bot/computer_player.h"
@@ -31,6 +37,7 @@
 #include "dialogs/tgamestart.h"
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
+#include "dialogs/tplaywithothers.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
 #include "protocol/tsock.h"
@@ -116,7 +123,12 @@ int main(int argc, char** argv) {
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
-  if (!guard.acquire()) {
+  // A link clicked while the game runs goes to the running copy's Play with Others window.
+  const auto startPlan = korvel::app::planStart(params);
+  const QString invitation = startPlan.mode == korvel::app::StartMode::PlayWithOthers
+                                 ? QString::fromStdString(startPlan.hostaddress)
+                                 : QString();
+  if (!guard.acquire(invitation)) {
     endedThroughMain = true;
     log.write(
         "ended at once: another copy runs with this runtime folder and was brought to the "
@@ -145,7 +157,7 @@ int main(int argc, char** argv) {
 
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
-  const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
+  const bool solo = startPlan.mode == korvel::app::StartMode::Solo;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
   chat.setZoom(zoom);
@@ -167,6 +179,7 @@ int main(int argc, char** argv) {
   Tphrases phrases;
   Tdownload download;
   Ttallylist tallylist;
+  TPlayWithOthers playWithOthers;
   TServer server;  // created last, never shown
 
   tallylist.loadFrom(
@@ -247,6 +260,46 @@ int main(int argc, char** argv) {
     gamestart.activateWindow();
   };
   chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
+  // Playing with others: the window hosts and joins by starting this program again with the
+  // command line a terminal would give, on the port the choice needs.
+  // The port of the user's own games: KORVEL_OWN_PORT in a copy this program started to join a
+  // game elsewhere (its KORVEL_PORT is then that game's), else the game port.
+  bool ownSet = false;
+  const int ownEnv = qEnvironmentVariableIntValue("KORVEL_OWN_PORT", &ownSet);
+  const int ownPort = ownSet && ownEnv > 0 && ownEnv < 65536 ? ownEnv : ports.game;
+  playWithOthers.gamePort = ownPort;
+  playWithOthers.centreOver = &chat;
+  playWithOthers.settingsFile = settings.file();
+  if (const passwd* account = ::getpwuid(::getuid())) {
+    playWithOthers.accountLogin = account->pw_name ? account->pw_name : "";
+    playWithOthers.accountFullName = account->pw_gecos ? account->pw_gecos : "";
+  }
+  playWithOthers.start = [&chat](const TPlayWithOthers::StartRequest& request) {
+    chat.startAs(request.arguments, request.port);
+  };
+  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port) {
+    restart.request(arguments, port, ownPort);
+  };
+  chat.PlayWithOthers1Click = [&playWithOthers] { playWithOthers.open(); };
+  chat.openInvitation = [&playWithOthers](const QString& link) {
+    playWithOthers.openWithLink(link);
+  };
+  chat.joinFailed = [&playWithOthers](const std::string& host, int port, const QString& reason) {
+    playWithOthers.showJoinFailure(
+        QString::fromStdString(korvel::app::addressText({host, port}, playWithOthers.gamePort)),
+        reason);
+  };
+  download.playWithOthers = [&playWithOthers] { playWithOthers.open(); };
+  DbusTurnNotifier notifier;
+  notifier.activated = [&chat] { chat.bringToFront(); };
+  chat.turnNotifier = &notifier;
+  chat.setNotifyOnMyTurn(
+      korvel::app::loadPlaySettings(
+          korvel::app::IniFile::parse(korvel::app::readFileBytes(settings.file()).value_or("")),
+          korvel::app::kSettingsSection, ports.game)
+          .notifyOnMyTurn);
+  QObject::connect(&guard, &InstanceGuard::invitationRequested, &playWithOthers,
+                   [&playWithOthers](const QString& link) { playWithOthers.openWithLink(link); });
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "app/desktop_services.h"
 #include "app/program_log.h"
 #include "app/start_environment.h"
@@ -19,9 +21,33 @@ std::optional<std::string> ProgramRestart::request() {
   return std::nullopt;
 }
 
+std::optional<std::string> ProgramRestart::request(const QStringList& arguments, int gamePort,
+                                                   int ownPort) {
+  if (auto problem = request()) return problem;
+  std::vector<std::string> line{arguments_.empty() ? file_ : arguments_.front()};
+  for (const QString& a : arguments) line.push_back(a.toStdString());
+  arguments_ = std::move(line);
+  gamePort_ = gamePort;
+  ownPort_ = ownPort;
+  return std::nullopt;
+}
+
+namespace {
+
+void setVariable(std::vector<std::string>& environment, const std::string& name, int value) {
+  const std::string prefix = name + "=";
+  std::erase_if(environment, [&](const std::string& e) { return e.starts_with(prefix); });
+  environment.push_back(prefix + std::to_string(value));
+}
+
+}  // namespace
+
 ProgramRestart::~ProgramRestart() {
   if (!requested_) return;
-  if (!desktopServices().startProgramAsGiven(file_, arguments_, korvel::app::startEnvironment())) {
+  std::vector<std::string> environment = korvel::app::startEnvironment();
+  if (gamePort_ > 0) setVariable(environment, "KORVEL_PORT", gamePort_);
+  if (ownPort_ > 0) setVariable(environment, "KORVEL_OWN_PORT", ownPort_);
+  if (!desktopServices().startProgramAsGiven(file_, arguments_, environment)) {
     korvel::app::programLog().write("restart failed: " + file_ + " could not be started");
   }
 }

@@ -4,6 +4,7 @@
 // after the application object, that is after the windows, the server's port, the lobby link
 // and the single-instance guard are gone, so the new copy can take them all.
 
+#include <QStringList>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +27,12 @@ class ProgramRestart {
   // deleted or replaced since it started, nothing is asked for and the reason comes back in
   // words, so the caller can say so and keep running.
   std::optional<std::string> request();
+  // Asks for a new copy with another command line (the Play with Others window's host and
+  // join; arguments without the program's name), reaching the game on gamePort (KORVEL_PORT for
+  // the new copy). ownPort, the port this user's own games use, goes along as KORVEL_OWN_PORT, so
+  // that a copy started to join a game on another port still hosts, and reads addresses without
+  // a port, on the user's own. Checked like request().
+  std::optional<std::string> request(const QStringList& arguments, int gamePort, int ownPort);
   bool requested() const { return requested_; }
 
  private:
@@ -33,4 +40,6 @@ class ProgramRestart {
   std::filesystem::path procExe_;
   std::string file_;  // the program file, as it was when the restart was asked for
   bool requested_ = false;
+  int gamePort_ = 0;  // 0: the port this copy was given
+  int ownPort_ = 0;
 };

@@ -2,7 +2,10 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/computer_player_count.cpp
   ${CMAKE_CURRENT_LIST_DIR}/failure_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/host_address.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hosting_help.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/player_name.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/recent_hosts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
@@ -19,4 +22,5 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_restart.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/turn_notifier.cpp
 )

@@ -13,6 +13,7 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_record_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_rack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leave_question.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/turn_alert_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp
 )
@@ -32,6 +33,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_others.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp

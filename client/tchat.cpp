@@ -1,11 +1,13 @@
 #include "client/tchat.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QColorDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBrowser>
 
+#include "app/host_address.h"
 #include "app/instance_guard.h"
 #include "client/sound_player.h"
 #include "protocol/tsock.h"
@@ -41,6 +43,11 @@ Tchat::Tchat(std::vector<std::string> params, ClientPorts ports, QWidget* parent
   connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { processsocktimer(); }); });
   turntime.setInterval(1000);
   connect(&turntime, &QTimer::timeout, this, [this] { turntimeTimer(); });
+  connectTimer_.setSingleShot(true);
+  connectTimer_.setInterval(korvel::app::kConnectTimeoutSeconds * 1000);
+  connect(&connectTimer_, &QTimer::timeout, this, [this] { joinTimedOut(); });
+  // Any of the program's windows counts: a player in the game start dialog is looking at Korvel.
+  windowActive = [] { return QApplication::activeWindow() != nullptr; };
 
   ownCues_ = std::make_unique<EffectSoundPlayer>(false);
   cues_ = ownCues_.get();
@@ -80,6 +87,12 @@ void Tchat::buildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   StartGame1 = file->addAction("Start Game", this, [this] { button_startClick(); });
   StartGame1->setEnabled(false);
+  file->addSeparator();
+  PlayWithOthers1 = file->addAction("Play with Others...", this, [this] {
+    if (PlayWithOthers1Click) PlayWithOthers1Click();
+  });
+  CopyInvitation1 = file->addAction("Copy Invitation", this, [this] { CopyInvitation1Click(); });
+  CopyInvitation1->setEnabled(false);
   file->addSeparator();
   file->addAction("Exit", this, [this] { Exit1Click(); });
 
@@ -138,6 +151,11 @@ void Tchat::buildMenus() {
   options->addAction("Clear Main Chat", this, [this] { ClearMainChat1Click(); });
   options->addAction("Reset Screen Location", this, [this] { ResetScreenLocation1Click(); });
   buildZoomMenu(options);
+  NotifyOnMyTurn1 = options->addAction("Notify on My Turn");
+  NotifyOnMyTurn1->setCheckable(true);
+  NotifyOnMyTurn1->setChecked(true);
+  connect(NotifyOnMyTurn1, &QAction::triggered, this,
+          [this](bool checked) { NotifyOnMyTurn1Click(checked); });
   options->addSeparator();
   JustWatch1 = options->addAction("Just Watch");
   JustWatch1->setCheckable(true);

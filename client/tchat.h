@@ -46,6 +46,7 @@ class QPainter;
 class QStringListModel;
 class QTextBrowser;
 class TSock;
+class TurnNotifier;
 class RunningMarker;
 class SoundPlayer;
 class Tgamestart;
@@ -105,6 +106,35 @@ class Tchat : public QMainWindow {
   // Starts the program again once this window has closed (a new zoom applies at start-up); false
   // when it cannot (it has said why), and the window stays.
   std::function<bool()> restartProgram;
+
+  // Playing with others (tchat_others.cpp). File, "Play with Others..." opens the window;
+  // an invitation link on the command line opens it with the link.
+  std::function<void()> PlayWithOthers1Click;
+  std::function<void(const QString& link)> openInvitation;
+  // A join failed (refused, no route, unknown name, no answer): the host and port it tried and
+  // the reason in words, for the Play with Others window.
+  std::function<void(const std::string& host, int port, const QString& reason)> joinFailed;
+  // Starts the program again with another command line and game port once this window has
+  // closed.
+  std::function<void(const QStringList& arguments, int port)> restartAs;
+  // Leaves this copy for a new command line (asking first when that leaves a running game);
+  // false when the user stays.
+  bool startAs(const QStringList& arguments, int port);
+  // While hosting for others: `korvel://ADDRESS:PORT` for each address the chat shows.
+  std::vector<std::string> invitationLinks;
+  void CopyInvitation1Click();
+  // Options, "Notify on My Turn": a turn of this client's seat that starts while the window is
+  // not active asks for attention and shows a desktop notification through turnNotifier.
+  bool notifyOnMyTurn = true;
+  TurnNotifier* turnNotifier = nullptr;
+  // Whether one of the program's windows is the active window; tests replace it.
+  std::function<bool()> windowActive;
+  void NotifyOnMyTurn1Click(bool checked);
+  void setNotifyOnMyTurn(bool on);
+  void myTurnStarted();
+  // The join's time is up (its timer's handler): a connection not made yet is given up.
+  void joinTimedOut();
+  const QTimer& connectTimer() const { return connectTimer_; }
 
   // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
   // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
@@ -310,6 +340,9 @@ class Tchat : public QMainWindow {
   QAction* SettoJustWatch1 = nullptr;
   QAction* UnsetJustWatch1 = nullptr;
   std::array<QAction*, 5> Zoom{};  // "100%" to "200%"
+  QAction* PlayWithOthers1 = nullptr;
+  QAction* CopyInvitation1 = nullptr;
+  QAction* NotifyOnMyTurn1 = nullptr;
 
  signals:
   // The main window has closed; the program ends.
@@ -379,6 +412,10 @@ class Tchat : public QMainWindow {
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
   bool coveringTipShown_ = false;  // the first solo game's tip is in the chat (or was once)
+  // A join gets kConnectTimeoutSeconds to connect; then it is given up and told as such.
+  QTimer connectTimer_;
+  bool joinAbandoned_ = false;
+  void reportJoinFailure(const std::string& socketError);
   bool leaving_ = false;  // the user has agreed to leave; the window closes without asking
   // How the game connection ended: with an error (reset, timeout), or by the host closing it in
   // order; a host still there after closing in order removed this player.

@@ -7,10 +7,12 @@
 #include <QNetworkInterface>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "app/failure_text.h"
+#include "app/host_address.h"
 #include "app/hosting_help.h"
 #include "app/message_boxes.h"
 #include "app/program_log.h"
@@ -44,6 +46,10 @@ void Tchat::processparams() {
   loginname.clear();
   const auto plan = korvel::app::planStart(params_);
   addlinetochat(plan.loadingLine, systemcolor);
+  if (plan.mode == korvel::app::StartMode::PlayWithOthers) {
+    if (openInvitation) openInvitation(QString::fromStdString(plan.hostaddress));
+    return;
+  }
   if (plan.mode == korvel::app::StartMode::Idle) return;
   hostaddress = plan.hostaddress;
   playername = plan.playername;
@@ -89,13 +95,24 @@ void Tchat::hostpress() {
 }
 
 void Tchat::showHostingHelp() {
-  // Only this window is told; nothing goes over the network.
+  // Only this window is told; nothing goes over the network. The server listens on IPv4 only,
+  // so an IPv6 address would send friends where nobody answers.
   std::vector<std::string> addresses;
   for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-    if (a.isLoopback() || a.isLinkLocal()) continue;
+    if (a.isLoopback() || a.isLinkLocal() || a.protocol() != QAbstractSocket::IPv4Protocol) {
+      continue;
+    }
     addresses.push_back(a.toString().toStdString());
   }
   addlinetochat(korvel::app::hostingLine(addresses, ports_.game), systemcolor);
+  invitationLinks.clear();
+  for (const std::string& a : addresses) {
+    invitationLinks.push_back(korvel::app::invitationLink(a, ports_.game));
+  }
+  if (!invitationLinks.empty()) {
+    addlinetochat(korvel::app::invitationLine(invitationLinks), systemcolor);
+  }
+  CopyInvitation1->setEnabled(!invitationLinks.empty());
 }
 
 void Tchat::joinpress() {
@@ -107,7 +124,15 @@ void Tchat::joinpress() {
   sock->HostName = hostaddress;
   game.startVisible = false;
   syncView();
-  sock->open();
+  joinAbandoned_ = false;
+  try {
+    sock->open();
+  } catch (const ESockError&) {
+    // The only failure of an open with a numeric port: the host's name was not found.
+    reportJoinFailure("HostNotFoundError");
+    return;
+  }
+  if (!sock->connected()) connectTimer_.start();
 }
 
 void Tchat::sendloginfo(const std::string& number) {
@@ -138,10 +163,23 @@ void Tchat::processsocktimer() {
     return;
   }
   korvel::client::Outcome out;
-  if (game.handle(split.command, split.argument, out)) render(out);
+  if (!game.handle(split.command, split.argument, out)) return;
+  // The mirror cues the turn sound exactly when a turn of this client's seat starts.
+  const bool myTurn = split.command == "CMD_nextplayer" &&
+                      std::any_of(out.cues.begin(), out.cues.end(), [](const std::string& cue) {
+                        return cue == "turn" || cue == "turnnew";
+                      });
+  render(out);
+  if (myTurn) myTurnStarted();
 }
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (kind == 1) connectTimer_.stop();
+  if (msg == "Socket Closed" && joinAbandoned_) {
+    // The join given up after its time: the window stays, with the reason in the chat.
+    joinAbandoned_ = false;
+    return;
+  }
   if (kind == 7 && sock->connected()) connectionFailed_ = true;
   if (reconnect.active()) {
     reconnectInfo(kind, msg);
@@ -169,8 +207,12 @@ void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
   // A connection attempt that fails reports only an error; tell the user instead of leaving the
   // loading line standing forever.
   if (kind == 7 && !sock->connected() && !game.connected && !reportedConnectFailure_) {
-    reportedConnectFailure_ = true;
-    addlinetochat("0+Could not connect to " + sock->HostName + ".", systemcolor);
+    // "Error #0 (ConnectionRefusedError)": the name in brackets says what went wrong.
+    const auto open = msg.find('(');
+    const auto close = msg.rfind(')');
+    reportJoinFailure(open != std::string::npos && close != std::string::npos && close > open
+                          ? msg.substr(open + 1, close - open - 1)
+                          : std::string());
   }
 }
 

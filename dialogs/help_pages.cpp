@@ -48,11 +48,34 @@ const char* const kConnecting = R"(
 still talks to itself over the network, so your firewall must let Korvel use the network. At the
 same time Korvel offers to download the Quon77 Lobby, or to open it if it is already installed;
 <i>Play Solo Game</i> simply closes that offer.</p>
-<p><b>Playing with others.</b> Games against other people are arranged in the Quon77 Lobby,
-which starts Korvel for you. One player hosts the game: their copy of Korvel runs the game and
-accepts the other players on TCP port 7772. The others join with the host's address. Without the
-lobby, start <tt>korvel NAME ADDRESS true</tt> to host under NAME, and
-<tt>korvel NAME ADDRESS false</tt> to join the game hosted at ADDRESS.</p>
+<p><b>Playing with others.</b> File, <i>Play with Others...</i> opens the window for games
+with other people (so does <i>Play with Others</i> in the lobby offer when the lobby is not
+installed). Type <i>Your Name</i>, the name the others see; Korvel remembers it. One player hosts
+the game: their copy of Korvel runs it and accepts the other players on TCP port 7772.</p>
+<p><b>Hosting.</b> Press <i>Host a Game</i>. Korvel starts again as the host of a new game (it
+asks first when you are in a running game). The chat then shows this computer's addresses and the
+port, and an invitation link for each address, such as <tt>korvel://192.168.1.20:7772</tt>; File,
+<i>Copy Invitation</i> copies the first link, ready to paste into a message to your friends.</p>
+<p><b>Joining.</b> Type the host's address in <i>Host Address</i> and press <i>Join</i> (or
+Enter). The address is a computer name or a number such as <tt>192.168.1.20</tt>, with
+<tt>:port</tt> after it when the host uses another port than 7772, or an invitation link.
+<i>Recent Hosts</i> lists the last ten addresses you joined: double-click one, or select it and
+press Enter, to join it again. The window also lists the games hosted on this network, with the
+host's name, the players and whether the game is running; double-click one to join it. Finding
+them needs the Avahi service (avahi-daemon) on both computers. When nobody answers, Korvel says so
+in words ("Nobody is hosting at 192.168.1.20 port 7772") and the window opens again, within ten
+seconds.</p>
+<p><b>Invitation links.</b> A click on a <tt>korvel://</tt> link in a browser or a messenger
+starts Korvel with the Play with Others window open, the address filled in and your saved name:
+press Enter to join. A link that is not exactly <tt>korvel://ADDRESS:PORT</tt> (or without the
+port) is refused with the reason, and Korvel connects nowhere.</p>
+<p><b>Your turn.</b> When your turn starts while you are working in another window, Korvel asks
+for attention in the taskbar and the desktop shows a notification, "Your turn in Korvel", naming
+the move before yours; click it to bring Korvel to the front. Options, <i>Notify on My
+Turn</i> turns both off.</p>
+<p>From a terminal, <tt>korvel NAME ADDRESS true</tt> hosts under NAME, and
+<tt>korvel NAME ADDRESS false</tt> joins the game hosted at ADDRESS, as the Quon77 Lobby
+does.</p>
 <p><b>When nobody can join.</b> The host's modem, router or firewall must accept incoming TCP
 connections on port 7772 and pass them on to the host's computer (on a router this is called
 port forwarding). Players who join only need to be able to connect out to port 7772. When you

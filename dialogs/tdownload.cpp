@@ -221,6 +221,11 @@ void Tdownload::abortbuttonClick() {
 }
 
 void Tdownload::Button2Click() {
+  if (!QFileInfo::exists(lobbyPath) && playWithOthers) {
+    hide();
+    playWithOthers();
+    return;
+  }
   if (!QFileInfo::exists(lobbyPath)) {
     messageBoxes().showMessage(
         "Please close the game and open the Quon77 Lobby using the icon on your desktop or using "

@@ -28,6 +28,8 @@ class Tdownload : public QDialog {
   std::filesystem::path folder;
   // Where an installed lobby is.
   QString lobbyPath;
+  // "Play with Others" when no lobby is installed: the game's own Play with Others window.
+  std::function<void()> playWithOthers;
   // "Don't show this again" was ticked (true) or cleared by the user.
   std::function<void(bool)> dontShowChanged;
 

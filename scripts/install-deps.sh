@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev            # saved games (JSON)
   desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)
+  dbus-daemon                   # a private session bus for the notification tests
 )
 
 missing=()

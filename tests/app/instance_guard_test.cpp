@@ -56,6 +56,23 @@ TEST(InstanceGuard, SecondCopyInSameDirectoryAsksTheFirstToActivate) {
   EXPECT_TRUE(elsewhere.acquire()) << "another runtime directory is a separate scope";
 }
 
+TEST(InstanceGuard, ACopyStartedForAnInvitationLinkHandsItToTheFirst) {
+  QTemporaryDir dir;
+  InstanceGuard first(dir.path());
+  ASSERT_TRUE(first.acquire());
+  QSignalSpy activated(&first, &InstanceGuard::activateRequested);
+  QSignalSpy invited(&first, &InstanceGuard::invitationRequested);
+
+  InstanceGuard plain(dir.path());
+  EXPECT_FALSE(plain.acquire());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return activated.count() == 1; }, 5000));
+  InstanceGuard linked(dir.path());
+  EXPECT_FALSE(linked.acquire("korvel://192.168.1.20:7772"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return invited.count() == 1; }, 5000));
+  EXPECT_EQ(invited[0][0].toString(), "korvel://192.168.1.20:7772");
+  EXPECT_EQ(activated.count(), 2);
+}
+
 TEST(InstanceGuard, GuardLeftByACrashedCopyDoesNotStopTheNextStart) {
   QTemporaryDir dir;
   leaveStaleSocket(QDir(dir.path()).filePath("77nouq"));

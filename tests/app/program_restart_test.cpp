@@ -94,3 +94,24 @@ TEST(ProgramRestart, AProgramFileDeletedSinceItStartedIsSaidAndNothingStarts) {
   setDesktopServices(nullptr);
   EXPECT_TRUE(desktop.starts.empty());
 }
+
+TEST(ProgramRestart, ANewCommandLineGoesWithTheGamePortAndTheUsersOwnPort) {
+  StartRecorder desktop;
+  setDesktopServices(&desktop);
+  qputenv("KORVEL_PORT", "9000");
+  korvel::app::captureStartEnvironment();
+  {
+    ProgramRestart restart({"korvel", "Ann"});
+    EXPECT_EQ(restart.request({"Bob", "10.0.0.2", "false"}, 8000, 7772), std::nullopt);
+  }
+  setDesktopServices(nullptr);
+  qunsetenv("KORVEL_PORT");
+  korvel::app::captureStartEnvironment();
+  ASSERT_EQ(desktop.starts.size(), 1u);
+  EXPECT_EQ(desktop.starts[0].argv,
+            (std::vector<std::string>{"korvel", "Bob", "10.0.0.2", "false"}));
+  const auto& environment = desktop.starts[0].environment;
+  EXPECT_EQ(std::count(environment.begin(), environment.end(), "KORVEL_PORT=8000"), 1);
+  EXPECT_FALSE(hasEntry(environment, "KORVEL_PORT=9000"));
+  EXPECT_EQ(std::count(environment.begin(), environment.end(), "KORVEL_OWN_PORT=7772"), 1);
+}

@@ -1,12 +1,15 @@
 // Whole-program tests: the built korvel, started with its own runtime directory and ports.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+#include "dialogs/tplaywithothers.h"
 
 namespace {
 
@@ -122,4 +125,46 @@ TEST(Program, ArgumentsThatLookLikeQtOptionsAreTheGamesOwn) {
         << received.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return lobby.hasPendingConnections(); }, 10000));
   }
+}
+
+// The Play with Others window hosts and joins by starting the program with the command line and
+// port it decides: one copy hosts from it, another joins it by the typed address and port.
+TEST(Program, PlayWithOthersHostsInOneCopyAndJoinsFromAnother) {
+  const int port = freePort();
+  QTcpServer lobby;
+  ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+  QTemporaryDir settings;
+
+  TPlayWithOthers hostWindow;
+  hostWindow.gamePort = port;
+  hostWindow.settingsFile = settings.filePath("host.ini").toStdString();
+  std::vector<TPlayWithOthers::StartRequest> hostStarts;
+  hostWindow.start = [&](const TPlayWithOthers::StartRequest& r) { hostStarts.push_back(r); };
+  hostWindow.open();
+  hostWindow.nameEdit->setText("Ann");
+  hostWindow.HostClick();
+  ASSERT_EQ(hostStarts.size(), 1u);
+  Program host(hostStarts[0].arguments, hostStarts[0].port, lobby.serverPort());
+
+  RawClient observer;
+  ASSERT_TRUE(observer.connectTo(port));
+  ASSERT_TRUE(observer.waitFor("CMD_sendlogininfo+2" + FF)) << observer.received.toStdString();
+  observer.socket.write("CMD_logininfo+2+1.0.2+Obs" + FF);
+  ASSERT_TRUE(observer.waitFor("+1+Ann+0" + FF)) << observer.received.toStdString();
+
+  // The joining copy runs with the default port: the typed address carries the host's.
+  TPlayWithOthers joinWindow;
+  joinWindow.gamePort = 7772;
+  joinWindow.settingsFile = settings.filePath("join.ini").toStdString();
+  std::vector<TPlayWithOthers::StartRequest> joinStarts;
+  joinWindow.start = [&](const TPlayWithOthers::StartRequest& r) { joinStarts.push_back(r); };
+  joinWindow.open();
+  joinWindow.nameEdit->setText("Bob");
+  joinWindow.addressEdit->setText(QString("127.0.0.1:%1").arg(port));
+  joinWindow.JoinClick();
+  ASSERT_EQ(joinStarts.size(), 1u);
+  EXPECT_EQ(joinStarts[0].arguments, (QStringList{"Bob", "127.0.0.1", "false"}));
+  Program joiner(joinStarts[0].arguments, joinStarts[0].port, lobby.serverPort());
+  EXPECT_TRUE(observer.waitFor("CMD_newplayerinfo+3+Bob+0" + FF))
+      << observer.received.toStdString();
 }

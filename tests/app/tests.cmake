@@ -3,6 +3,7 @@ korvel_add_test(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/failure_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_log_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/play_with_others_rules_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/start_environment_test.cpp
@@ -13,6 +14,7 @@ if(KORVEL_BUILD_UI)
   korvel_add_test(message_boxes_tests UI
     ${CMAKE_CURRENT_LIST_DIR}/message_boxes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_restart_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/turn_notifier_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
   # Whole-program tests start the built korvel with their own runtime directory and ports.

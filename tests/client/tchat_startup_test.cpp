@@ -123,13 +123,53 @@ TEST_F(TchatStartup, UnreachableHostIsReportedInTheChatAndTheProgramGoesOn) {
   }
   Peer lobby;
   Tchat chat({"Ann", "127.0.0.1", "false"}, {closedPort, lobby.port()});
+  QStringList failures;
+  chat.joinFailed = [&](const std::string& host, int port, const QString& reason) {
+    failures << QString::fromStdString(host) << QString::number(port) << reason;
+  };
   QSignalSpy closed(&chat, &Tchat::formClosed);
   chat.processparams();
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return chatText(chat).find("Could not connect to 127.0.0.1.") != std::string::npos; },
-      5000));
+  const std::string reason = "Nobody is hosting at 127.0.0.1 port " + std::to_string(closedPort);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return chatText(chat).find(reason) != std::string::npos; }, 5000));
   EXPECT_EQ(closed.count(), 0);
   EXPECT_TRUE(boxes.shown.isEmpty());
+  // The Play with Others window gets the address back with the reason, once.
+  EXPECT_EQ(failures, (QStringList{"127.0.0.1", QString::number(closedPort),
+                                   QString::fromStdString(reason)}));
+  EXPECT_FALSE(chat.connectTimer().isActive());
+}
+
+TEST_F(TchatStartup, AJoinThatFindsNoNameOrNoAnswerSaysSoAndTheWindowStays) {
+  Peer lobby, silent;
+  TSock::setHostResolver([](const QString&) { return QList<QHostAddress>{}; });
+  {
+    Tchat chat({"Ann", "nosuch.lan", "false"}, {7772, lobby.port()});
+    QSignalSpy closed(&chat, &Tchat::formClosed);
+    chat.processparams();
+    EXPECT_NE(chatText(chat).find("No computer named \"nosuch.lan\" was found"), std::string::npos)
+        << chatText(chat);
+    QTest::qWait(0);
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(", ").toStdString();
+    EXPECT_EQ(closed.count(), 0);
+  }
+  TSock::setHostResolver({});
+  TSock::clearHostCache();
+  // A host that does not answer: the join's timer runs for ten seconds, and its end (called
+  // here as the timer would) gives the connection up without closing the window.
+  Tchat chat({"Ann", "127.0.0.1", "false"}, {silent.port(), lobby.port()});
+  QSignalSpy closed(&chat, &Tchat::formClosed);
+  chat.processparams();
+  ASSERT_TRUE(chat.connectTimer().isActive());
+  EXPECT_EQ(chat.connectTimer().interval(), 10000);
+  chat.joinTimedOut();
+  QTest::qWait(20);
+  EXPECT_NE(chatText(chat).find("Nobody answered at 127.0.0.1 port " +
+                                std::to_string(silent.port()) + " within 10 seconds."),
+            std::string::npos)
+      << chatText(chat);
+  EXPECT_EQ(chat.sock->state(), TSock::State::NoHandle);
+  EXPECT_EQ(closed.count(), 0);
 }
 
 TEST_F(TchatStartup, ServerGoingAwayClosesTheWindow) {
@@ -276,7 +316,9 @@ TEST_F(TchatStartup, AHostAddressStartingWithADigitIsReadAsDottedAndFailsLikeAny
     EXPECT_TRUE(lobby.waitConnection());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-          return chatText(chat).find("Could not connect to " + address + ".") != std::string::npos;
+          // Qt reports the connect to the resulting 255.255.255.255 as a network error.
+          return chatText(chat).find("There is no way to reach " + address +
+                                     " from this computer.") != std::string::npos;
         },
         5000))
         << chatText(chat);

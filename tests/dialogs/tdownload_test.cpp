@@ -296,3 +296,18 @@ TEST(DecodeJpeg, DecodesTheBannerAndRefusesDamagedData) {
 }
 
 }  // namespace
+
+TEST(Tdownload, PlayWithOthersWithoutALobbyOpensTheGamesOwnWindow) {
+  Fixture f("https://127.0.0.1/unused.exe");
+  f.dialog.lobbyPath = f.dir.filePath("Quon77Lobby");
+  int opened = 0;
+  f.dialog.playWithOthers = [&] { ++opened; };
+  f.dialog.show();
+  QTest::mouseClick(f.dialog.Button2, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(f.boxes.shown.isEmpty());
+  EXPECT_TRUE(f.desktop.started.empty());
+  EXPECT_FALSE(f.dialog.isVisible());
+  EXPECT_EQ(f.exits, 0);
+}

@@ -9,6 +9,7 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/tspylist_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/thelp_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tdownload_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tplaywithothers_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
 endif()

@@ -28,4 +28,11 @@ if ! grep -q '<launchable type="desktop-id">korvel.desktop</launchable>' "$dir/k
   echo "FAILED: the metainfo does not launch korvel.desktop"
   failed=1
 fi
+# Invitation links (korvel://HOST:PORT) open the game: the entry handles the scheme and passes
+# the link on as the one argument.
+if ! grep -qx 'MimeType=x-scheme-handler/korvel;' "$dir/korvel.desktop" ||
+  ! grep -qx 'Exec=korvel %u' "$dir/korvel.desktop"; then
+  echo "FAILED: korvel.desktop does not open korvel:// links"
+  failed=1
+fi
 exit $failed

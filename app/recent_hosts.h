@@ -1,0 +1,36 @@
+#pragma once
+// What the Play with Others window keeps in the game's section of the settings file: the
+// player's name, the hosts joined lately, and whether a turn that starts in the background is
+// announced.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/ini_file.h"
+
+namespace korvel::app {
+
+inline constexpr std::string_view kPlayernameKey = "Playername";
+// The addresses as the field shows them, newest first, separated by single spaces.
+inline constexpr std::string_view kRecenthostsKey = "Recenthosts";
+inline constexpr std::string_view kNotifyonmyturnKey = "Notifyonmyturn";
+inline constexpr std::size_t kMaxRecentHosts = 10;
+
+// The list as stored: entries that do not read as an address (see readHostAddress) and repeats
+// are dropped, at most kMaxRecentHosts are kept.
+std::vector<std::string> readRecentHosts(std::string_view stored, int defaultPort);
+std::string recentHostsText(const std::vector<std::string>& hosts);
+// entry goes first; an equal one further down (names compared without letter case) goes, and
+// the list is cut to kMaxRecentHosts.
+void addRecentHost(std::vector<std::string>& hosts, const std::string& entry);
+
+struct PlaySettings {
+  std::string playername;  // empty: none saved yet
+  std::vector<std::string> recentHosts;
+  bool notifyOnMyTurn = true;
+};
+
+PlaySettings loadPlaySettings(const IniFile& ini, std::string_view section, int defaultPort);
+
+}  // namespace korvel::app
