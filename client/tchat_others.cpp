@@ -15,7 +15,7 @@
 #include "protocol/tsock.h"
 
 bool Tchat::startAs(const QStringList& arguments, int port) {
-  if (const auto question = korvel::client::leaveQuestion(game)) {
+  if (const auto question = korvel::client::leaveQuestion(game, solo)) {
     if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return false;
   }
   if (!restartAs) return false;
