@@ -189,7 +189,7 @@ player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset
 tiles in a corner mean that letter was laid on top of another. <i>View, Game History</i> lists
 every turn of the game; at the end a summary shows the scores, best words and the game's length
 (the host can <i>Play Again</i>). Every finished game in which a turn was played is saved (the
-newest 1,000 are kept): <i>View, Past Games</i> lists them with the computer players' level and
+newest 1,000 are kept): <i>View, Past Games</i> lists them with the level each was played at and
 opens one to step through it with the arrow keys, shows the best move for each of your turns
 (<i>Show Best Move</i> lays it on the board), and <i>Save Game Record...</i> writes it as
 text, giving where each word starts and which way it runs.</p>

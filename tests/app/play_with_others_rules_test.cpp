@@ -220,8 +220,9 @@ TEST(PlayerName, CleanedLikeTheWireWithAMessageForUnusableNames) {
       {"", "", false},
       {"   ", "", false},
       {"+++", "", false},
-      {"Ann\tLee", "Ann\tLee", false},
-      {"Ann\nLee", "Ann\nLee", false},
+      {"Ann\tLee", "AnnLee", true},  // control characters are dropped, as on the wire
+      {"Ann\nLee", "AnnLee", true},
+      {"\t\n", "", false},
   };
   for (const auto& c : cases) {
     const auto check = checkPlayerName(c.typed);

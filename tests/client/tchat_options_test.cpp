@@ -220,6 +220,8 @@ TEST_F(TchatOptions, ANewZoomIsSavedAndRestartsTheProgramUnlessTheGameIsKept) {
 
   // A restart that cannot happen (the program file was replaced) leaves the window open.
   chat.show();
+  chat.availableArea = [] { return QSize(4000, 3000); };  // every step fits
+  chat.updateZoomFit();
   chat.restartProgram = [&] {
     ++restarts;
     return false;
