@@ -58,6 +58,16 @@ std::string describeTurn(const TurnRecord& turn) {
   return {};
 }
 
+std::string shortTurn(const TurnRecord& turn) {
+  if (turn.kind != TurnKind::Word) return describeTurn(turn);
+  return (turn.words.empty() ? std::string("?") : turn.words.front()) + " " +
+         std::to_string(turn.score);
+}
+
+bool turnsCapped(const GameRecord& record) {
+  return record.turns.size() >= kGameTurns;
+}
+
 GameLog::GameLog()
     : now([] {
         return std::chrono::duration_cast<std::chrono::seconds>(
@@ -95,7 +105,7 @@ void GameLog::setTotal(int seatNumber, int total) {
 }
 
 void GameLog::add(TurnRecord turn) {
-  if (!active || record.turns.size() >= kMaxTurns) return;
+  if (!active || record.turns.size() >= kGameTurns) return;
   if (turn.tiles.size() > kMaxTurnTiles) turn.tiles.resize(kMaxTurnTiles);
   if (turn.words.size() > kMaxTurnWords) turn.words.resize(kMaxTurnWords);
   for (auto& w : turn.words) w = recordText(w, kMaxNameBytes);
@@ -105,8 +115,9 @@ void GameLog::add(TurnRecord turn) {
   record.turns.push_back(std::move(turn));
 }
 
-void GameLog::finish(const std::string& winner) {
+void GameLog::finish(const std::string& winner, const std::array<bool, 4>& seatHeld) {
   if (!active) return;
+  for (SeatRecord& s : record.players) s.left = !seatHeld[static_cast<std::size_t>(s.seat - 1)];
   record.winner = recordText(winner, 4 * kMaxNameBytes);
   record.finalScores = totals_;
   record.ended = now();

@@ -18,6 +18,9 @@ inline constexpr std::size_t kMaxTurns = 2000;
 inline constexpr std::size_t kMaxTurnTiles = 121;
 inline constexpr std::size_t kMaxTurnWords = 64;
 inline constexpr std::size_t kMaxNameBytes = 1024;
+// The turns a game keeps: more than the bag and the clock let a real game last, and a host that
+// sends turns without end costs the record (and every table that lists it) no more than this.
+inline constexpr std::size_t kGameTurns = 1000;
 
 enum class TurnKind { Word, Pass, Bought, TimeUp, Watching };
 
@@ -41,6 +44,7 @@ struct TurnRecord {
 struct SeatRecord {
   int seat = 0;
   std::string name;
+  bool left = false;  // nobody held the seat when the game ended
   bool operator==(const SeatRecord&) const = default;
 };
 
@@ -69,6 +73,11 @@ const char* turnKindName(TurnKind kind);
 // What happened in a turn, in words: "QAT, AT 14", "passed", "bought new tiles for 30", "ran
 // out of time", "started watching".
 std::string describeTurn(const TurnRecord& turn);
+// The same, shorter: a word turn shows its main word and score only ("QAT 14"); the cross words
+// are left to describeTurn.
+std::string shortTurn(const TurnRecord& turn);
+// True once the record holds as many turns as a game keeps; later turns were not recorded.
+bool turnsCapped(const GameRecord& record);
 
 // Builds the record of the running game; the mirror calls it as messages arrive.
 class GameLog {
@@ -85,9 +94,12 @@ class GameLog {
   // A player seat that takes part; a seat already listed keeps its entry but takes the name.
   void seat(int seatNumber, const std::string& name);
   void setTotal(int seatNumber, int total);
-  // Past kMaxTurns turns a game records no more; longer lists and names are cut to the limits.
+  // Past kGameTurns turns a game records no more; longer lists and names are cut to the limits.
   void add(TurnRecord turn);
-  void finish(const std::string& winner);
+  // The end: the server's winner text, and which player seats somebody held at that moment
+  // (seatHeld[0] is seat 1); a listed player whose seat was empty is marked as having left.
+  void finish(const std::string& winner,
+              const std::array<bool, 4>& seatHeld = {true, true, true, true});
 
  private:
   std::array<int, 4> totals_{};

@@ -20,4 +20,5 @@ korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/chat_line_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leave_question_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_log_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_tables_test.cpp
 )
