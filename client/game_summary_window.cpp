@@ -96,8 +96,6 @@ GameSummaryWindow::GameSummaryWindow(QWidget* parent) : QDialog(parent) {
   // The table is as large as its contents and the window follows it: a stretched last column
   // would widen the contents with the window.
   table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->horizontalHeader()->setStretchLastSection(false);
   playAgainButton = new QPushButton("Play Again", this);
   auto* close = new QPushButton("Close", this);
