@@ -111,6 +111,9 @@ GameHistoryWindow::GameHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   capped->hide();
   // A new table (a new game or a new player seat): the columns take their widths once.
   connect(model, &QAbstractItemModel::modelReset, this, &GameHistoryWindow::fitColumns);
+  interval_.setSingleShot(true);
+  interval_.setInterval(kRepaintMs);
+  connect(&interval_, &QTimer::timeout, this, &GameHistoryWindow::flush);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table);
   layout->addWidget(capped);
@@ -129,6 +132,25 @@ void GameHistoryWindow::fitColumns() {
 }
 
 void GameHistoryWindow::showRecord(const korvel::client::GameRecord& record) {
+  if (isVisible() && !record.finished && interval_.isActive()) {
+    held_ = &record;
+    return;
+  }
+  held_ = nullptr;
+  apply(record);
+  // The next change within the interval waits for its end.
+  if (isVisible() && !record.finished) interval_.start();
+}
+
+void GameHistoryWindow::flush() {
+  if (!held_) return;
+  const auto* record = held_;
+  held_ = nullptr;
+  apply(*record);
+  interval_.start();
+}
+
+void GameHistoryWindow::apply(const korvel::client::GameRecord& record) {
   const int before = model->rowCount();
   model->sync(record);
   capped->setVisible(korvel::client::turnsCapped(record));

@@ -4,6 +4,7 @@
 // window keeps it up to date from the mirror's record.
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <QWidget>
 
 #include "client/game_log.h"
@@ -40,8 +41,14 @@ class GameHistoryWindow : public QWidget {
  public:
   explicit GameHistoryWindow(QWidget* parent = nullptr);
 
-  // Shows the record; rows already shown are kept, so a turn costs one new row.
+  // Shows the record; rows already shown are kept, so a turn costs one new row. While the window
+  // is on screen it takes a running game's changes at most every kRepaintMs: a host that sends
+  // turns as fast as it can costs the window a repaint per interval rather than per message. A
+  // finished game, and any record while the window is hidden, is taken at once.
   void showRecord(const korvel::client::GameRecord& record);
+  // Takes a change held back by the interval now.
+  void flush();
+  static constexpr int kRepaintMs = 100;
 
   HistoryModel* model = nullptr;
   QTableView* table = nullptr;
@@ -49,4 +56,8 @@ class GameHistoryWindow : public QWidget {
 
  private:
   void fitColumns();
+  void apply(const korvel::client::GameRecord& record);
+
+  QTimer interval_;
+  const korvel::client::GameRecord* held_ = nullptr;  // a change not yet shown
 };

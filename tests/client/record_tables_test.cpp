@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 #include <QTextDocument>
 
 #include "bot/lexicon.h"
@@ -123,6 +124,7 @@ TEST(RecordTables, HistoryAppendsRowsRetitlesARenameAndSaysWhenTheGameIsCapped) 
     turn.player = turn.seat == 1 ? "Ann" : (i < 500 ? "Bob" : "Bobby");  // Bob renames himself
     log.add(turn);
     window.showRecord(log.record);
+    window.flush();  // as when the repaint interval ends
   }
   EXPECT_EQ(resets.count(), 0);
   EXPECT_EQ(inserted.count(), static_cast<int>(kGameTurns));  // one row per turn, then no more
@@ -135,11 +137,23 @@ TEST(RecordTables, HistoryAppendsRowsRetitlesARenameAndSaysWhenTheGameIsCapped) 
   EXPECT_EQ(window.model->rowCount(), static_cast<int>(kGameTurns));
   EXPECT_TRUE(window.capped->isVisible());
 
+  // Within the repaint interval a change waits for its end, then shows whole.
+  log.seat(1, "Annie");
+  window.showRecord(log.record);
+  EXPECT_EQ(window.model->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Ann total");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return window.model->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString() ==
+               "Annie total";
+      },
+      5000));
+
   // A new game starts the table afresh.
   log.now = [] { return std::int64_t{2'000'000'000}; };
   log.begin(1, 60, true);
   log.seat(1, "Ann");
   window.showRecord(log.record);
+  window.flush();
   EXPECT_EQ(resets.count(), 1);
   EXPECT_EQ(window.model->rowCount(), 0);
   EXPECT_EQ(window.model->columnCount(), 4);
