@@ -45,11 +45,12 @@ void drawSuggestedFrame(QPainter& p, const QRectF& cell) {
 // The letter a suggested tile would cover, small in the cell's top left corner (the stack mark
 // takes the top right).
 void drawCoveredLetter(QPainter& p, const QRectF& cell, int code) {
-  const QRectF chip(cell.left() + 4.5, cell.top() + 4.5, 12.5, 12.5);
+  // Over the frame's corner, clear of the tile's own letter.
+  const QRectF chip(cell.left() + 1.0, cell.top() + 1.0, 11.5, 11.5);
   p.setPen(QPen(Qt::white, 1.0));
   p.setBrush(QColor(0x2b, 0x1d, 0x10));
   p.drawRoundedRect(chip, 2.0, 2.0);
-  QFont font = dialoglook::arial(10, true);
+  QFont font = dialoglook::arial(9, true);
   p.setFont(font);
   p.setPen(Qt::white);
   p.drawText(chip, Qt::AlignCenter, QString(QChar('A' + code - 1)));
