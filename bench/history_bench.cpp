@@ -1,3 +1,5 @@
+// Also: closing a long saved game's review while its analysis runs.
+//
 // A host's long game with View, "Game History" open: 2,000 turns of an eight-tile word with four
 // words formed, 600 of them by a player who renamed himself just before, each message through
 // the main window's queue and then the event loop (so the history table lays itself out and
@@ -9,11 +11,19 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bot/lexicon.h"
+#include "bot/move_generator.h"
 #include "client/game_history_window.h"
 #include "client/game_log.h"
+#include "client/game_review_window.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 
@@ -144,6 +154,89 @@ void BM_HistoryWindowAlone(benchmark::State& state) {
   timing.report(state);
 }
 BENCHMARK(BM_HistoryWindowAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A saved game of 1,000 turns under review: the window opens, its analysis runs for a moment on
+// the worker thread, and the window closes. Reports how long opening (the window's own work
+// before it shows) and closing (which waits for the turn being analysed, and no more) took,
+// and how many turns the analysis had done.
+const korvel::bot::Lexicon& wordList() {
+  static const korvel::bot::Lexicon lexicon = [] {
+    std::ifstream in(KORVEL_TEXT_DEMO_BLOB, std::ios::binary);
+    const std::string blob(std::istreambuf_iterator<char>(in), {});
+    if (blob.empty()) throw std::runtime_error("cannot read " KORVEL_TEXT_DEMO_BLOB);
+    return korvel::bot::Lexicon::fromRecords(blob);
+  }();
+  return lexicon;
+}
+
+// Turns in which the local player (seat 1) lays the best move of a random rack and seat 2
+// passes; once the board holds 40 moves the local player passes with a full rack, so that every
+// later turn of its is analysed on a crowded board.
+korvel::client::GameRecord longGame(int turns) {
+  std::mt19937 random(5);
+  const std::string bag =
+      "AAAAAAAAABBCCDDDDEEEEEEEEEEEEFFGGGHHIIIIIIIIIJKLLLLMMNNNNNNOOOOOOOOPPQRR"
+      "RRRRSSSSTTTTTTUUUUVVWWXYYZ";
+  const korvel::bot::MoveGenerator generator(wordList());
+  korvel::client::GameRecord g;
+  g.localSeat = 1;
+  g.players = {{1, "You"}, {2, "Bob"}};
+  korvel::bot::BoardLetters board{};
+  bool first = true;
+  int laid = 0;
+  for (int t = 0; t < turns; ++t) {
+    korvel::client::TurnRecord turn;
+    turn.seat = 1 + t % 2;
+    turn.player = turn.seat == 1 ? "You" : "Bob";
+    turn.kind = korvel::client::TurnKind::Pass;
+    if (turn.seat == 1) {
+      korvel::bot::RackCodes rack{};
+      for (int& code : rack) code = bag[random() % bag.size()] - 'A' + 1;
+      turn.rack.assign(rack.begin(), rack.end());
+      const auto best = laid < 40 ? generator.best(board, rack, first) : std::nullopt;
+      if (best) {
+        turn.kind = korvel::client::TurnKind::Word;
+        turn.score = best->score;
+        turn.words = {"WORD"};
+        for (const auto& tile : best->tiles) {
+          turn.tiles.push_back({tile.x, tile.y, tile.slot, tile.code});
+          board[tile.x][tile.y] = tile.code;
+        }
+        first = false;
+        ++laid;
+      }
+    }
+    g.turns.push_back(std::move(turn));
+  }
+  return g;
+}
+
+void BM_ReviewCloseWhileAnalysing(benchmark::State& state) {
+  const auto game = longGame(1000);
+  double openMs = 0, closeMs = 0, analysedBefore = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    auto* review = new GameReviewWindow(game, wordList());
+    review->show();
+    QCoreApplication::processEvents();
+    openMs +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    // Let the analysis run for 20 ms, the window taking its results.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    while (std::chrono::steady_clock::now() < until) QCoreApplication::processEvents();
+    for (int r = 0; r < review->model->rowCount(); ++r)
+      analysedBefore += review->model->analysis(r) ? 1 : 0;
+    start = std::chrono::steady_clock::now();
+    delete review;
+    closeMs +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["open_ms"] = openMs / n;
+  state.counters["close_ms"] = closeMs / n;
+  state.counters["turns_analysed"] = analysedBefore / n;
+}
+BENCHMARK(BM_ReviewCloseWhileAnalysing)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The same messages through the mirror alone, for comparison.
 void BM_HistoryMirrorLongGame(benchmark::State& state) {

@@ -17,7 +17,9 @@ std::vector<bool> namedWinners(const std::vector<PlayerSummary>& seated, const s
   if (text.empty() || n == 0) return chosen;
   int bestLow = 0;
   bool found = false;
-  for (unsigned mask = 1; mask < (1u << n); ++mask) {
+  // A record holds one entry per player seat; a file listing more is not searched this way.
+  const unsigned sets = n <= 4 ? (1u << n) : 1u;
+  for (unsigned mask = 1; mask < sets; ++mask) {
     std::string joined;
     int low = 0;
     bool any = false;
