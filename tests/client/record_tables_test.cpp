@@ -3,6 +3,8 @@
 // review draws a suggested move opaque, framed, with the covered letter in its corner.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "bot/lexicon.h"
 #include "client/artwork.h"
@@ -158,6 +161,44 @@ TEST(RecordTables, HistoryAppendsRowsRetitlesARenameAndSaysWhenTheGameIsCapped) 
   EXPECT_EQ(window.model->rowCount(), 0);
   EXPECT_EQ(window.model->columnCount(), 4);
   EXPECT_FALSE(window.capped->isVisible());
+}
+
+// At the default size the review's columns show the main word and its score, and the best move,
+// whole: no cell of those columns is elided, and every column is in view.
+TEST(RecordTables, TheReviewsMoveAndBestMoveColumnsReadWhole) {
+  GameRecord g;
+  g.localSeat = 1;
+  g.players = {{1, "You"}, {2, "Bob"}};
+  g.startBoard = {{5, 5, code('A')}};
+  g.fromStart = false;
+  for (int t = 0; t < 40; ++t) {
+    TurnRecord turn;
+    turn.seat = 1 + t % 2;
+    turn.player = turn.seat == 1 ? "You" : "Bob";
+    turn.kind = TurnKind::Word;
+    turn.words = {"QUARTZIEST", "QI", "UT", "AA", "RE", "TA", "ZO", "IS", "ET"};
+    turn.score = 123;
+    if (turn.seat == 1)
+      turn.rack = {code('Q'), code('A'), code('T'), code('S'), code('E'), code('R'), -1, -1};
+    g.turns.push_back(turn);
+  }
+  const auto lexicon = korvel::bot::Lexicon::fromWords({"qat", "qats", "at", "ta", "tas", "sat"});
+  GameReviewWindow review(g, lexicon);
+  review.show();
+  review.waitForAnalysis();
+  QCoreApplication::processEvents();
+  const QFontMetrics metrics(review.moves->font());
+  for (int column : {2, 4}) {
+    int widest = 0;
+    for (int r = 0; r < review.model->rowCount(); ++r)
+      widest = std::max(widest, metrics.horizontalAdvance(review.model->text(r, column)));
+    EXPECT_GT(widest, 0);
+    EXPECT_GE(review.moves->columnWidth(column), widest) << column;
+  }
+  EXPECT_EQ(review.model->text(0, 2), "QUARTZIEST 123");
+  int total = 0;
+  for (int c = 0; c < review.model->columnCount(); ++c) total += review.moves->columnWidth(c);
+  EXPECT_LE(total, review.moves->viewport()->width());
 }
 
 TEST(RecordTables, ASuggestedTileIsOpaqueFramedAndShowsTheLetterItCovers) {
