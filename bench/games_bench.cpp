@@ -186,7 +186,7 @@ BENCHMARK(BM_SaveAndPruneFullFolder)->Unit(benchmark::kMillisecond);
 void BM_AnalyseGame30Turns(benchmark::State& state) {
   const client::GameRecord g = playGame(30, 3);
   lexicon();
-  int left = 0;
+  std::int64_t left = 0;
   for (auto _ : state) {
     const auto analysis = client::analyseGame(g, lexicon());
     left = analysis.leftOnTable;

@@ -36,7 +36,19 @@ bool emptyBoard(const bot::BoardLetters& board) {
 
 }  // namespace
 
-GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon) {
+int maxMoveScore() {
+  static const int most = [] {
+    int top = 0;
+    for (int code = 1; code <= 26; ++code) top = std::max(top, bot::letterValue(code));
+    // The main word and one cross word per laid tile, each at most a full line.
+    return (1 + bot::kRackSize) * bot::kSide * top;
+  }();
+  return most;
+}
+
+GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon,
+                         const std::atomic<bool>* stop,
+                         const std::function<void(const TurnAnalysis&)>& each) {
   GameAnalysis analysis;
   const auto boards = replayBoards(record);
   const bot::MoveGenerator generator(lexicon);
@@ -44,10 +56,11 @@ GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon) 
   for (std::size_t i = 0; i < record.turns.size(); ++i) {
     const TurnRecord& t = record.turns[i];
     if (t.seat != record.localSeat || t.rack.size() != bot::kRackSize) continue;
+    if (stop && stop->load(std::memory_order_relaxed)) break;
     TurnAnalysis a;
     a.turn = i;
     if (t.kind == TurnKind::Word) {
-      a.played = t.score;
+      a.played = std::clamp(t.score, 0, maxMoveScore());
       if (!t.words.empty()) a.playedWord = t.words.front();
     }
     bot::RackCodes rack{};
@@ -60,6 +73,7 @@ GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon) 
       if (!words.empty()) a.bestWord = words.front().word;
     }
     analysis.leftOnTable += std::max(0, a.best - a.played);
+    if (each) each(a);
     analysis.turns.push_back(std::move(a));
   }
   return analysis;
@@ -75,6 +89,10 @@ std::string analysisLine(const GameRecord& record, const TurnAnalysis& a) {
   line += " \u00b7 Best: ";
   line += a.bestWord.empty() ? "none" : a.bestWord + " " + std::to_string(a.best);
   return line;
+}
+
+std::string bestMoveText(const TurnAnalysis& a) {
+  return a.bestWord.empty() ? std::string("none") : a.bestWord + " " + std::to_string(a.best);
 }
 
 }  // namespace korvel::client

@@ -3,6 +3,9 @@
 // player's turns the best move the computer player's search finds from the same rack and
 // board, against what was played. No Qt here; the review window runs it off the GUI thread.
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,12 +30,24 @@ struct TurnAnalysis {
 
 struct GameAnalysis {
   std::vector<TurnAnalysis> turns;  // the local player's turns with a rack, in order
-  int leftOnTable = 0;              // sum over them of what the best move would have gained more
+  std::int64_t leftOnTable = 0;     // sum over them of what the best move would have gained more
 };
 
-GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon);
+// The most one move can score: every letter of the main word and of a cross word at each of its
+// tiles, at the highest letter value. A turn's score read from a file is held within this, so a
+// forged score cannot turn the sum around.
+int maxMoveScore();
+
+// Analyses the local player's turns in order. `stop`, when given, is read before every turn: once
+// it is true the analysis ends with what it has. `each`, when given, hears every turn's result as
+// soon as it is known (on the thread that analyses).
+GameAnalysis analyseGame(const GameRecord& record, const bot::Lexicon& lexicon,
+                         const std::atomic<bool>* stop = nullptr,
+                         const std::function<void(const TurnAnalysis&)>& each = {});
 
 // "You: QAT 14 · Best: QATS 23" (or "You: passed · Best: ..."; "Best: none" without a move).
 std::string analysisLine(const GameRecord& record, const TurnAnalysis& turn);
+// The best move alone, as the review's column shows it: "QATS 23", or "none".
+std::string bestMoveText(const TurnAnalysis& turn);
 
 }  // namespace korvel::client

@@ -89,6 +89,16 @@ std::string describeTurn(const TurnRecord& turn) {
   return {};
 }
 
+std::string shortTurn(const TurnRecord& turn) {
+  if (turn.kind != TurnKind::Word) return describeTurn(turn);
+  return (turn.words.empty() ? std::string("?") : turn.words.front()) + " " +
+         std::to_string(turn.score);
+}
+
+bool turnsCapped(const GameRecord& record) {
+  return record.turns.size() >= kGameTurns;
+}
+
 GameLog::GameLog()
     : now([] {
         return std::chrono::duration_cast<std::chrono::seconds>(
@@ -144,7 +154,7 @@ void GameLog::startCell(int x, int y, int code) {
 }
 
 void GameLog::add(TurnRecord turn) {
-  if (!active || record.turns.size() >= kMaxTurns) return;
+  if (!active || record.turns.size() >= kGameTurns) return;
   if (turn.tiles.size() > kMaxTurnTiles) turn.tiles.resize(kMaxTurnTiles);
   // The main word comes first and keeps its place; the words of one turn share one allowance.
   std::vector<std::string> words;
@@ -163,8 +173,9 @@ void GameLog::add(TurnRecord turn) {
   record.turns.push_back(std::move(turn));
 }
 
-void GameLog::finish(const std::string& winner) {
+void GameLog::finish(const std::string& winner, const std::array<bool, 4>& seatHeld) {
   if (!active) return;
+  for (SeatRecord& s : record.players) s.left = !seatHeld[static_cast<std::size_t>(s.seat - 1)];
   record.winner = recordText(winner, kMaxWinnerBytes);
   record.finalScores = totals_;
   record.ended = now();

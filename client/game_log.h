@@ -30,6 +30,9 @@ inline constexpr std::int64_t kSaveIntervalMs = 10'000;
 
 // The bytes `text` takes inside a JSON string as the game file writes it.
 std::size_t jsonTextBytes(std::string_view text);
+// The turns a game keeps: more than the bag and the clock let a real game last, and a host that
+// sends turns without end costs the record (and every table that lists it) no more than this.
+inline constexpr std::size_t kGameTurns = 1000;
 
 enum class TurnKind { Word, Pass, Bought, TimeUp, Watching };
 
@@ -53,6 +56,7 @@ struct TurnRecord {
 struct SeatRecord {
   int seat = 0;
   std::string name;
+  bool left = false;  // nobody held the seat when the game ended
   bool operator==(const SeatRecord&) const = default;
 };
 
@@ -84,6 +88,11 @@ const char* turnKindName(TurnKind kind);
 // What happened in a turn, in words: "QAT, AT 14", "passed", "bought new tiles for 30", "ran
 // out of time", "started watching".
 std::string describeTurn(const TurnRecord& turn);
+// The same, shorter: a word turn shows its main word and score only ("QAT 14"); the cross words
+// are left to describeTurn.
+std::string shortTurn(const TurnRecord& turn);
+// True once the record holds as many turns as a game keeps; later turns were not recorded.
+bool turnsCapped(const GameRecord& record);
 
 // Builds the record of the running game; the mirror calls it as messages arrive.
 class GameLog {
@@ -103,11 +112,14 @@ class GameLog {
   // A player seat that takes part; a seat already listed keeps its entry but takes the name.
   void seat(int seatNumber, const std::string& name);
   void setTotal(int seatNumber, int total);
+  // Past kGameTurns turns a game records no more; longer lists and names are cut to the limits.
+  void add(TurnRecord turn);
+  // The end: the server's winner text, and which player seats somebody held at that moment
+  // (seatHeld[0] is seat 1); a listed player whose seat was empty is marked as having left.
+  void finish(const std::string& winner,
+              const std::array<bool, 4>& seatHeld = {true, true, true, true});
   // A letter found on the board on joining a running game; a cell found twice keeps the last.
   void startCell(int x, int y, int code);
-  // Past kMaxTurns turns a game records no more; longer lists and names are cut to the limits.
-  void add(TurnRecord turn);
-  void finish(const std::string& winner);
   // Whether the game that just finished is to be saved, counting it as saved when it is: it must
   // hold a turn somebody played, and end kSaveIntervalMs or more after the last game saved. A
   // host that starts and ends games in a loop so gets one file per interval at most, while a

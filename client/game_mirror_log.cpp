@@ -1,6 +1,7 @@
 // The mirror's game record and last-move marks, fed by the handlers of game_mirror.cpp.
 
 #include <algorithm>
+#include <array>
 
 #include "client/formed_words.h"
 #include "client/game_mirror.h"
@@ -66,7 +67,15 @@ void GameMirror::logEnd(const std::string& names, Outcome& out) {
   clearLastMove();
   out.boardChanged = true;
   if (!history.active) return;
-  history.finish(names);
+  // Who held a player seat at the end, under the name the server's winner text uses; the
+  // players who left are listed apart in the summary.
+  std::array<bool, 4> held{};
+  for (int n = 1; n <= 4; ++n) {
+    const std::string label = seatLabel(n);
+    held[static_cast<std::size_t>(n - 1)] = !label.empty() && label != kWaiting;
+    if (held[static_cast<std::size_t>(n - 1)]) history.seat(n, label);
+  }
+  history.finish(names, held);
   out.gameEnded = true;
   out.saveGame = history.claimSave();
 }

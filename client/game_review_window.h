@@ -1,12 +1,16 @@
 #pragma once
 // A saved game under review: a board that steps through the game move by move (buttons, and the
 // arrow keys, Home and End), the move list beside it, and for each of the local player's turns
-// the best move the computer player's search finds ("You: QAT 14 · Best: QATS 23") with the
-// points left on the table; "Show Best Move" lays that move on the board the turn was played
-// on. The analysis runs on a worker thread; "Save Game Record..." writes the plain-text record.
+// the best move the computer player's search finds ("QATS 23"; what was played beside it in the
+// tooltip and the detail line) with the points left on the table; "Show Best Move" lays that
+// move on the board the turn was played on. The analysis runs on a worker thread that posts each
+// turn's result back as it is found and stops between turns when the window closes; "Save Game
+// Record..." writes the plain-text record.
 
-#include <QFutureWatcher>
+#include <QAbstractTableModel>
+#include <QFuture>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -18,7 +22,7 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 // The board at one step of a game, drawn with the game's own pictures.
 class ReviewBoard : public QWidget {
@@ -27,10 +31,35 @@ class ReviewBoard : public QWidget {
   korvel::bot::BoardLetters letters{};
   std::vector<std::pair<int, int>> lastMove;  // cells of the move that led here
   std::vector<std::pair<int, int>> stacked;   // cells whose letter covers another
-  std::vector<korvel::bot::Tile> suggested;   // a move not played, drawn pale over the board
+  // A move not played, drawn over the board: opaque tiles in a dashed blue and white frame, each
+  // with the letter it would cover small in its corner.
+  std::vector<korvel::bot::Tile> suggested;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+};
+
+// The turns of a saved game as rows: "Turn", "Player", "Move" (the main word and its score; all
+// words in the tooltip), "Total", "Best Move" (filled in as the analysis finds it).
+class ReviewModel : public QAbstractTableModel {
+ public:
+  ReviewModel(const korvel::client::GameRecord& record, QObject* parent);
+
+  // One turn's best move has been found: its row's last cell changes.
+  void setAnalysis(const korvel::client::TurnAnalysis& analysis);
+  const std::optional<korvel::client::TurnAnalysis>& analysis(int turn) const;
+  // The cell's text as shown.
+  QString text(int row, int column) const;
+  QString toolTip(int row, int column) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  const korvel::client::GameRecord& record_;
+  std::vector<std::optional<korvel::client::TurnAnalysis>> analysis_;  // per turn, once found
 };
 
 class GameReviewWindow : public QWidget {
@@ -53,14 +82,20 @@ class GameReviewWindow : public QWidget {
   // else the user's documents folder; told the folder of each record written.
   std::function<QString()> recordFolder;
   std::function<void(const QString& folder)> recordSaved;
-  // The analysis has arrived (tests wait on it).
+  // The whole analysis has arrived (tests wait on it).
   bool analysed() const { return analysed_; }
   void waitForAnalysis();
+  // Asks the analysis to stop after the turn it is on (closing the window does it too).
+  void stopAnalysis() { stop_ = true; }
+  // The analysis has ended, whole or stopped, and the worker holds nothing of the window.
+  bool analysisEnded() const { return analysis_.isFinished(); }
 
   const korvel::client::GameRecord& record() const { return record_; }
   ReviewBoard* board = nullptr;
-  QTableWidget* moves = nullptr;
+  ReviewModel* model = nullptr;
+  QTableView* moves = nullptr;
   QLabel* position = nullptr;
+  QLabel* detail = nullptr;  // the turn in full: who played, every word and the score
   QLabel* leftOnTable = nullptr;
   QPushButton* first = nullptr;
   QPushButton* previous = nullptr;
@@ -73,12 +108,14 @@ class GameReviewWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void showAnalysis();
+  void turnAnalysed(const korvel::client::TurnAnalysis& analysis);
+  void analysisDone(std::int64_t leftOnTable);
 
   korvel::client::GameRecord record_;
   std::vector<korvel::bot::BoardLetters> boards_;
-  std::vector<std::optional<korvel::client::TurnAnalysis>> analysis_;  // per turn, once analysed
-  QFutureWatcher<korvel::client::GameAnalysis> watcher_;
+  QFuture<void> analysis_;
+  std::atomic<bool> stop_{false};
+  int analysedTurns_ = 0;
   bool analysed_ = false;
   int step_ = -1;
 };

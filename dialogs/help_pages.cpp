@@ -187,12 +187,14 @@ player's name for <i>Remove From Game</i>, <i>Set to Just Watch</i> and <i>Unset
 <i>Phrase List</i> edits the phrase buttons.</p>
 <p><b>Game history.</b> The tiles of the last move wear an orange frame; two small stacked
 tiles in a corner mean that letter was laid on top of another. <i>View, Game History</i> lists
-every turn of the game; at the end a summary shows the scores, best words and the game's length
-(the host can <i>Play Again</i>). Every finished game in which a turn was played is saved (the
-newest 1,000 are kept): <i>View, Past Games</i> lists them with the level each was played at and
-opens one to step through it with the arrow keys, shows the best move for each of your turns
-(<i>Show Best Move</i> lays it on the board), and <i>Save Game Record...</i> writes it as
-text, giving where each word starts and which way it runs.</p>
+every turn of the game (a game keeps its first 1,000 turns); at the end a summary shows the
+scores with a star for each winner the host named, the players who left apart, best words and
+the game's length (the host can <i>Play Again</i>). Every finished game in which a turn was
+played is saved (the newest 1,000 are kept): <i>View, Past Games</i> lists them with the level
+each was played at and opens one to step through it with the arrow keys, shows the best move
+for each of your turns (<i>Show Best Move</i> lays it on the board in a dashed blue and white
+frame, the letter it would cover small in the corner), and <i>Save Game Record...</i> writes it
+as text, giving where each word starts and which way it runs.</p>
 <p><b>Help.</b> <i>Content</i> (F1) opens this help; <i>Download the Lobby...</i>
 opens the lobby download offer (its <i>Don't show this again</i> box stops it from opening at
 every solo start); <i>About</i> shows the version.</p>

@@ -335,9 +335,9 @@ TEST(GameFile, RoundTripsAndRefusesEverythingElse) {
   TurnRecord pass;
   pass.seat = 1;
   pass.player = latin1Name;
-  for (std::size_t i = 0; i < kMaxTurns + 5; ++i) log.add(pass);
+  for (std::size_t i = 0; i < kGameTurns + 5; ++i) log.add(pass);
   log.finish(latin1Name);
-  EXPECT_EQ(log.record.turns.size(), kMaxTurns);
+  EXPECT_EQ(log.record.turns.size(), kGameTurns);
   EXPECT_TRUE(gameFromJson(gameToJson(log.record)));
   // An 8-bit name is read by the text rule ("é" in UTF-8) and cut between characters, so the
   // saved file holds the name the players saw rather than replacement marks.

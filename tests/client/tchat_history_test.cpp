@@ -192,10 +192,10 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
       5000));
 
   // Game History lists every turn with the words and scores that went over the wire.
-  QTableWidget* table = host.historyWindow->table;
+  HistoryModel* table = host.historyWindow->model;
   ASSERT_EQ(table->rowCount(), 4);
-  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Player");
-  EXPECT_EQ(table->horizontalHeaderItem(4)->text(), "Bob total");
+  EXPECT_EQ(table->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Player");
+  EXPECT_EQ(table->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Bob total");
   const QString rows[4][3] = {
       {"Ann", QString::fromStdString(annWord) + " " + QString::number(annPoints),
        QString::number(annPoints)},
@@ -204,9 +204,9 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
       {"Ann", "passed", QString::number(annPoints)},
   };
   for (int r = 0; r < 4; ++r) {
-    EXPECT_EQ(table->item(r, 1)->text(), rows[r][0]);
-    EXPECT_EQ(table->item(r, 2)->text(), rows[r][1]);
-    EXPECT_EQ(table->item(r, 3)->text(), rows[r][2]);  // Ann's running total
+    EXPECT_EQ(table->index(r, 1).data().toString(), rows[r][0]);
+    EXPECT_EQ(table->index(r, 2).data().toString(), rows[r][1]);
+    EXPECT_EQ(table->index(r, 3).data().toString(), rows[r][2]);  // Ann's running total
   }
   // The last-move mark ends with the game; the summary leaves the board in view.
   EXPECT_FALSE(host.game.board[5][5].lastMove);
@@ -215,8 +215,8 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_FALSE(host.summaryWindow->frameGeometry().intersects(boardArea));
   EXPECT_TRUE(host.summaryWindow->playAgainButton->isVisible());
   EXPECT_FALSE(bob.summaryWindow->playAgainButton->isVisible());
-  EXPECT_EQ(host.summaryWindow->table->item(0, 0)->text(), "Ann \u2605");
-  EXPECT_EQ(host.summaryWindow->table->item(0, 3)->text().toStdString(), annWord);
+  EXPECT_EQ(host.summaryWindow->model->text(0, 0), "Ann \u2605");
+  EXPECT_EQ(host.summaryWindow->model->text(0, 3).toStdString(), annWord);
   // Every column and row shows whole, without scrolling.
   QCoreApplication::processEvents();
   EXPECT_FALSE(host.summaryWindow->table->horizontalScrollBar()->isVisible());
@@ -284,15 +284,20 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_EQ(review->board->lastMove, (std::vector<std::pair<int, int>>{{5, 5}, {6, 5}}));
   // The best move of each of Ann's turns beside what she played; Bob's and Cy's have none.
   review->waitForAnalysis();
-  EXPECT_TRUE(
-      review->moves->item(0, 4)->text().startsWith("You: " + QString::fromStdString(annWord) + " " +
-                                                   QString::number(annPoints) + " \u00b7 Best: "))
-      << review->moves->item(0, 4)->text().toStdString();
-  EXPECT_TRUE(review->moves->item(3, 4)->text().startsWith("You: passed \u00b7 Best: "));
-  EXPECT_TRUE(review->moves->item(1, 4)->text().isEmpty());
+  // The column shows the best move alone; what was played against it is in its tooltip.
+  ASSERT_TRUE(review->model->analysis(0));
+  EXPECT_EQ(review->model->text(0, 4).toStdString(),
+            korvel::client::bestMoveText(*review->model->analysis(0)));
+  EXPECT_TRUE(review->model->toolTip(0, 4).contains("You: " + QString::fromStdString(annWord) +
+                                                    " " + QString::number(annPoints) +
+                                                    " \u00b7 Best: "))
+      << review->model->toolTip(0, 4).toStdString();
+  EXPECT_TRUE(review->model->toolTip(3, 4).contains("You: passed \u00b7 Best: "));
+  EXPECT_TRUE(review->model->text(1, 4).isEmpty());
   EXPECT_TRUE(review->leftOnTable->text().startsWith("Points left on the table: "));
   // "Show Best Move" lays Ann's best move for turn 4 on the board she passed on, pale; it has
   // nothing to show for Bob's turn and lets the played board come back.
+  review->board->setFocus();
   click(review->last, Qt::LeftButton, {5, 5});
   ASSERT_TRUE(review->bestButton->isEnabled());
   const auto after3 = review->board->letters;  // no tile changed on turn 4: she passed
@@ -302,7 +307,11 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_EQ(review->board->letters, after3);
   for (const auto& t : review->board->suggested) EXPECT_NE(after3[t.x][t.y], t.code);
   EXPECT_TRUE(review->board->lastMove.empty());
-  EXPECT_FALSE(review->board->grab().isNull());  // paints the pale tiles
+  EXPECT_FALSE(review->board->grab().isNull());  // paints the suggested tiles
+  // The click left the focus on the board, so the arrow keys go on stepping.
+  EXPECT_EQ(review->focusWidget(), review->board);
+  QTest::keyClick(review->focusWidget(), Qt::Key_Left);
+  EXPECT_EQ(review->step(), 3);
   review->showStep(2);
   EXPECT_FALSE(review->bestButton->isEnabled());
   EXPECT_TRUE(review->board->suggested.empty());

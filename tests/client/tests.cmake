@@ -10,6 +10,7 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/clock_contrast_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_history_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_others_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/record_tables_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
   korvel_add_test(high_density_tests UI ${CMAKE_CURRENT_LIST_DIR}/high_density_test.cpp)
@@ -24,4 +25,5 @@ korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/saved_games_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_reconnect_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/turn_alert_text_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_tables_test.cpp
 )
