@@ -5,9 +5,11 @@
 #include <QDesktopServices>
 #include <QStandardPaths>
 #include <QStringListModel>
+#include <QTimer>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +31,9 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
+#include "net/game_publisher.h"
+#include "net/game_record.h"
+#include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 
@@ -90,6 +95,7 @@ int main(int argc, char** argv) {
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
   const bool solo = korvel::app::planStart(params).mode == korvel::app::StartMode::Solo;
+  const bool hostingForOthers = korvel::app::planStart(params).mode == korvel::app::StartMode::Host;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
   chat.setZoom(zoom);
@@ -178,7 +184,23 @@ int main(int argc, char** argv) {
     gamestart.raise();
     gamestart.activateWindow();
   };
-  chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
+  // A game hosted for others is published on the local network (DNS-SD) with its seats and
+  // state, looked at twice a second and sent only when changed; withdrawn when the program ends.
+  std::unique_ptr<GamePublisher> publisher;
+  QTimer announceTimer;
+  const auto announce = [&] {
+    publisher->publish(
+        server.listeningPort(),
+        korvel::net::announcementOf(server.core(), chat.playername, korvel::protocol::kVersion));
+  };
+  QObject::connect(&announceTimer, &QTimer::timeout, announce);
+  chat.startListening = [&](int port) {
+    server.startListening(port, chat.sock);
+    if (!hostingForOthers || publisher) return;
+    publisher = std::make_unique<GamePublisher>();
+    announceTimer.start(500);
+    announce();
+  };
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 

@@ -2,7 +2,8 @@
 # Runs a command with a private system bus and avahi-daemon of its own, in the current network
 # namespace: avahi_scope.sh WORKDIR COMMAND [ARGS...]. The daemons' files live in WORKDIR; a
 # private mount namespace puts a fresh /run under avahi-daemon, whose runtime directory is fixed,
-# so several of these can run side by side (each in its own network namespace). Needs root.
+# so several of these can run side by side (each in its own network namespace); the daemon's host
+# name is WORKDIR's last component. Needs root.
 set -euo pipefail
 if [[ "${1:-}" != "--inside" ]]; then
   exec unshare --mount --propagation private "$0" --inside "$@"
@@ -31,6 +32,7 @@ cat >"$work/bus.conf" <<CONF
 CONF
 cat >"$work/avahi.conf" <<CONF
 [server]
+host-name=$(basename "$work")
 use-ipv4=yes
 use-ipv6=no
 enable-dbus=yes
@@ -60,4 +62,13 @@ for _ in $(seq 100); do
   grep -q "Server startup complete" "$work/avahi.log" 2>/dev/null && break
   sleep 0.05
 done
-"$@"
+
+# The command runs in the background so that a TERM to this script ends it (and the daemons) at
+# once instead of after it.
+"$@" &
+command=$!
+trap 'kill "$command" 2>/dev/null || true' TERM INT
+status=0
+wait "$command" || status=$?
+wait "$command" 2>/dev/null || true
+exit "$status"
