@@ -18,28 +18,27 @@ struct AvahiWatch {
   std::unique_ptr<QSocketNotifier> write;
   // What the running callback was called for (avahi asks while inside it).
   AvahiWatchEvent happened = static_cast<AvahiWatchEvent>(0);
+  // Avahi often frees a watch from inside its callback; it is then deleted once that returns.
+  bool firing = false;
+  bool freed = false;
 };
 
 struct AvahiTimeout {
   QTimer timer;
   AvahiTimeoutCallback callback = nullptr;
   void* userdata = nullptr;
+  bool firing = false;
+  bool freed = false;
 };
 
 namespace {
 
-// A notifier freed while it is delivering its own event must outlive that delivery.
-void retire(std::unique_ptr<QSocketNotifier>& notifier) {
-  if (!notifier) return;
-  notifier->setEnabled(false);
-  QObject::disconnect(notifier.get(), nullptr, nullptr, nullptr);
-  notifier.release()->deleteLater();
-}
-
 void fire(AvahiWatch* w, AvahiWatchEvent event) {
   w->happened = event;
+  w->firing = true;
   w->callback(w, w->fd, event, w->userdata);
-  // The callback may have freed the watch, so `w` is not touched again.
+  w->firing = false;
+  if (w->freed) delete w;  // Qt allows a notifier to be deleted while it signals
 }
 
 void watchUpdate(AvahiWatch* w, AvahiWatchEvent events) {
@@ -73,9 +72,13 @@ AvahiWatchEvent watchGetEvents(AvahiWatch* w) {
 }
 
 void watchFree(AvahiWatch* w) {
-  retire(w->read);
-  retire(w->write);
-  delete w;
+  if (w->read) w->read->setEnabled(false);
+  if (w->write) w->write->setEnabled(false);
+  if (w->firing) {
+    w->freed = true;
+  } else {
+    delete w;
+  }
 }
 
 // Milliseconds from now until the wall-clock moment Avahi gives (0 when it has passed).
@@ -102,16 +105,24 @@ AvahiTimeout* timeoutNew(const AvahiPoll*, const struct timeval* tv, AvahiTimeou
   t->callback = callback;
   t->userdata = userdata;
   t->timer.setSingleShot(true);
-  QObject::connect(&t->timer, &QTimer::timeout, [t] { t->callback(t, t->userdata); });
+  QObject::connect(&t->timer, &QTimer::timeout, [t] {
+    t->firing = true;
+    t->callback(t, t->userdata);
+    t->firing = false;
+    if (t->freed) delete t;  // Qt allows a timer to be deleted while it signals
+  });
   timeoutUpdate(t, tv);
   return t;
 }
 
 void timeoutFree(AvahiTimeout* t) {
-  // Freed from its own callback as often as not; the QTimer goes once that returns.
+  // Freed from its own callback as often as not: deleted once that returns.
   t->timer.stop();
-  QObject::disconnect(&t->timer, nullptr, nullptr, nullptr);
-  QTimer::singleShot(0, [t] { delete t; });
+  if (t->firing) {
+    t->freed = true;
+  } else {
+    delete t;
+  }
 }
 
 }  // namespace
