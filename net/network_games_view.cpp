@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "client/peer_text.h"
 #include "net/game_browser.h"
