@@ -1,6 +1,7 @@
 // The games table, the adapter without avahi-daemon, and two network namespaces with their own
 // daemons: a host korvel publishes in one, the table in the other finds and joins it.
 #include <gtest/gtest.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <iostream>
 
+#include "net/avahi_poll.h"
 #include "net/game_publisher.h"
 #include "net/network_games_view.h"
 
@@ -97,6 +99,62 @@ TEST(NetworkGames, WithoutADaemonTheTableSaysSoAndPublishingDoesNothing) {
   } else {
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", saved);
   }
+}
+
+// Avahi's loop on Qt's: a watch reports a readable pipe and may free itself from its callback; a
+// timeout fires once at its moment, may be moved, disabled, and freed from its own callback.
+TEST(AvahiQtPoll, WatchesAndTimeoutsRunOnQtsLoopAndMayFreeThemselvesWhileCalled) {
+  AvahiQtPoll loop;
+  const AvahiPoll* api = loop.poll();
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+
+  struct Seen {
+    const AvahiPoll* api;
+    int reads = 0;
+    AvahiWatchEvent events{};
+    int fired = 0;
+  } seen{api};
+  AvahiWatch* watch = api->watch_new(
+      api, fds[0], AVAHI_WATCH_IN,
+      [](AvahiWatch* w, int fd, AvahiWatchEvent event, void* userdata) {
+        auto* s = static_cast<Seen*>(userdata);
+        char c;
+        EXPECT_EQ(read(fd, &c, 1), 1);
+        s->events = s->api->watch_get_events(w);
+        EXPECT_EQ(event, AVAHI_WATCH_IN);
+        if (++s->reads == 2) s->api->watch_free(w);
+      },
+      &seen);
+  ASSERT_NE(watch, nullptr);
+  ASSERT_EQ(write(fds[1], "ab", 2), 2);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.reads, 2, 5000);
+  EXPECT_EQ(seen.events, AVAHI_WATCH_IN);
+  // Freed: a further byte is not read.
+  ASSERT_EQ(write(fds[1], "c", 1), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen.reads, 2);
+
+  struct timeval now;
+  gettimeofday(&now, nullptr);
+  const auto fire = [](AvahiTimeout* t, void* userdata) {
+    auto* s = static_cast<Seen*>(userdata);
+    if (++s->fired == 2) s->api->timeout_free(t);
+  };
+  AvahiTimeout* timeout = api->timeout_new(api, &now, fire, &seen);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.fired, 1, 5000);
+  // Disabled, it does not fire; moved to now again, it does once more and frees itself.
+  api->timeout_update(timeout, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen.fired, 1);
+  api->timeout_update(timeout, &now);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.fired, 2, 5000);
+  // One far off is freed before it fires.
+  struct timeval later = now;
+  later.tv_sec += 3600;
+  api->timeout_free(api->timeout_new(api, &later, fire, &seen));
+  close(fds[0]);
+  close(fds[1]);
 }
 
 // Runs a command and says whether it exited with 0.
