@@ -1,5 +1,5 @@
 // The games table, the adapter without avahi-daemon, and two network namespaces with their own
-// daemons: a host korvel publishes in one, the table in the other finds and joins it.
+// daemons: two host korvels publish in one, the table in the other finds both and joins one.
 #include <gtest/gtest.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <iostream>
+#include <set>
+#include <string>
 
 #include "net/avahi_poll.h"
 #include "net/game_publisher.h"
@@ -196,7 +198,7 @@ struct NamespacePair {
   }
 };
 
-TEST(NetworkGames, AGameHostedInOneNetworkNamespaceIsFoundAndJoinedFromAnother) {
+TEST(NetworkGames, GamesHostedInOneNetworkNamespaceAreFoundAndJoinedFromAnother) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
   for (const char* name : {"ip", "unshare", "dbus-daemon", "avahi-daemon"}) {
     if (tool(name).isEmpty())
@@ -205,20 +207,26 @@ TEST(NetworkGames, AGameHostedInOneNetworkNamespaceIsFoundAndJoinedFromAnother) 
   NamespacePair namespaces;
   if (!namespaces.made) GTEST_SKIP() << "network namespaces cannot be made here";
 
+  // Two hosts under the same name in one namespace: the second service is renamed, and both
+  // are listed.
   QTemporaryDir work;
-  ASSERT_TRUE(QDir(work.path()).mkpath("korvel-host/runtime"));
-  QFile::setPermissions(work.filePath("korvel-host/runtime"),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  for (const char* dir : {"korvel-host/first/runtime", "korvel-host/second/runtime"}) {
+    ASSERT_TRUE(QDir(work.path()).mkpath(dir));
+    QFile::setPermissions(work.filePath(dir),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  const QString hosts = R"(trap 'kill "$a" "$b" 2>/dev/null' TERM
+XDG_RUNTIME_DIR=$2/runtime HOME=$2 KORVEL_PORT=7781 "$1" Ann 10.77.7.1 true & a=$!
+XDG_RUNTIME_DIR=$3/runtime HOME=$3 KORVEL_PORT=7782 "$1" Ann 10.77.7.1 true & b=$!
+wait)";
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("XDG_RUNTIME_DIR", work.filePath("korvel-host/runtime"));
-  env.insert("HOME", work.filePath("korvel-host"));
-  env.insert("KORVEL_PORT", "7781");
   QProcess host;
   host.setProcessEnvironment(env);
   host.setProcessChannelMode(QProcess::MergedChannels);
   host.start("ip", {"netns", "exec", namespaces.host, AVAHI_SCOPE, work.filePath("korvel-host"),
-                    KORVEL_EXE, "Ann", "10.77.7.1", "true"});
+                    "sh", "-c", hosts, "sh", KORVEL_EXE, work.filePath("korvel-host/first"),
+                    work.filePath("korvel-host/second")});
   ASSERT_TRUE(host.waitForStarted(10000));
 
   // The guest is this test program again, inside the other namespace, running only the test
@@ -243,7 +251,15 @@ TEST(NetworkGames, AGameHostedInOneNetworkNamespaceIsFoundAndJoinedFromAnother) 
 }
 
 // The guest side of the test above; skipped when run on its own.
-TEST(NetworkGamesGuest, FindsTheHostsGameJoinsItAndSeesItsPlayersChange) {
+// The row showing the game at this address, or -1.
+int rowOf(const NetworkGamesView& view, const QString& address) {
+  for (int row = 0; row < view.model()->rowCount(); ++row) {
+    if (cell(view, row, NetworkGamesModel::AddressColumn) == address) return row;
+  }
+  return -1;
+}
+
+TEST(NetworkGamesGuest, FindsTheHostsGamesJoinsOneAndSeesItsPlayersChange) {
   if (qEnvironmentVariableIsEmpty("KORVEL_NETNS_GUEST"))
     GTEST_SKIP() << "runs inside the network namespace test";
   QElapsedTimer clock;
@@ -252,16 +268,24 @@ TEST(NetworkGamesGuest, FindsTheHostsGameJoinsItAndSeesItsPlayersChange) {
   view.resize(600, 300);
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-  QTRY_VERIFY_WITH_TIMEOUT(view.model()->rowCount() == 1, 30000);
-  std::cout << "found the game after " << clock.elapsed() << " ms" << std::endl;
-  EXPECT_EQ(cell(view, 0, NetworkGamesModel::HostColumn), "Ann");
-  EXPECT_EQ(cell(view, 0, NetworkGamesModel::AddressColumn), "10.77.7.1:7781");
-  EXPECT_EQ(cell(view, 0, NetworkGamesModel::PlayersColumn), "1");  // the host's own seat
-  EXPECT_EQ(cell(view, 0, NetworkGamesModel::StateColumn), "Waiting for players");
+  const QString first = "10.77.7.1:7781";
+  QTRY_VERIFY_WITH_TIMEOUT(view.model()->rowCount() == 2 && rowOf(view, first) >= 0 &&
+                               cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn) ==
+                                   "1",  // the host's own seat
+                           30000);
+  std::cout << "found both games after " << clock.elapsed() << " ms" << std::endl;
+  EXPECT_GE(rowOf(view, "10.77.7.1:7782"), 0);
+  std::set<std::string> names;
+  for (const FoundGame& g : view.model()->games()) names.insert(g.name);
+  EXPECT_EQ(names.size(), 2u);
+  const int row = rowOf(view, first);
+  EXPECT_EQ(cell(view, row, NetworkGamesModel::HostColumn), "Ann");
+  EXPECT_EQ(cell(view, row, NetworkGamesModel::StateColumn), "Waiting for players");
 
   QSignalSpy joins(&view, &NetworkGamesView::joinRequested);
-  doubleClick(view.table(), view.model()->index(0, 0));
+  doubleClick(view.table(), view.model()->index(row, 0));
   ASSERT_EQ(joins.size(), 1);
+  EXPECT_EQ(joins[0][1].toInt(), 7781);
   QTcpSocket socket;
   socket.connectToHost(joins[0][0].toString(), static_cast<quint16>(joins[0][1].toInt()));
   QByteArray received;
@@ -270,7 +294,8 @@ TEST(NetworkGamesGuest, FindsTheHostsGameJoinsItAndSeesItsPlayersChange) {
   socket.write("CMD_logininfo+2+1.0.2+Bob" + FF);
   // The host's record follows its seats: two players now.
   clock.restart();
-  QTRY_COMPARE_WITH_TIMEOUT(cell(view, 0, NetworkGamesModel::PlayersColumn), QString("2"), 10000);
+  QTRY_COMPARE_WITH_TIMEOUT(cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn),
+                            QString("2"), 10000);
   std::cout << "saw the second player after " << clock.elapsed() << " ms" << std::endl;
 }
 
