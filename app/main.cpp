@@ -9,9 +9,11 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStringListModel>
+#include <QTimer>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +42,10 @@
 #include "dialogs/tplaywithothers.h"
 #include "dialogs/tspylist.h"
 #include "dialogs/ttallylist.h"
+#include "net/game_publisher.h"
+#include "net/game_record.h"
+#include "net/network_games_view.h"
+#include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 
@@ -158,6 +164,7 @@ int main(int argc, char** argv) {
   // Outlives the windows that save into it.
   korvel::app::SettingsStore settings(korvel::app::settingsFilePath());
   const bool solo = startPlan.mode == korvel::app::StartMode::Solo;
+  const bool hostingForOthers = startPlan.mode == korvel::app::StartMode::Host;
   const ClientPorts ports = portsFromEnvironment();
   Tchat chat(std::move(params), ports);
   chat.setZoom(zoom);
@@ -259,7 +266,23 @@ int main(int argc, char** argv) {
     gamestart.raise();
     gamestart.activateWindow();
   };
-  chat.startListening = [&server, &chat](int port) { server.startListening(port, chat.sock); };
+  // A game hosted for others is published on the local network (DNS-SD) with its seats and
+  // state, looked at twice a second and sent only when changed; withdrawn when the program ends.
+  std::unique_ptr<GamePublisher> publisher;
+  QTimer announceTimer;
+  const auto announce = [&] {
+    publisher->publish(
+        server.listeningPort(),
+        korvel::net::announcementOf(server.core(), chat.playername, korvel::protocol::kVersion));
+  };
+  QObject::connect(&announceTimer, &QTimer::timeout, announce);
+  chat.startListening = [&](int port) {
+    server.startListening(port, chat.sock);
+    if (!hostingForOthers || publisher) return;
+    publisher = std::make_unique<GamePublisher>();
+    announceTimer.start(500);
+    announce();
+  };
   // Playing with others: the window hosts and joins by starting this program again with the
   // command line a terminal would give, on the port the choice needs.
   // The port of the user's own games: KORVEL_OWN_PORT in a copy this program started to join a
@@ -281,6 +304,16 @@ int main(int argc, char** argv) {
     restart.request(arguments, port, ownPort);
   };
   chat.PlayWithOthers1Click = [&playWithOthers] { playWithOthers.open(); };
+  // The games found on this network, under the recent hosts: a double-click or Enter joins one
+  // as if its address had been typed.
+  auto* networkGames = new NetworkGamesView(&playWithOthers);
+  playWithOthers.networkGamesArea->addWidget(networkGames);
+  QObject::connect(networkGames, &NetworkGamesView::joinRequested,
+                   [&playWithOthers](const QString& host, int port) {
+                     const QString address = host.contains(':') ? "[" + host + "]" : host;
+                     playWithOthers.addressEdit->setText(QString("%1:%2").arg(address).arg(port));
+                     playWithOthers.JoinClick();
+                   });
   chat.openInvitation = [&playWithOthers](const QString& link) {
     playWithOthers.openWithLink(link);
   };

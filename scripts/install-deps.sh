@@ -10,6 +10,8 @@ packages=(
   fonts-liberation
   libcurl4-openssl-dev libjpeg-dev liblz4-dev zlib1g-dev
   nlohmann-json3-dev            # saved games (JSON)
+  libavahi-client-dev           # games on this network (DNS-SD)
+  avahi-daemon dbus iproute2    # its test: private daemons in network namespaces
   desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)
   dbus-daemon                   # a private session bus for the notification tests

@@ -1,0 +1,69 @@
+#pragma once
+// "Games on this network": a table of the games found by DNS-SD (host name, address, players,
+// watchers, state), kept up to date as they come, change and go. Double-click or Enter on a row
+// asks to join that game. Without avahi-daemon the table gives way to one line saying what is
+// missing. Every cell is plain text: host names come from the network.
+
+#include <QAbstractTableModel>
+#include <QWidget>
+#include <vector>
+
+#include "net/game_list.h"
+
+class QLabel;
+class QTableView;
+class GameBrowser;
+
+class NetworkGamesModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column { HostColumn, AddressColumn, PlayersColumn, WatchersColumn, StateColumn, kColumns };
+
+  using QAbstractTableModel::QAbstractTableModel;
+  void setGames(const std::vector<korvel::net::FoundGame>& games);
+  const std::vector<korvel::net::FoundGame>& games() const { return games_; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<korvel::net::FoundGame> games_;
+};
+
+class NetworkGamesView : public QWidget {
+  Q_OBJECT
+ public:
+  // Live: the view browses the network itself. Fed: it shows what showGames() and
+  // showUnavailable() give it (tests, or an owner with its own browser).
+  enum class Source { Live, Fed };
+
+  explicit NetworkGamesView(QWidget* parent = nullptr, Source source = Source::Live);
+
+  void showGames(const std::vector<korvel::net::FoundGame>& games);
+  // The one line in place of the table.
+  void showUnavailable();
+
+  // The line shown without avahi-daemon.
+  static QString unavailableText();
+
+  QTableView* table() const { return table_; }
+  QLabel* unavailableLabel() const { return unavailable_; }
+  NetworkGamesModel* model() const { return model_; }
+
+ signals:
+  // Double-click or Enter on a game: its address (numeric, IPv6 without brackets) and port.
+  void joinRequested(const QString& host, int port);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void joinRow(int row);
+
+  NetworkGamesModel* model_;
+  QTableView* table_;
+  QLabel* unavailable_;
+  GameBrowser* browser_ = nullptr;
+};

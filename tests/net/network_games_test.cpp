@@ -1,0 +1,302 @@
+// The games table, the adapter without avahi-daemon, and two network namespaces with their own
+// daemons: two host korvels publish in one, the table in the other finds both and joins one.
+#include <gtest/gtest.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <iostream>
+#include <set>
+#include <string>
+
+#include "net/avahi_poll.h"
+#include "net/game_publisher.h"
+#include "net/network_games_view.h"
+
+namespace {
+
+using korvel::net::FoundGame;
+using korvel::net::GameState;
+
+const QByteArray FF(1, '\xFF');
+
+FoundGame game(const std::string& name, const std::string& host, const std::string& address,
+               int players, GameState state = GameState::Waiting) {
+  return {name, "local", address, 7772, {"1.0.2", host, players, 0, state}};
+}
+
+QString cell(const NetworkGamesView& view, int row, int column) {
+  return view.model()->index(row, column).data().toString();
+}
+
+// A double-click as the view sees it: Qt's item views take a double-click only on the item the
+// press before it was on.
+void doubleClick(QTableView* table, const QModelIndex& index) {
+  const QPoint at = table->visualRect(index).center();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+}
+
+TEST(NetworkGamesView, ShowsPlainCellsKeepsTheSelectionAndJoinsOnEnterOrDoubleClick) {
+  NetworkGamesView view(nullptr, NetworkGamesView::Source::Fed);
+  view.resize(600, 300);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QSignalSpy joins(&view, &NetworkGamesView::joinRequested);
+
+  view.showGames({game("s1", "<b>Eve</b>", "10.0.0.1", 1),
+                  game("s2", "Zed", "fe80::1%eth0", 3, GameState::Running)});
+  EXPECT_EQ(cell(view, 0, NetworkGamesModel::HostColumn), "<b>Eve</b>");
+  EXPECT_EQ(cell(view, 0, NetworkGamesModel::AddressColumn), "10.0.0.1:7772");
+  EXPECT_EQ(cell(view, 1, NetworkGamesModel::AddressColumn), "[fe80::1%eth0]:7772");
+  EXPECT_EQ(cell(view, 1, NetworkGamesModel::PlayersColumn), "3");
+  EXPECT_EQ(cell(view, 1, NetworkGamesModel::StateColumn), "Playing");
+  EXPECT_EQ(cell(view, 0, NetworkGamesModel::StateColumn), "Waiting for players");
+
+  // Zed's game stays selected when a game sorting before it appears.
+  view.table()->setCurrentIndex(view.model()->index(1, 0));
+  view.showGames({game("s0", "Ann", "10.0.0.9", 2), game("s1", "<b>Eve</b>", "10.0.0.1", 1),
+                  game("s2", "Zed", "fe80::1%eth0", 3, GameState::Running)});
+  EXPECT_EQ(view.table()->currentIndex().row(), 2);
+  QTest::keyClick(view.table(), Qt::Key_Return);
+  ASSERT_EQ(joins.size(), 1);
+  EXPECT_EQ(joins[0][0].toString(), "fe80::1%eth0");
+  EXPECT_EQ(joins[0][1].toInt(), 7772);
+
+  doubleClick(view.table(), view.model()->index(0, 1));
+  ASSERT_EQ(joins.size(), 2);
+  EXPECT_EQ(joins[1][0].toString(), "10.0.0.9");
+
+  view.showUnavailable();
+  EXPECT_TRUE(view.table()->isHidden());
+  EXPECT_FALSE(view.unavailableLabel()->isHidden());
+  EXPECT_EQ(view.unavailableLabel()->text(),
+            "Finding games on this network needs the Avahi service (avahi-daemon)");
+  EXPECT_EQ(view.model()->rowCount(), 0);
+}
+
+TEST(NetworkGames, WithoutADaemonTheTableSaysSoAndPublishingDoesNothing) {
+  QTemporaryDir dir;
+  const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + dir.filePath("no-bus").toUtf8());
+  {
+    NetworkGamesView view;
+    GamePublisher publisher;
+    publisher.publish(7772, {"1.0.2", "Ann", 1, 0, GameState::Waiting});
+    QTRY_VERIFY_WITH_TIMEOUT(!view.unavailableLabel()->isHidden(), 5000);
+    EXPECT_TRUE(view.table()->isHidden());
+    EXPECT_EQ(publisher.serviceName(), "");
+  }
+  if (saved.isNull()) {
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  } else {
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", saved);
+  }
+}
+
+// Avahi's loop on Qt's: a watch reports a readable pipe and may free itself from its callback; a
+// timeout fires once at its moment, may be moved, disabled, and freed from its own callback.
+TEST(AvahiQtPoll, WatchesAndTimeoutsRunOnQtsLoopAndMayFreeThemselvesWhileCalled) {
+  AvahiQtPoll loop;
+  const AvahiPoll* api = loop.poll();
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+
+  struct Seen {
+    const AvahiPoll* api;
+    int reads = 0;
+    AvahiWatchEvent events{};
+    int fired = 0;
+  } seen{api};
+  AvahiWatch* watch = api->watch_new(
+      api, fds[0], AVAHI_WATCH_IN,
+      [](AvahiWatch* w, int fd, AvahiWatchEvent event, void* userdata) {
+        auto* s = static_cast<Seen*>(userdata);
+        char c;
+        EXPECT_EQ(read(fd, &c, 1), 1);
+        s->events = s->api->watch_get_events(w);
+        EXPECT_EQ(event, AVAHI_WATCH_IN);
+        if (++s->reads == 2) s->api->watch_free(w);
+      },
+      &seen);
+  ASSERT_NE(watch, nullptr);
+  ASSERT_EQ(write(fds[1], "ab", 2), 2);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.reads, 2, 5000);
+  EXPECT_EQ(seen.events, AVAHI_WATCH_IN);
+  // Freed: a further byte is not read.
+  ASSERT_EQ(write(fds[1], "c", 1), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen.reads, 2);
+
+  struct timeval now;
+  gettimeofday(&now, nullptr);
+  const auto fire = [](AvahiTimeout* t, void* userdata) {
+    auto* s = static_cast<Seen*>(userdata);
+    if (++s->fired == 2) s->api->timeout_free(t);
+  };
+  AvahiTimeout* timeout = api->timeout_new(api, &now, fire, &seen);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.fired, 1, 5000);
+  // Disabled, it does not fire; moved to now again, it does once more and frees itself.
+  api->timeout_update(timeout, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen.fired, 1);
+  api->timeout_update(timeout, &now);
+  QTRY_COMPARE_WITH_TIMEOUT(seen.fired, 2, 5000);
+  // One far off is freed before it fires.
+  struct timeval later = now;
+  later.tv_sec += 3600;
+  api->timeout_free(api->timeout_new(api, &later, fire, &seen));
+  close(fds[0]);
+  close(fds[1]);
+}
+
+// Runs a command and says whether it exited with 0.
+bool run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  p.start(program, args);
+  return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QString tool(const QString& name) {
+  return QStandardPaths::findExecutable(name, {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
+}
+
+// Two network namespaces joined by a veth pair, removed again at the end.
+struct NamespacePair {
+  QString host, guest;
+  bool made = false;
+  NamespacePair() {
+    const QString id = QString::number(getpid());
+    host = "korvel-h" + id;
+    guest = "korvel-g" + id;
+    const QString hostLink = "kvh" + id, guestLink = "kvg" + id;
+    made = run("ip", {"netns", "add", host}) && run("ip", {"netns", "add", guest}) &&
+           run("ip", {"link", "add", hostLink, "type", "veth", "peer", "name", guestLink}) &&
+           run("ip", {"link", "set", hostLink, "netns", host}) &&
+           run("ip", {"link", "set", guestLink, "netns", guest}) &&
+           run("ip", {"-n", host, "addr", "add", "10.77.7.1/24", "dev", hostLink}) &&
+           run("ip", {"-n", guest, "addr", "add", "10.77.7.2/24", "dev", guestLink}) &&
+           run("ip", {"-n", host, "link", "set", hostLink, "up"}) &&
+           run("ip", {"-n", guest, "link", "set", guestLink, "up"}) &&
+           run("ip", {"-n", host, "link", "set", "lo", "up"}) &&
+           run("ip", {"-n", guest, "link", "set", "lo", "up"});
+  }
+  ~NamespacePair() {
+    // Deleting a namespace deletes the veth end in it, and with it the pair.
+    run("ip", {"netns", "del", host});
+    run("ip", {"netns", "del", guest});
+  }
+};
+
+TEST(NetworkGames, GamesHostedInOneNetworkNamespaceAreFoundAndJoinedFromAnother) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
+  for (const char* name : {"ip", "unshare", "dbus-daemon", "avahi-daemon"}) {
+    if (tool(name).isEmpty())
+      GTEST_SKIP() << name << " is missing (scripts/install-deps.sh installs it)";
+  }
+  NamespacePair namespaces;
+  if (!namespaces.made) GTEST_SKIP() << "network namespaces cannot be made here";
+
+  // Two hosts under the same name in one namespace: the second service is renamed, and both
+  // are listed.
+  QTemporaryDir work;
+  for (const char* dir : {"korvel-host/first/runtime", "korvel-host/second/runtime"}) {
+    ASSERT_TRUE(QDir(work.path()).mkpath(dir));
+    QFile::setPermissions(work.filePath(dir),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  const QString hosts = R"(trap 'kill "$a" "$b" 2>/dev/null' TERM
+XDG_RUNTIME_DIR=$2/runtime HOME=$2 KORVEL_PORT=7781 "$1" Ann 10.77.7.1 true & a=$!
+XDG_RUNTIME_DIR=$3/runtime HOME=$3 KORVEL_PORT=7782 "$1" Ann 10.77.7.1 true & b=$!
+wait)";
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  QProcess host;
+  host.setProcessEnvironment(env);
+  host.setProcessChannelMode(QProcess::MergedChannels);
+  host.start("ip", {"netns", "exec", namespaces.host, AVAHI_SCOPE, work.filePath("korvel-host"),
+                    "sh", "-c", hosts, "sh", KORVEL_EXE, work.filePath("korvel-host/first"),
+                    work.filePath("korvel-host/second")});
+  ASSERT_TRUE(host.waitForStarted(10000));
+
+  // The guest is this test program again, inside the other namespace, running only the test
+  // below; it reports through its exit code and output.
+  QProcessEnvironment guestEnv = QProcessEnvironment::systemEnvironment();
+  guestEnv.insert("KORVEL_NETNS_GUEST", "1");
+  QProcess guest;
+  guest.setProcessEnvironment(guestEnv);
+  guest.setProcessChannelMode(QProcess::MergedChannels);
+  guest.start("ip",
+              {"netns", "exec", namespaces.guest, AVAHI_SCOPE, work.filePath("korvel-guest"),
+               QCoreApplication::applicationFilePath(), "--gtest_filter=NetworkGamesGuest.*"});
+  ASSERT_TRUE(guest.waitForStarted(10000));
+  const bool finished = guest.waitForFinished(90000);
+  const QString report = QString::fromLocal8Bit(guest.readAll());
+  std::cout << report.toStdString();
+  host.terminate();
+  host.waitForFinished(10000);
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(guest.exitCode(), 0);
+  EXPECT_TRUE(report.contains("[  PASSED  ] 1 test")) << host.readAll().toStdString();
+}
+
+// The guest side of the test above; skipped when run on its own.
+// The row showing the game at this address, or -1.
+int rowOf(const NetworkGamesView& view, const QString& address) {
+  for (int row = 0; row < view.model()->rowCount(); ++row) {
+    if (cell(view, row, NetworkGamesModel::AddressColumn) == address) return row;
+  }
+  return -1;
+}
+
+TEST(NetworkGamesGuest, FindsTheHostsGamesJoinsOneAndSeesItsPlayersChange) {
+  if (qEnvironmentVariableIsEmpty("KORVEL_NETNS_GUEST"))
+    GTEST_SKIP() << "runs inside the network namespace test";
+  QElapsedTimer clock;
+  clock.start();
+  NetworkGamesView view;
+  view.resize(600, 300);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  const QString first = "10.77.7.1:7781";
+  QTRY_VERIFY_WITH_TIMEOUT(view.model()->rowCount() == 2 && rowOf(view, first) >= 0 &&
+                               cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn) ==
+                                   "1",  // the host's own seat
+                           30000);
+  std::cout << "found both games after " << clock.elapsed() << " ms" << std::endl;
+  EXPECT_GE(rowOf(view, "10.77.7.1:7782"), 0);
+  std::set<std::string> names;
+  for (const FoundGame& g : view.model()->games()) names.insert(g.name);
+  EXPECT_EQ(names.size(), 2u);
+  const int row = rowOf(view, first);
+  EXPECT_EQ(cell(view, row, NetworkGamesModel::HostColumn), "Ann");
+  EXPECT_EQ(cell(view, row, NetworkGamesModel::StateColumn), "Waiting for players");
+
+  QSignalSpy joins(&view, &NetworkGamesView::joinRequested);
+  doubleClick(view.table(), view.model()->index(row, 0));
+  ASSERT_EQ(joins.size(), 1);
+  EXPECT_EQ(joins[0][1].toInt(), 7781);
+  QTcpSocket socket;
+  socket.connectToHost(joins[0][0].toString(), static_cast<quint16>(joins[0][1].toInt()));
+  QByteArray received;
+  QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll()).contains("CMD_sendlogininfo+2" + FF),
+                           10000);
+  socket.write("CMD_logininfo+2+1.0.2+Bob" + FF);
+  // The host's record follows its seats: two players now.
+  clock.restart();
+  QTRY_COMPARE_WITH_TIMEOUT(cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn),
+                            QString("2"), 10000);
+  std::cout << "saw the second player after " << clock.elapsed() << " ms" << std::endl;
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+korvel_add_test(net_tests
+  ${CMAKE_CURRENT_LIST_DIR}/game_record_test.cpp
+)
+if(KORVEL_BUILD_UI)
+  # The games table, and a whole-program test across two network namespaces (as root; skipped
+  # otherwise) with private daemons started by avahi_scope.sh.
+  korvel_add_test(network_games_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/network_games_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
+  target_compile_definitions(network_games_tests PRIVATE KORVEL_EXE="$<TARGET_FILE:korvel>"
+    AVAHI_SCOPE="${CMAKE_CURRENT_LIST_DIR}/avahi_scope.sh")
+  add_dependencies(network_games_tests korvel)
+endif()
