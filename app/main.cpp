@@ -3,6 +3,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -280,7 +280,7 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
   }
   log.finish(hostile + hostile + hostile + hostile + hostile);
   const GameRecord& g = log.record;
-  ASSERT_EQ(g.turns.size(), kMaxTurns);
+  ASSERT_EQ(g.turns.size(), kGameTurns);
   EXPECT_EQ(g.startBoard.size(), 121u);  // a cell announced again replaces its letter
   EXPECT_EQ(g.turns[0].tiles.size(), kMaxTurnTiles);
   EXPECT_LE(jsonTextBytes(g.players[0].name), kMaxNameBytes);
