@@ -16,11 +16,3 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window_zoom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zoom_fit.cpp
 )
-list(APPEND KORVEL_UI_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/desktop_services.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/instance_guard.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/program_restart.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/turn_notifier.cpp
-)

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "client/tchat.h"
 #include "protocol/message.h"
+#include "window/tchat.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "client/game_mirror.h"
-#include "client/panel_widgets.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
+#include "window/panel_widgets.h"
+#include "window/tchat.h"
 
 namespace {
 

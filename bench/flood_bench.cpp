@@ -45,10 +45,10 @@
 #include <vector>
 
 #include "bot/computer_player.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "window/tchat.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 
 #include "bot/lexicon.h"
 #include "bot/move_generator.h"
-#include "client/game_history_window.h"
 #include "client/game_log.h"
-#include "client/game_review_window.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
+#include "window/game_history_window.h"
+#include "window/game_review_window.h"
+#include "window/tchat.h"
 
 namespace {
 

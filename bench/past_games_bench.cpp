@@ -14,7 +14,7 @@
 #include <string>
 
 #include "client/game_file.h"
-#include "client/past_games_window.h"
+#include "window/past_games_window.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QLayout>
 #include <QPalette>
 
-#include "client/artwork.h"
+#include "window/artwork.h"
 
 namespace dialoglook {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "client/artwork.h"
+#include "window/artwork.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

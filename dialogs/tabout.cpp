@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
-#include "app/desktop_services.h"
 #include "app/web_address.h"
-#include "client/artwork.h"
-#include "client/panel_widgets.h"
 #include "dialogs/dialog_look.h"
 #include "protocol/message.h"
+#include "shell/desktop_services.h"
+#include "window/artwork.h"
+#include "window/panel_widgets.h"
 
 using dialoglook::arial;
 

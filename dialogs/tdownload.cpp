@@ -13,14 +13,14 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "app/desktop_services.h"
-#include "app/message_boxes.h"
-#include "app/settings_location.h"
 #include "dialogs/dialog_look.h"
 #include "dialogs/http_cli.h"
 #include "dialogs/jpeg_image.h"
 #include "dialogs/lobby_installer.h"
 #include "records/tally_store.h"
+#include "shell/desktop_services.h"
+#include "shell/message_boxes.h"
+#include "shell/settings_location.h"
 
 using dialoglook::arial;
 namespace installer = korvel::dialogs;

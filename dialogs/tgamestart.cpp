@@ -11,9 +11,9 @@
 #include <algorithm>
 
 #include "app/computer_player_count.h"
-#include "client/artwork.h"
-#include "client/picture_button.h"
 #include "protocol/message.h"
+#include "window/artwork.h"
+#include "window/picture_button.h"
 
 namespace {
 

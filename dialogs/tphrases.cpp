@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "client/peer_text.h"
+#include "window/peer_text.h"
 
 Tphrases::Tphrases(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Korvel - Phrase Buttons ");

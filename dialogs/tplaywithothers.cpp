@@ -16,7 +16,7 @@
 #include "app/recent_hosts.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
-#include "client/peer_text.h"
+#include "window/peer_text.h"
 
 using korvel::app::HostAddress;
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "app/failure_text.h"
-#include "app/message_boxes.h"
-#include "client/peer_text.h"
 #include "dialogs/dialog_look.h"
+#include "shell/message_boxes.h"
+#include "window/peer_text.h"
 
 using dialoglook::arial;
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "client/peer_text.h"
 #include "net/game_browser.h"
+#include "window/peer_text.h"
 
 using korvel::net::FoundGame;
 using korvel::net::GameState;

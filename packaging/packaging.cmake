@@ -39,10 +39,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/wordlist/LICENSE
   DESTINATION ${CMAKE_INSTALL_DOCDIR}/wordlist)
 
 # An installed program finds its desktop entry at this path from its own folder; that is how it
-# knows to keep settings and tally in the per-user folders (app/settings_location.cpp).
+# knows to keep settings and tally in the per-user folders (shell/settings_location.cpp).
 file(RELATIVE_PATH KORVEL_INSTALLED_DESKTOP_ENTRY ${CMAKE_INSTALL_FULL_BINDIR}
   ${CMAKE_INSTALL_FULL_DATADIR}/applications/korvel.desktop)
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/app/settings_location.cpp APPEND PROPERTY
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/shell/settings_location.cpp APPEND PROPERTY
   COMPILE_DEFINITIONS KORVEL_INSTALLED_DESKTOP_ENTRY="${KORVEL_INSTALLED_DESKTOP_ENTRY}")
 
 # Debian package: scripts/make-deb.sh builds it. dpkg-shlibdeps finds the libraries the program

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "app/failure_text.h"
-#include "app/message_boxes.h"
+#include "shell/message_boxes.h"
 
 namespace {
 

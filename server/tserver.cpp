@@ -5,9 +5,9 @@
 #include <exception>
 #include <utility>
 
-#include "app/message_boxes.h"
 #include "dictionary/word_list_blob.h"
 #include "protocol/tsock.h"
+#include "shell/message_boxes.h"
 
 namespace protocol = korvel::protocol;
 using korvel::server::ServerCore;

@@ -1,4 +1,4 @@
-#include "app/instance_guard.h"
+#include "shell/instance_guard.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

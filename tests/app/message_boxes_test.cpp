@@ -1,6 +1,6 @@
 // The message-box interface: an OK box never opens inside the handler that asked for it, boxes
 // come one at a time and in order, and a continuation runs once its box has been dismissed.
-#include "app/message_boxes.h"
+#include "shell/message_boxes.h"
 
 #include <gtest/gtest.h>
 

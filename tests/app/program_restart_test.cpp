@@ -1,4 +1,4 @@
-#include "app/program_restart.h"
+#include "shell/program_restart.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,8 +12,8 @@
 #include <fstream>
 #include <vector>
 
-#include "app/desktop_services.h"
 #include "app/start_environment.h"
+#include "shell/desktop_services.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // The desktop notification sender against a private session bus: one with a stand-in
 // notification service, one without any.
-#include "app/turn_notifier.h"
+#include "shell/turn_notifier.h"
 
 #include <gtest/gtest.h>
 

@@ -19,15 +19,15 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
-#include "client/panel_widgets.h"
-#include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
 #include "tests/client/recorders.h"
+#include "window/panel_widgets.h"
+#include "window/tchat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "client/artwork.h"
+#include "window/artwork.h"
 
 #include <gtest/gtest.h>
 

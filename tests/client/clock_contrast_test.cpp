@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "client/tchat.h"
 #include "protocol/message.h"
+#include "window/tchat.h"
 
 namespace {
 

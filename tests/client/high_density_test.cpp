@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "client/panel_widgets.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
+#include "window/panel_widgets.h"
+#include "window/tchat.h"
 
 TEST(HighDensity, PicturesCarryTheScreensRatio) {
   Tchat chat({"Ann"}, {1, 1});

@@ -1,7 +1,7 @@
 // Text from peers reaches the screen as text in one encoding: names that look like markup are
 // drawn as their characters (and never make this computer read a file), UTF-8 crosses between
 // clients unchanged, and an 8-bit peer's Windows-1252 shows as the letters it meant.
-#include "client/peer_text.h"
+#include "window/peer_text.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
-#include "client/panel_widgets.h"
-#include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
@@ -36,6 +33,9 @@
 #include "protocol/tsock.h"
 #include "recorders.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
+#include "window/panel_widgets.h"
+#include "window/tchat.h"
 
 namespace {
 

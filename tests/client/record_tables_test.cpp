@@ -15,13 +15,13 @@
 #include <algorithm>
 
 #include "bot/lexicon.h"
-#include "client/artwork.h"
 #include "client/game_file.h"
-#include "client/game_history_window.h"
 #include "client/game_mirror.h"
-#include "client/game_review_window.h"
-#include "client/game_summary_window.h"
 #include "protocol/message.h"
+#include "window/artwork.h"
+#include "window/game_history_window.h"
+#include "window/game_review_window.h"
+#include "window/game_summary_window.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
-#include "client/sound_player.h"
+#include "shell/message_boxes.h"
+#include "window/sound_player.h"
 
 class RecordingBoxes : public MessageBoxes {
  public:

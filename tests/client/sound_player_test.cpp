@@ -1,4 +1,4 @@
-#include "client/sound_player.h"
+#include "window/sound_player.h"
 
 #include <gtest/gtest.h>
 

@@ -24,13 +24,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/desktop_services.h"
-#include "app/message_boxes.h"
 #include "app/settings_file.h"
-#include "client/peer_text.h"
-#include "client/picture_button.h"
-#include "client/sound_player.h"
-#include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
@@ -40,6 +34,12 @@
 #include "dialogs/ttallylist.h"
 #include "protocol/tsock.h"
 #include "recorders.h"
+#include "shell/desktop_services.h"
+#include "shell/message_boxes.h"
+#include "window/peer_text.h"
+#include "window/picture_button.h"
+#include "window/sound_player.h"
+#include "window/tchat.h"
 
 namespace {
 

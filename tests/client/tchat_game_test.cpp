@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
-#include "client/clock_label.h"
-#include "client/panel_widgets.h"
-#include "client/picture_button.h"
-#include "client/sound_player.h"
-#include "client/tchat.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "recorders.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
+#include "window/clock_label.h"
+#include "window/panel_widgets.h"
+#include "window/picture_button.h"
+#include "window/sound_player.h"
+#include "window/tchat.h"
 
 namespace {
 

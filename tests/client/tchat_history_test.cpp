@@ -24,23 +24,23 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
 #include "bot/lexicon.h"
 #include "client/game_file.h"
-#include "client/game_history_window.h"
-#include "client/game_review_window.h"
-#include "client/game_summary_window.h"
-#include "client/panel_widgets.h"
-#include "client/past_games_window.h"
-#include "client/picture_button.h"
-#include "client/sound_player.h"
-#include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "recorders.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
+#include "window/game_history_window.h"
+#include "window/game_review_window.h"
+#include "window/game_summary_window.h"
+#include "window/panel_widgets.h"
+#include "window/past_games_window.h"
+#include "window/picture_button.h"
+#include "window/sound_player.h"
+#include "window/tchat.h"
 
 namespace {
 

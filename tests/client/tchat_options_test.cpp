@@ -9,12 +9,12 @@
 #include <QTextBrowser>
 #include <string>
 
-#include "app/message_boxes.h"
 #include "app/settings_file.h"
 #include "client/leave_question.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
+#include "shell/message_boxes.h"
+#include "window/tchat.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <algorithm>
 
 #include "app/settings_file.h"
-#include "app/turn_notifier.h"
-#include "client/tchat.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "recorders.h"
+#include "shell/turn_notifier.h"
+#include "window/tchat.h"
 
 namespace {
 

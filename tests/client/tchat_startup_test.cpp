@@ -11,12 +11,12 @@
 #include <string>
 #include <utility>
 
-#include "app/message_boxes.h"
-#include "client/panel_widgets.h"
-#include "client/picture_button.h"
-#include "client/tchat.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
+#include "window/panel_widgets.h"
+#include "window/picture_button.h"
+#include "window/tchat.h"
 
 namespace {
 

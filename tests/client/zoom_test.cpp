@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <set>
 
-#include "client/artwork.h"
-#include "client/panel_widgets.h"
-#include "client/tchat.h"
 #include "dialogs/tdownload.h"
+#include "window/artwork.h"
+#include "window/panel_widgets.h"
+#include "window/tchat.h"
 
 TEST(Zoom, At150PercentEverythingIsOneAndAHalfTimesLargerAndCrisp) {
   Tchat chat({"Ann"}, {1, 1});

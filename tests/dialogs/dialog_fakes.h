@@ -8,8 +8,8 @@
 #include <functional>
 #include <utility>
 
-#include "app/desktop_services.h"
-#include "app/message_boxes.h"
+#include "shell/desktop_services.h"
+#include "shell/message_boxes.h"
 
 class ScriptedBoxes : public MessageBoxes {
  public:

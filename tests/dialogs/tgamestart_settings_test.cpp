@@ -10,8 +10,8 @@
 
 #include "app/settings.h"
 #include "app/settings_file.h"
-#include "client/tchat.h"
 #include "dialogs/tgamestart.h"
+#include "window/tchat.h"
 
 namespace {
 

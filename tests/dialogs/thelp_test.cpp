@@ -13,14 +13,14 @@
 #include <map>
 
 #include "app/web_address.h"
-#include "client/game_history_window.h"
-#include "client/panel_widgets.h"
-#include "client/past_games_window.h"
-#include "client/tchat.h"
 #include "dialog_fakes.h"
 #include "dialogs/help_pages.h"
 #include "dialogs/tabout.h"
 #include "protocol/message.h"
+#include "window/game_history_window.h"
+#include "window/panel_widgets.h"
+#include "window/past_games_window.h"
+#include "window/tchat.h"
 
 namespace {
 

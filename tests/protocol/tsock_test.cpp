@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/message_boxes.h"
+#include "shell/message_boxes.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <utility>
 
-#include "app/message_boxes.h"
 #include "dictionary/record_blob.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "shell/message_boxes.h"
 #include "tests/server/core_harness.h"
 
 namespace {

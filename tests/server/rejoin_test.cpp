@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "client/panel_widgets.h"
-#include "client/picture_button.h"
-#include "client/tchat.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "tests/client/recorders.h"
+#include "window/panel_widgets.h"
+#include "window/picture_button.h"
+#include "window/tchat.h"
 
 namespace {
 

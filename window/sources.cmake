@@ -1,0 +1,27 @@
+list(APPEND KORVEL_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/artwork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/clock_label.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/panel_widgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/peer_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_button.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sound_player.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_board.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_chat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_connection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_links.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_others.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_history.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_history_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/record_table.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_summary_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/game_review_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/past_games_window.cpp
+)

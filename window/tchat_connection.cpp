@@ -1,0 +1,331 @@
+// Start-up choice, the game and lobby connections, the receive queue and the login.
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QLabel>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QPushButton>
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "app/failure_text.h"
+#include "app/host_address.h"
+#include "app/hosting_help.h"
+#include "app/program_log.h"
+#include "app/settings_file.h"
+#include "protocol/message.h"
+#include "protocol/tsock.h"
+#include "shell/message_boxes.h"
+#include "window/panel_widgets.h"
+#include "window/peer_text.h"
+#include "window/tchat.h"
+
+using korvel::protocol::kTerminator;
+
+void Tchat::guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const korvel::protocol::ParseError&) {
+    // A field that does not parse ends the handling of that one message.
+  } catch (const ESockError& e) {
+    messageBoxes().showMessage(peerText(e.what()));
+  } catch (const std::exception& e) {
+    // Running out of memory or the like: words, never the library's "std::bad_alloc".
+    messageBoxes().showMessage(
+        peerText(korvel::app::failureText("The last message or action could not be handled", e)));
+  }
+}
+
+void Tchat::processparams() {
+  game.startVisible = false;
+  game.hosting = false;
+  syncView();
+  loginname.clear();
+  const auto plan = korvel::app::planStart(params_);
+  addlinetochat(plan.loadingLine, systemcolor);
+  if (plan.mode == korvel::app::StartMode::PlayWithOthers) {
+    if (openInvitation) openInvitation(QString::fromStdString(plan.hostaddress));
+    return;
+  }
+  if (plan.mode == korvel::app::StartMode::Idle) return;
+  hostaddress = plan.hostaddress;
+  playername = plan.playername;
+  solo = plan.mode == korvel::app::StartMode::Solo;
+  if (solo) {
+    // Read now: the settings are loaded only once the server has announced this client.
+    bool restartedForZoom = false;
+    if (settingsStore) {
+      const auto s =
+          korvel::app::loadSettingsFile(settingsStore->file(), korvel::app::kSettingsSection);
+      showDownloadOffer = s.showdownload;
+      coveringTipShown_ = s.coveringtip;
+      // A copy restarted for a new zoom takes over a session that already had its offer.
+      restartedForZoom = s.zoomrestart;
+      if (restartedForZoom) {
+        korvel::app::saveKey(settingsStore->file(), korvel::app::kSettingsSection,
+                             korvel::app::kZoomrestartKey, "false");
+      }
+    }
+    if (showDownload && showDownloadOffer && !restartedForZoom) showDownload();
+    hostpress();
+    return;
+  }
+  if (plan.mode == korvel::app::StartMode::Host) {
+    hostpress();
+    showHostingHelp();
+  } else {
+    joinpress();
+  }
+  // The lobby learns that the game ended when this connection drops; it is never written to or
+  // read.
+  Sock11->open();
+}
+
+void Tchat::hostpress() {
+  if (startListening) startListening(ports_.game);
+  loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  game.hosting = true;
+  game.startVisible = true;
+  syncView();
+  sock->HostName = "127.0.0.1";
+  sock->open();
+}
+
+void Tchat::showHostingHelp() {
+  // Only this window is told; nothing goes over the network. The server listens on IPv4 only,
+  // so an IPv6 address would send friends where nobody answers.
+  std::vector<std::string> addresses;
+  for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+    if (a.isLoopback() || a.isLinkLocal() || a.protocol() != QAbstractSocket::IPv4Protocol) {
+      continue;
+    }
+    addresses.push_back(a.toString().toStdString());
+  }
+  addlinetochat(korvel::app::hostingLine(addresses, ports_.game), systemcolor);
+  invitationLinks.clear();
+  for (const std::string& a : addresses) {
+    invitationLinks.push_back(korvel::app::invitationLink(a, ports_.game));
+  }
+  if (!invitationLinks.empty()) {
+    addlinetochat(korvel::app::invitationLine(invitationLinks), systemcolor);
+  }
+  CopyInvitation1->setEnabled(!invitationLinks.empty());
+}
+
+void Tchat::joinpress() {
+  loginname = korvel::protocol::cleanName(playername) + kTerminator;
+  // The peer's end without an error first is the host closing this connection itself.
+  sock->OnDisconnect = [this](TSock*) {
+    if (!connectionFailed_) closedByHost_ = true;
+  };
+  sock->HostName = hostaddress;
+  game.startVisible = false;
+  syncView();
+  joinAbandoned_ = false;
+  try {
+    sock->open();
+  } catch (const ESockError&) {
+    // The only failure of an open with a numeric port: the host's name was not found.
+    reportJoinFailure("HostNotFoundError");
+    return;
+  }
+  if (!sock->connected()) connectTimer_.start();
+}
+
+void Tchat::sendloginfo(const std::string& number) {
+  korvel::client::Outcome out;
+  const auto seatNumber = game.takeLoginSeat(number, out);
+  render(out);
+  if (!seatNumber) return;
+  // The seat goes back as read ("0002" answers "2"): a host cannot make the answer any longer.
+  sock->send(korvel::protocol::toserver::logininfo(std::to_string(*seatNumber),
+                                                   korvel::protocol::kVersion, loginname));
+}
+
+void Tchat::sockRead(TSock* sender) {
+  if (sockTail_.arrive(sender->receive(), receivedlist) > 0 && !Timer1.isActive()) Timer1.start();
+}
+
+void Tchat::processsocktimer() {
+  if (receivedlist.empty()) {
+    Timer1.stop();
+    return;
+  }
+  const auto line = receivedlist.take();
+  if (receivedlist.empty()) Timer1.stop();
+  const auto split = korvel::protocol::splitLine(line.text);
+  if (split.command.empty()) return;
+  if (auto it = commands_.find(split.command); it != commands_.end()) {
+    it->second(split.argument);
+    return;
+  }
+  korvel::client::Outcome out;
+  if (!game.handle(split.command, split.argument, out)) return;
+  // The mirror cues the turn sound exactly when a turn of this client's seat starts.
+  const bool myTurn = split.command == "CMD_nextplayer" &&
+                      std::any_of(out.cues.begin(), out.cues.end(), [](const std::string& cue) {
+                        return cue == "turn" || cue == "turnnew";
+                      });
+  render(out);
+  if (myTurn) myTurnStarted();
+}
+
+void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (kind == 1) connectTimer_.stop();
+  if (msg == "Socket Closed" && joinAbandoned_) {
+    // The join given up after its time: the window stays, with the reason in the chat.
+    joinAbandoned_ = false;
+    return;
+  }
+  if (kind == 7 && sock->connected()) connectionFailed_ = true;
+  if (reconnect.active()) {
+    reconnectInfo(kind, msg);
+    return;
+  }
+  if (msg == "Socket Closed") {
+    // A player whose connection dropped in a running game tries to get back into its seat; the
+    // host keeps it a while.
+    const bool byHost = std::exchange(closedByHost_, false);
+    connectionFailed_ = false;
+    if (!leaving_ && !gameFull_ && korvel::client::worthReconnecting(game)) {
+      reconnectAfterHostClosed_ = byHost;
+      startReconnecting();
+      return;
+    }
+    // The one way the window closes with no word on screen: the log keeps why.
+    korvel::app::programLog().write(
+        std::string("the game connection was closed") +
+        (gameFull_ ? " after \"Game is full\"" : "; the window closes") +
+        (game.gameRunning ? " during a game" : ""));
+    game.connected = false;  // nothing left to leave: the window closes without asking
+    if (!gameFull_) close();
+    return;
+  }
+  // A connection attempt that fails reports only an error; tell the user instead of leaving the
+  // loading line standing forever.
+  if (kind == 7 && !sock->connected() && !game.connected && !reportedConnectFailure_) {
+    // "Error #0 (ConnectionRefusedError)": the name in brackets says what went wrong.
+    const auto open = msg.find('(');
+    const auto close = msg.rfind(')');
+    reportJoinFailure(open != std::string::npos && close != std::string::npos && close > open
+                          ? msg.substr(open + 1, close - open - 1)
+                          : std::string());
+  }
+}
+
+namespace {
+
+korvel::client::Reconnect::Clock::time_point clockNow(
+    const std::function<korvel::client::PhraseCooldown::Clock::time_point()>& now) {
+  return now ? now() : korvel::client::Reconnect::Clock::now();
+}
+
+}  // namespace
+
+void Tchat::startReconnecting() {
+  game.connected = false;  // nothing is sent, and closing the window asks nothing
+  turntime.stop();
+  reconnect.start(clockNow(now));
+  if (!reconnectBanner) {
+    auto* banner = new QFrame(this);
+    banner->setObjectName("reconnectBanner");
+    banner->setFrameShape(QFrame::Box);
+    banner->setAutoFillBackground(true);
+    QPalette pale = banner->palette();
+    pale.setColor(QPalette::Window, QColor(255, 248, 200));
+    pale.setColor(QPalette::WindowText, Qt::black);
+    banner->setPalette(pale);
+    auto* row = new QHBoxLayout(banner);
+    row->setContentsMargins(12, 8, 12, 8);
+    row->setSpacing(12);
+    auto* text = new QLabel("Connection to the host lost. Reconnecting...", banner);
+    text->setAccessibleName(text->text());
+    button_leave = new QPushButton("Leave", banner);
+    button_leave->setAccessibleName("Leave");
+    row->addWidget(text);
+    row->addWidget(button_leave);
+    connect(button_leave, &QPushButton::clicked, this, &Tchat::leaveReconnecting);
+    reconnectBanner = banner;
+    reconnectTimer.setInterval(int(korvel::client::Reconnect::kEvery.count()));
+    connect(&reconnectTimer, &QTimer::timeout, this, &Tchat::reconnectTick);
+  }
+  reconnectBanner->adjustSize();
+  reconnectBanner->move((width() - reconnectBanner->width()) / 2, height() / 3);
+  reconnectBanner->show();
+  reconnectBanner->raise();
+  reconnectTimer.start();
+}
+
+void Tchat::reconnectTick() {
+  using Step = korvel::client::Reconnect::Step;
+  switch (reconnect.tick(clockNow(now))) {
+    case Step::Try:
+      // An attempt still under way is abandoned for a fresh one; its close is not a new loss.
+      if (sock->state() != TSock::State::NoHandle) sock->close();
+      try {
+        sock->open();
+      } catch (const ESockError&) {
+        // The host's name did not resolve (the network is still down): the next tick tries again.
+        reconnectInfo(7, "");
+      }
+      break;
+    case Step::GiveUp:
+      stopReconnecting();
+      close();
+      break;
+    case Step::Wait:
+    case Step::HostEnded:
+      break;
+  }
+}
+
+void Tchat::reconnectInfo(int kind, const std::string& msg) {
+  if (kind == 1 && reconnectAfterHostClosed_) {
+    // The host is still there, so it closed the connection itself: this player was removed, and
+    // the window ends as it always did.
+    stopReconnecting();
+    leaving_ = true;
+    sock->close();
+    return;
+  }
+  if (kind == 1) {
+    // Connected again: the host asks for a login as of any newcomer, and a host that kept the
+    // seat puts this client back into it. Until then the mirror knows nothing of the game.
+    stopReconnecting();
+    receivedlist.clear();
+    sockTail_.reset();
+    game.startOver();
+    syncView();
+    paintbox_board->update();
+    return;
+  }
+  if (kind != 7 || sock->connected()) return;
+  const bool refused = msg.find("(ConnectionRefusedError)") != std::string::npos;
+  if (reconnect.failed(refused) == korvel::client::Reconnect::Step::HostEnded) {
+    stopReconnecting();
+    messageBoxes().showMessage("The host has ended the game", [window = QPointer<Tchat>(this)] {
+      if (window) window->close();
+    });
+  }
+}
+
+void Tchat::stopReconnecting() {
+  reconnect.stop();
+  reconnectTimer.stop();
+  if (reconnectBanner) reconnectBanner->hide();
+}
+
+void Tchat::leaveReconnecting() {
+  leaving_ = true;
+  stopReconnecting();
+  // An attempt under way is closed; its "Socket Closed" ends the window as a lost connection
+  // always did.
+  if (sock->state() != TSock::State::NoHandle) {
+    sock->close();
+    return;
+  }
+  close();
+}
