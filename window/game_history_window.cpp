@@ -77,7 +77,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     if (seat >= 1 && seat <= 4)
       text = QString::number(t.totals[static_cast<std::size_t>(seat - 1)]);
   }
-  if (role == Qt::ToolTipRole) return c == 1 || c == kMoveColumn ? plainTip(text) : QVariant();
+  if (role == Qt::ToolTipRole) return c == 1 || c == kMoveColumn ? plainToolTip(text) : QVariant();
   return text;
 }
 
@@ -91,7 +91,7 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
   } else if (section - kFixedColumns < static_cast<int>(names_.size())) {
     text = names_[static_cast<std::size_t>(section - kFixedColumns)] + " total";
   }
-  if (role == Qt::ToolTipRole) return section >= kFixedColumns ? plainTip(text) : QVariant();
+  if (role == Qt::ToolTipRole) return section >= kFixedColumns ? plainToolTip(text) : QVariant();
   return text;
 }
 

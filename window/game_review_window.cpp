@@ -140,12 +140,12 @@ QString ReviewModel::toolTip(int row, int column) const {
   const auto& t = record_.turns[static_cast<std::size_t>(row)];
   switch (column) {
     case kPlayer:
-      return plainTip(peerText(t.player));
+      return plainToolTip(peerText(t.player));
     case kMove:
-      return plainTip(peerText(korvel::client::describeTurn(t)));
+      return plainToolTip(peerText(korvel::client::describeTurn(t)));
     case kBest: {
       const auto& a = analysis(row);
-      return a ? plainTip(peerText(korvel::client::analysisLine(record_, *a))) : QString();
+      return a ? plainToolTip(peerText(korvel::client::analysisLine(record_, *a))) : QString();
     }
     default:
       return {};

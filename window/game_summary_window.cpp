@@ -59,7 +59,7 @@ QVariant SummaryModel::data(const QModelIndex& index, int role) const {
       return text(index.row(), index.column());
     case Qt::ToolTipRole:
       return index.column() == 0 || index.column() == 3
-                 ? QVariant(plainTip(text(index.row(), index.column())))
+                 ? QVariant(plainToolTip(text(index.row(), index.column())))
                  : QVariant();
     case Qt::TextAlignmentRole:
       return index.column() == 0 || index.column() == 3

@@ -50,6 +50,3 @@ void fitColumn(QTableView* view, int column, const QStringList& texts, int most)
   view->setColumnWidth(column, std::min(width, most));
 }
 
-QString plainTip(const QString& text) {
-  return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
-}

@@ -20,7 +20,3 @@ QTableView* recordView(QWidget* parent, const QString& accessibleName, QAbstract
 // pixels (text past that is elided; the cell's tooltip holds it whole).
 void fitColumn(QTableView* view, int column, const QStringList& texts, int most = 10000);
 
-// Peer or file text as a tooltip that shows literally: Qt reads a tooltip as rich text when it
-// looks like markup, so the text goes in escaped, inside a paragraph that keeps its spaces and
-// line breaks.
-QString plainTip(const QString& text);
