@@ -303,7 +303,12 @@ int main(int argc, char** argv) {
     chat.startAs(request.arguments, request.port);
   };
   chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port) {
-    restart.request(arguments, port, ownPort);
+    if (const auto problem = restart.request(arguments, port, ownPort)) {
+      messageBoxes().showMessage(
+          peerText("Korvel cannot start again by itself: " + *problem + "."));
+      return false;
+    }
+    return true;
   };
   chat.PlayWithOthers1Click = [&playWithOthers] { playWithOthers.open(); };
   // The games found on this network, under the recent hosts: a double-click or Enter joins one

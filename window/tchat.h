@@ -115,8 +115,8 @@ class Tchat : public QMainWindow {
   // the reason in words, for the Play with Others window.
   std::function<void(const std::string& host, int port, const QString& reason)> joinFailed;
   // Starts the program again with another command line and game port once this window has
-  // closed.
-  std::function<void(const QStringList& arguments, int port)> restartAs;
+  // closed; false when it cannot (it has said why), and the window stays.
+  std::function<bool(const QStringList& arguments, int port)> restartAs;
   // Leaves this copy for a new command line (asking first when that leaves a running game);
   // false when the user stays.
   bool startAs(const QStringList& arguments, int port);

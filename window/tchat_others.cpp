@@ -18,8 +18,7 @@ bool Tchat::startAs(const QStringList& arguments, int port) {
   if (const auto question = korvel::client::leaveQuestion(game, solo)) {
     if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return false;
   }
-  if (!restartAs) return false;
-  restartAs(arguments, port);
+  if (!restartAs || !restartAs(arguments, port)) return false;
   leaving_ = true;
   close();
   return true;

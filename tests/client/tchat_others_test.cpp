@@ -114,6 +114,7 @@ TEST(TchatOthers, StartingAsANewCommandLineAsksFirstInARunningGame) {
   t.chat.restartAs = [&](const QStringList& arguments, int port) {
     restartedWith = arguments;
     restartPort = port;
+    return true;
   };
   t.chat.show();
   t.chat.game.connected = true;  // seated in a running game
