@@ -15,6 +15,7 @@ packages=(
   desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)
   dbus-daemon                   # a private session bus for the notification tests
+  miniupnpd-nftables nftables   # port mapping's test: a home router in a network namespace
 )
 
 missing=()

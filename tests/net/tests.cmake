@@ -12,3 +12,14 @@ if(KORVEL_BUILD_UI)
     AVAHI_SCOPE="${CMAKE_CURRENT_LIST_DIR}/avahi_scope.sh")
   add_dependencies(network_games_tests korvel)
 endif()
+if(KORVEL_BUILD_UI)
+  # The host behind a home router: three network namespaces, miniupnpd in the middle one started
+  # by router_scope.sh (as root; skipped otherwise).
+  korvel_add_test(router_mapping_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/router_mapping_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
+  target_compile_definitions(router_mapping_tests PRIVATE KORVEL_EXE="$<TARGET_FILE:korvel>"
+    ROUTER_SCOPE="${CMAKE_CURRENT_LIST_DIR}/router_scope.sh")
+  add_dependencies(router_mapping_tests korvel)
+endif()

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Makes the current network namespace a home router and runs miniupnpd in it until TERM:
+#   router_scope.sh WORKDIR LAN_IF LAN_NET EXT_IF
+# Packets are forwarded from LAN_IF to EXT_IF and masqueraded there; nothing from EXT_IF reaches
+# the LAN but what miniupnpd forwards (NAT-PMP/PCP and UPnP IGD, for LAN_NET, ports 1024-65535).
+# miniupnpd's configuration, log, pid and lease files live in WORKDIR. Prints "router ready" once
+# miniupnpd answers on both protocols. Needs root; meant to run under `ip netns exec`.
+set -euo pipefail
+if [[ "${1:-}" != "--inside" ]]; then
+  # A private mount namespace: miniupnpd's syslog lines fall back to /dev/console when no
+  # syslog daemon listens, so both are covered with /dev/null here. They reach its log file
+  # through stderr anyway.
+  exec unshare --mount --propagation private "$0" --inside "$@"
+fi
+shift
+work=$1 lan_if=$2 lan_net=$3 ext_if=$4
+mkdir -p "$work"
+for node in /dev/console /dev/log; do
+  if [[ -e "$node" ]]; then mount --bind /dev/null "$node"; fi
+done
+
+echo 1 >/proc/sys/net/ipv4/ip_forward
+
+# The tables and chains miniupnpd's nftables backend uses by default (table inet filter, chains
+# miniupnpd, prerouting_miniupnpd and postrouting_miniupnpd), hooked in as a router would.
+nft -f - <<RULES
+table inet filter {
+  chain forward {
+    type filter hook forward priority 0; policy drop;
+    ct state established,related accept
+    iifname "$lan_if" oifname "$ext_if" accept
+    jump miniupnpd
+  }
+  chain miniupnpd {
+  }
+  chain prerouting {
+    type nat hook prerouting priority -100; policy accept;
+    jump prerouting_miniupnpd
+  }
+  chain postrouting {
+    type nat hook postrouting priority 100; policy accept;
+    jump postrouting_miniupnpd
+    oifname "$ext_if" masquerade
+  }
+  chain prerouting_miniupnpd {
+  }
+  chain postrouting_miniupnpd {
+  }
+}
+RULES
+
+cat >"$work/miniupnpd.conf" <<CONF
+ext_ifname=$ext_if
+listening_ip=$lan_if
+enable_natpmp=yes
+enable_upnp=yes
+secure_mode=yes
+lease_file=$work/miniupnpd.leases
+minissdpdsocket=$work/minissdpd.sock
+uuid=3a1b7f4e-0d2c-4e5a-9b6f-2c8d1e0f7a11
+allow 1024-65535 $lan_net 1024-65535
+deny 0-65535 0.0.0.0/0 0-65535
+CONF
+
+daemon=
+cleanup() {
+  if [[ -n "$daemon" ]]; then
+    kill "$daemon" 2>/dev/null || true
+    wait "$daemon" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+
+log=$work/miniupnpd.log
+miniupnpd -f "$work/miniupnpd.conf" -d -P "$work/miniupnpd.pid" >"$log" 2>&1 &
+daemon=$!
+ready=false
+for _ in $(seq 200); do
+  if grep -q "Listening for NAT-PMP/PCP traffic" "$log" && grep -q "HTTP listening on port" "$log"
+  then
+    ready=true
+    break
+  fi
+  if ! kill -0 "$daemon" 2>/dev/null; then
+    echo "miniupnpd ended:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  sleep 0.05
+done
+if [[ $ready == true ]]; then
+  echo "router ready"
+else
+  echo "miniupnpd not ready after 10 s:" >&2
+  cat "$log" >&2
+fi
+# miniupnpd runs in the background so that a TERM to this script ends it at once.
+wait "$daemon"
