@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,14 +58,18 @@ bool run(const QString& program, const QStringList& args) {
 }
 
 // A child program in a session of its own, so that it and everything it started end with the
-// test however the test ends: TERM to the whole group, then KILL when it does not go.
+// test: TERM to the whole group, then KILL when it does not go. Should the test itself be killed,
+// the child gets TERM from the kernel and ends what it started.
 class Child {
  public:
   Child(const QString& program, const QStringList& args,
         const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.setChildProcessModifier([] { ::setsid(); });
+    process_.setChildProcessModifier([] {
+      ::setsid();
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
     process_.start(program, args);
     process_.waitForStarted(10000);
   }
