@@ -230,11 +230,18 @@ std::string missingForRouter() {
   return {};
 }
 
-// The router's miniupnpd, started in its namespace and ready to answer.
-std::unique_ptr<Child> startRouter(const RouterNetwork& net, const QString& work) {
-  auto router = std::make_unique<Child>(
-      "ip", QStringList{"netns", "exec", net.router, ROUTER_SCOPE, work, net.routerLan,
-                        "192.168.77.0/24", net.routerOutside});
+// The router's miniupnpd, started in its namespace and ready to answer: NAT-PMP and UPnP IGD,
+// or UPnP IGD alone.
+enum class RouterKind { NatPmpAndUpnp, UpnpOnly };
+void PrintTo(RouterKind kind, std::ostream* out) {
+  *out << (kind == RouterKind::UpnpOnly ? "UPnP IGD alone" : "NAT-PMP and UPnP IGD");
+}
+std::unique_ptr<Child> startRouter(const RouterNetwork& net, const QString& work,
+                                   RouterKind kind = RouterKind::NatPmpAndUpnp) {
+  QStringList args{"netns", "exec",        net.router,        ROUTER_SCOPE,
+                   work,    net.routerLan, "192.168.77.0/24", net.routerOutside};
+  if (kind == RouterKind::UpnpOnly) args << "upnp-only";
+  auto router = std::make_unique<Child>("ip", args);
   (void)QTest::qWaitFor(
       [&] {
         return router->seen().contains("router ready") ||
@@ -290,12 +297,20 @@ qint64 terminate(Child& host) {
 const QString kPublicRouter = "198.51.101.1";
 const QString kPublicOutside = "198.51.101.2";
 
-TEST(RouterMapping, APublicRouterForwardsTheGamePortUntilTheHostEnds) {
+// A router that speaks both protocols (NAT-PMP is asked first), and one that speaks UPnP IGD alone.
+class PublicRouter : public testing::TestWithParam<RouterKind> {};
+INSTANTIATE_TEST_SUITE_P(RouterMapping, PublicRouter,
+                         testing::Values(RouterKind::NatPmpAndUpnp, RouterKind::UpnpOnly),
+                         [](const testing::TestParamInfo<RouterKind>& info) {
+                           return info.param == RouterKind::UpnpOnly ? "UpnpOnly" : "NatPmpAndUpnp";
+                         });
+
+TEST_P(PublicRouter, ForwardsTheGamePortFromOutsideUntilTheHostEnds) {
   if (const std::string why = missingForRouter(); !why.empty()) GTEST_SKIP() << why;
   RouterNetwork net(kPublicRouter, kPublicOutside);
   if (!net.made) GTEST_SKIP() << "network namespaces cannot be made here";
   QTemporaryDir work;
-  const std::unique_ptr<Child> router = startRouter(net, work.filePath("router"));
+  const std::unique_ptr<Child> router = startRouter(net, work.filePath("router"), GetParam());
   ASSERT_TRUE(router->seen().contains("router ready")) << router->seen().toStdString();
 
   QElapsedTimer clock;

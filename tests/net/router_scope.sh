@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Makes the current network namespace a home router and runs miniupnpd in it until TERM:
-#   router_scope.sh WORKDIR LAN_IF LAN_NET EXT_IF
+#   router_scope.sh WORKDIR LAN_IF LAN_NET EXT_IF [upnp-only]
 # Packets are forwarded from LAN_IF to EXT_IF and masqueraded there; nothing from EXT_IF reaches
-# the LAN but what miniupnpd forwards (NAT-PMP/PCP and UPnP IGD, for LAN_NET, ports 1024-65535).
-# miniupnpd's configuration, log, pid and lease files live in WORKDIR. Prints "router ready" once
-# miniupnpd answers on both protocols. Needs root; meant to run under `ip netns exec`.
+# the LAN but what miniupnpd forwards (NAT-PMP/PCP and UPnP IGD, or UPnP IGD alone with
+# upnp-only; for LAN_NET, ports 1024-65535). miniupnpd's configuration, log, pid and lease files
+# live in WORKDIR. Prints "router ready" once miniupnpd answers on its protocols. Needs root;
+# meant to run under `ip netns exec`.
 set -euo pipefail
 if [[ "${1:-}" != "--inside" ]]; then
   # A private mount namespace: miniupnpd's syslog lines fall back to /dev/console when no
@@ -14,6 +15,8 @@ if [[ "${1:-}" != "--inside" ]]; then
 fi
 shift
 work=$1 lan_if=$2 lan_net=$3 ext_if=$4
+natpmp=yes
+if [[ "${5:-}" == upnp-only ]]; then natpmp=no; fi
 mkdir -p "$work"
 for node in /dev/console /dev/log; do
   if [[ -e "$node" ]]; then mount --bind /dev/null "$node"; fi
@@ -52,7 +55,7 @@ RULES
 cat >"$work/miniupnpd.conf" <<CONF
 ext_ifname=$ext_if
 listening_ip=$lan_if
-enable_natpmp=yes
+enable_natpmp=$natpmp
 enable_upnp=yes
 secure_mode=yes
 lease_file=$work/miniupnpd.leases
@@ -77,8 +80,8 @@ miniupnpd -f "$work/miniupnpd.conf" -d -P "$work/miniupnpd.pid" >"$log" 2>&1 &
 daemon=$!
 ready=false
 for _ in $(seq 200); do
-  if grep -q "Listening for NAT-PMP/PCP traffic" "$log" && grep -q "HTTP listening on port" "$log"
-  then
+  if grep -q "HTTP listening on port" "$log" &&
+    { [[ $natpmp == no ]] || grep -q "Listening for NAT-PMP/PCP traffic" "$log"; }; then
     ready=true
     break
   fi
