@@ -46,8 +46,12 @@ bool UpnpRouter::find() {
     }
   } else {
     int error = 0;
-    UPNPDev* devices = upnpDiscover(options_.searchMilliseconds, nullptr, nullptr,
-                                    UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+    // One search, for gateway devices only: a search for every kind would wait its delay once
+    // per kind when nothing answers. Newer gateways answer this search too.
+    UPNPDev* devices =
+        upnpDiscoverDevice("urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                           options_.searchMilliseconds, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2,
+                           &error);
     if (!devices) return false;
 #if MINIUPNPC_API_VERSION >= 18
     char wanAddress[64] = {};

@@ -15,7 +15,7 @@ class UpnpRouter : public korvel::net::MappingProtocol {
     // device on loopback).
     std::string rootDescriptionUrl;
     // How long the search waits for devices to answer.
-    int searchMilliseconds = 2000;
+    int searchMilliseconds = 2500;
   };
   UpnpRouter() : UpnpRouter(Options()) {}
   explicit UpnpRouter(Options options);

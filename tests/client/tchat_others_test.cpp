@@ -111,7 +111,7 @@ TEST(TchatOthers, StartingAsANewCommandLineAsksFirstInARunningGame) {
   TwoPlayers t;
   QStringList restartedWith;
   int restartPort = 0;
-  t.chat.restartAs = [&](const QStringList& arguments, int port) {
+  t.chat.restartAs = [&](const QStringList& arguments, int port, bool) {
     restartedWith = arguments;
     restartPort = port;
     return true;
