@@ -305,9 +305,13 @@ void ProgramLog::installFatalHandlers() {
   std::set_terminate(onTerminate);
 }
 
-void ProgramLog::passEndRequestsTo(int fd) { endRequestFd.store(fd); }
+void ProgramLog::passEndRequestsTo(int fd) {
+  endRequestFd.store(fd);
+}
 
-std::string endRequestName(int sig) { return signalName(sig); }
+std::string endRequestName(int sig) {
+  return signalName(sig);
+}
 
 ProgramLog& programLog() {
   static ProgramLog log;

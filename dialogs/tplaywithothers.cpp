@@ -227,7 +227,8 @@ void TPlayWithOthers::HostClick() {
   const std::string name = checkedName();
   if (name.empty() || !start) return;
   // Hosting listens on every address of this computer; the host's own client joins locally.
-  start({{QString::fromStdString(name), "127.0.0.1", "true"}, gamePort, routerPortBox->isChecked()});
+  start(
+      {{QString::fromStdString(name), "127.0.0.1", "true"}, gamePort, routerPortBox->isChecked()});
 }
 
 void TPlayWithOthers::JoinClick() {

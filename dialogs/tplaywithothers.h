@@ -60,15 +60,15 @@ class TPlayWithOthers : public QDialog {
   void HostClick();
   void JoinClick();
 
-  QLineEdit* nameEdit = nullptr;      // "Your Name"
-  QLabel* nameMessage = nullptr;      // under the name
-  QPushButton* hostButton = nullptr;  // "Host a Game"
-  QLabel* hostNote = nullptr;         // the port others must reach
+  QLineEdit* nameEdit = nullptr;       // "Your Name"
+  QLabel* nameMessage = nullptr;       // under the name
+  QPushButton* hostButton = nullptr;   // "Host a Game"
+  QLabel* hostNote = nullptr;          // the port others must reach
   QCheckBox* routerPortBox = nullptr;  // "Open the port on my router"
-  QLineEdit* addressEdit = nullptr;   // "Host Address"
-  QPushButton* joinButton = nullptr;  // "Join"
-  QLabel* addressMessage = nullptr;   // under the address
-  QListWidget* recentList = nullptr;  // "Recent Hosts"
+  QLineEdit* addressEdit = nullptr;    // "Host Address"
+  QPushButton* joinButton = nullptr;   // "Join"
+  QLabel* addressMessage = nullptr;    // under the address
+  QListWidget* recentList = nullptr;   // "Recent Hosts"
   // The spot for the list of games found on this network (filled by its own widget).
   QVBoxLayout* networkGamesArea = nullptr;
 

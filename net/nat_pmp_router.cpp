@@ -118,13 +118,14 @@ RouterAnswer NatPmpRouter::add(int insidePort, int outsidePort, int leaseSeconds
       response.pnu.newportmapping.privateport != insidePort) {
     return RouterAnswer::noAnswer("odd answer");
   }
-  if (response.pnu.newportmapping.lifetime == 0 || response.pnu.newportmapping.mappedpublicport == 0)
+  if (response.pnu.newportmapping.lifetime == 0 ||
+      response.pnu.newportmapping.mappedpublicport == 0)
     return RouterAnswer::refused(0, "it granted no mapping");
   RouterAnswer a;
   a.status = RouterAnswer::Status::Ok;
   a.port = response.pnu.newportmapping.mappedpublicport;
-  a.leaseSeconds = static_cast<int>(std::min<uint32_t>(response.pnu.newportmapping.lifetime,
-                                                       0x7fffffffu));
+  a.leaseSeconds =
+      static_cast<int>(std::min<uint32_t>(response.pnu.newportmapping.lifetime, 0x7fffffffu));
   return a;
 }
 

@@ -66,7 +66,9 @@ bool isPrivateOrShared(std::string_view ipv4) {
 PortMapping::PortMapping(std::vector<std::unique_ptr<MappingProtocol>> protocols)
     : protocols_(std::move(protocols)) {}
 
-PortMapping::~PortMapping() { close(); }
+PortMapping::~PortMapping() {
+  close();
+}
 
 MappingOutcome PortMapping::open(int insidePort) {
   close();
@@ -116,8 +118,8 @@ MappingOutcome PortMapping::open(int insidePort) {
     }
     outcome.kind = MappingOutcome::Kind::Refused;
     outcome.reason = granted.status == RouterAnswer::Status::Ok ? "it granted no usable port"
-                     : granted.reason.empty() ? "no reason given"
-                                              : granted.reason;
+                     : granted.reason.empty()                   ? "no reason given"
+                                                                : granted.reason;
     if (!refusal) refusal = outcome;
   }
   if (refusal) return *refusal;
@@ -183,8 +185,9 @@ std::string mappingText(const MappingOutcome& o) {
       std::string text = "Your router (" + o.method + ") forwards port " + std::to_string(o.port) +
                          " of its outside address " + o.address + " to this game";
       text += o.leaseSeconds > 0 ? ", renewed while you host" : ", until Korvel ends";
-      return text + ". Invitation link for players outside your network: " +
-             *outsideInvitationLink(o) + " (File, Copy Invitation copies it)";
+      return text +
+             ". Invitation link for players outside your network: " + *outsideInvitationLink(o) +
+             " (File, Copy Invitation copies it)";
     }
     case MappingOutcome::Kind::Unreachable:
       return (o.address.empty() ? "Your router reports no outside address. "
@@ -205,8 +208,9 @@ std::string renewalFailureText(const MappingOutcome& o) {
   std::string text = "Your router (" + o.method + ") did not renew the forwarding of port " +
                      std::to_string(o.port);
   text += o.kind == MappingOutcome::Kind::Refused ? ": " + o.reason : ": it did not answer";
-  return text + ". Players outside your network may not reach this game until it does; Korvel "
-                "asks again in a minute.";
+  return text +
+         ". Players outside your network may not reach this game until it does; Korvel "
+         "asks again in a minute.";
 }
 
 std::optional<std::string> outsideInvitationLink(const MappingOutcome& o) {

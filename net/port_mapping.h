@@ -35,8 +35,8 @@ struct RouterAnswer {
     Refused,   // a router answered and refused; code and reason say why
   };
   Status status = Status::NoAnswer;
-  std::string address;  // outsideAddress(): as the router reported it, empty when it has none
-  int port = 0;         // add(): the outside port granted
+  std::string address;   // outsideAddress(): as the router reported it, empty when it has none
+  int port = 0;          // add(): the outside port granted
   int leaseSeconds = 0;  // add(): the lease granted, 0 for a permanent mapping
   int code = 0;          // Refused: the protocol's error code
   std::string reason;    // Refused or NoAnswer: the router's or the library's words

@@ -51,7 +51,7 @@ class PortMappingService : public QObject {
 
   Protocols protocols_;
   QThread worker_;
-  QObject* context_ = nullptr;  // lives on worker_; jobs run in its thread
+  QObject* context_ = nullptr;                         // lives on worker_; jobs run in its thread
   std::unique_ptr<korvel::net::PortMapping> mapping_;  // touched only on worker_
   bool renewalFailing_ = false;
 };

@@ -48,10 +48,9 @@ bool UpnpRouter::find() {
     int error = 0;
     // One search, for gateway devices only: a search for every kind would wait its delay once
     // per kind when nothing answers. Newer gateways answer this search too.
-    UPNPDev* devices =
-        upnpDiscoverDevice("urn:schemas-upnp-org:device:InternetGatewayDevice:1",
-                           options_.searchMilliseconds, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2,
-                           &error);
+    UPNPDev* devices = upnpDiscoverDevice("urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                          options_.searchMilliseconds, nullptr, nullptr,
+                                          UPNP_LOCAL_PORT_ANY, 0, 2, &error);
     if (!devices) return false;
 #if MINIUPNPC_API_VERSION >= 18
     char wanAddress[64] = {};
@@ -73,8 +72,8 @@ bool UpnpRouter::find() {
 RouterAnswer UpnpRouter::outsideAddress() {
   if (!find()) return RouterAnswer::noAnswer("no gateway device");
   char address[40] = {};
-  const int r = UPNP_GetExternalIPAddress(device_->urls.controlURL,
-                                          device_->data.first.servicetype, address);
+  const int r =
+      UPNP_GetExternalIPAddress(device_->urls.controlURL, device_->data.first.servicetype, address);
   if (r != UPNPCOMMAND_SUCCESS) return refusal(r);
   RouterAnswer a;
   a.status = RouterAnswer::Status::Ok;

@@ -298,8 +298,9 @@ int main(int argc, char** argv) {
                        log.write("port mapping: " + line.toStdString());
                        chat.addlinetochat("0+" + line.toStdString(), chat.systemcolor);
                      });
-    QObject::connect(portMapping.get(), &PortMappingService::invitationChanged, &chat,
-                     [&chat](const QString& link) { chat.showOutsideInvitation(link.toStdString()); });
+    QObject::connect(
+        portMapping.get(), &PortMappingService::invitationChanged, &chat,
+        [&chat](const QString& link) { chat.showOutsideInvitation(link.toStdString()); });
     portMapping->open(server.listeningPort());
   };
   // Playing with others: the window hosts and joins by starting this program again with the
@@ -319,8 +320,7 @@ int main(int argc, char** argv) {
   playWithOthers.start = [&chat](const TPlayWithOthers::StartRequest& request) {
     chat.startAs(request.arguments, request.port, request.portMapping);
   };
-  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port,
-                                       bool portMapping) {
+  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port, bool portMapping) {
     if (const auto problem = restart.request(arguments, port, ownPort, portMapping)) {
       messageBoxes().showMessage(
           peerText("Korvel cannot start again by itself: " + *problem + "."));
@@ -371,9 +371,9 @@ int main(int argc, char** argv) {
 
   chat.show();
   const int code = app.exec();
-  log.write((!endedBy.empty()           ? "ended on request by " + endedBy
-              : restart.requested() ? std::string("ended to start again")
-                                    : std::string("ended: the main window closed")) +
+  log.write((!endedBy.empty()      ? "ended on request by " + endedBy
+             : restart.requested() ? std::string("ended to start again")
+                                   : std::string("ended: the main window closed")) +
             " (exit code " + std::to_string(code) + ")");
   log.clearRunning();
   endedThroughMain = true;

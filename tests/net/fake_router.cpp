@@ -16,7 +16,9 @@ void put16(unsigned char* at, int v) {
 void put32(unsigned char* at, uint32_t v) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (24 - 8 * i));
 }
-int get16(const unsigned char* at) { return at[0] << 8 | at[1]; }
+int get16(const unsigned char* at) {
+  return at[0] << 8 | at[1];
+}
 uint32_t get32(const unsigned char* at) {
   return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
 }
@@ -30,7 +32,9 @@ std::string element(const std::string& body, const std::string& tag) {
   return end == std::string::npos ? "" : body.substr(from, end - from);
 }
 
-int number(const std::string& text) { return text.empty() ? 0 : std::stoi(text); }
+int number(const std::string& text) {
+  return text.empty() ? 0 : std::stoi(text);
+}
 
 }  // namespace
 
@@ -215,8 +219,7 @@ std::string FakeGateway::answer(const std::string& request) {
       std::lock_guard lock(mutex_);
       adds_.push_back(r);
     }
-    body = code ? fault(code)
-                : envelope("<u:AddPortMappingResponse xmlns:u=\"" + service + "\"/>");
+    body = code ? fault(code) : envelope("<u:AddPortMappingResponse xmlns:u=\"" + service + "\"/>");
   } else if (request.find("#DeletePortMapping") != std::string::npos) {
     {
       std::lock_guard lock(mutex_);

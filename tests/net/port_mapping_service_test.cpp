@@ -41,8 +41,7 @@ TEST(NatPmpRouter, AsksTheAddressMapsRenewsAndRemovesAndReadsRefusals) {
   EXPECT_EQ(granted.port, 7872);
   EXPECT_EQ(granted.leaseSeconds, 3600);
   EXPECT_EQ(nat->remove(7772, 7872).status, RouterAnswer::Status::Ok);
-  EXPECT_EQ(router.requests(),
-            (std::vector<MappingRequest>{{7772, 7772, 3600}, {7772, 0, 0}}));
+  EXPECT_EQ(router.requests(), (std::vector<MappingRequest>{{7772, 7772, 3600}, {7772, 0, 0}}));
 
   router.mapResult = 2;
   const RouterAnswer refused = nat->add(7772, 7772, 3600);
@@ -141,8 +140,9 @@ TEST(PortMappingService, TellsTheMappingRenewsItOnTheTimerAndRemovesItAtTheEnd) 
                      [&](const QString& l) { link = l; });
     service.open(7790);
     QTRY_COMPARE_WITH_TIMEOUT(lines.size(), std::size_t(1), 10000);
-    EXPECT_TRUE(lines[0].startsWith("Your router (UPnP) forwards port 7790 of its outside address "
-                                    "203.0.113.7"));
+    EXPECT_TRUE(
+        lines[0].startsWith("Your router (UPnP) forwards port 7790 of its outside address "
+                            "203.0.113.7"));
     EXPECT_EQ(link, "korvel://203.0.113.7:7790");
     EXPECT_TRUE(service.renewTimer.isActive());
     EXPECT_EQ(service.renewTimer.interval(), 1800 * 1000);

@@ -35,8 +35,8 @@ struct Scripted : korvel::net::MappingProtocol {
     return where;
   }
   RouterAnswer add(int inside, int outside, int lease) override {
-    log->push_back(label + " add " + std::to_string(inside) + ">" + std::to_string(outside) +
-                   " " + std::to_string(lease));
+    log->push_back(label + " add " + std::to_string(inside) + ">" + std::to_string(outside) + " " +
+                   std::to_string(lease));
     if (adds.empty()) return ok({}, outside, lease);
     RouterAnswer a = adds.front();
     adds.pop_front();
@@ -53,14 +53,14 @@ TEST(PortMapping, AddressesOutsidePlayersCannotReachAreKnown) {
     const char* address;
     bool privateOrShared;
   } cases[] = {
-      {"203.0.113.7", false}, {"8.8.8.8", false},     {"10.0.0.1", true},
-      {"172.15.255.255", false}, {"172.16.0.1", true}, {"172.31.9.9", true},
-      {"172.32.0.1", false},  {"192.168.1.1", true},  {"192.169.0.1", false},
-      {"100.63.255.255", false}, {"100.64.0.1", true}, {"100.127.255.254", true},
-      {"100.128.0.1", false}, {"0.0.0.0", true},      {"127.0.0.1", true},
-      {"169.254.3.4", true},  {"224.0.0.1", true},    {"", true},
-      {"1.2.3", true},        {"1.2.3.4.5", true},    {"256.1.1.1", true},
-      {"01.2.3.4", true},     {"1.2.3.4 ", true},     {"<b>1.2.3.4</b>", true},
+      {"203.0.113.7", false},    {"8.8.8.8", false},    {"10.0.0.1", true},
+      {"172.15.255.255", false}, {"172.16.0.1", true},  {"172.31.9.9", true},
+      {"172.32.0.1", false},     {"192.168.1.1", true}, {"192.169.0.1", false},
+      {"100.63.255.255", false}, {"100.64.0.1", true},  {"100.127.255.254", true},
+      {"100.128.0.1", false},    {"0.0.0.0", true},     {"127.0.0.1", true},
+      {"169.254.3.4", true},     {"224.0.0.1", true},   {"", true},
+      {"1.2.3", true},           {"1.2.3.4.5", true},   {"256.1.1.1", true},
+      {"01.2.3.4", true},        {"1.2.3.4 ", true},    {"<b>1.2.3.4</b>", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(korvel::net::isPrivateOrShared(c.address), c.privateOrShared) << c.address;
