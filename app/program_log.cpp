@@ -23,6 +23,9 @@ constexpr std::string_view kMarkerPrefix = "running-";
 // What the signal handlers use: set before they are installed, read-only in them.
 std::atomic<int> logFd{-1};
 char markerPath[4096] = {};
+// Where a request to end (SIGTERM, SIGINT, SIGHUP) is passed on to the event loop; -1: the
+// program ends at once.
+std::atomic<int> endRequestFd{-1};
 char altStack[1 << 16];
 
 // "2026-12-08T01:40:00Z pid 1234: " into out (at least 64 bytes), by arithmetic alone so that a
@@ -124,6 +127,18 @@ void onFatalSignal(int sig) {
 }
 
 void onEndRequest(int sig) {
+  if (const int fd = endRequestFd.load(); fd >= 0) {
+    // The event loop ends the program, tidying up first. The handler was reset, so a second
+    // request ends it at once; the alarm ends a program whose loop no longer runs.
+    const auto byte = static_cast<unsigned char>(sig);
+    const int saved = errno;
+    if (::write(fd, &byte, 1) == 1) {
+      ::alarm(kEndRequestSeconds);
+      errno = saved;
+      return;
+    }
+    errno = saved;
+  }
   if (logFd.load() >= 0) signalLine(sig, "ended on request by ");
   if (markerPath[0] != '\0') ::unlink(markerPath);
   ::signal(sig, SIG_DFL);
@@ -288,6 +303,14 @@ void ProgramLog::installFatalHandlers() {
   action.sa_handler = onEndRequest;
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
   std::set_terminate(onTerminate);
+}
+
+void ProgramLog::passEndRequestsTo(int fd) {
+  endRequestFd.store(fd);
+}
+
+std::string endRequestName(int sig) {
+  return signalName(sig);
 }
 
 ProgramLog& programLog() {

@@ -20,6 +20,10 @@ namespace korvel::app {
 
 inline constexpr const char* kLogFileName = "korvel.log";
 inline constexpr std::uintmax_t kLogRotateBytes = 256 * 1024;
+// How long a program asked to end by a signal has to end by itself.
+inline constexpr unsigned kEndRequestSeconds = 10;
+// "SIGTERM" and so on, for the log.
+std::string endRequestName(int sig);
 
 // $XDG_STATE_HOME/Korvel when that is an absolute path, else HOME/.local/state/Korvel; empty when
 // neither is known. Either argument may be null.
@@ -73,6 +77,10 @@ class ProgramLog {
   // remove the marker (the end was asked for), then end as the signal would; an uncaught
   // exception writes its text before the abort. Only one log installs them.
   void installFatalHandlers();
+  // From now on SIGTERM, SIGINT and SIGHUP write their number (one byte) to fd instead of ending
+  // the program, so that the event loop can end it cleanly; a second one, or the loop not ending
+  // within kEndRequestSeconds, ends it at once. -1 goes back to ending at once.
+  void passEndRequestsTo(int fd);
 
  private:
   void rotateIfLarge();

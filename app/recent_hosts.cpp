@@ -58,6 +58,7 @@ PlaySettings loadPlaySettings(const IniFile& ini, std::string_view section, int 
     s.playername = protocol::textFromBytes(*name);
   s.recentHosts = readRecentHosts(ini.get(section, kRecenthostsKey).value_or(""), defaultPort);
   s.notifyOnMyTurn = ini.get(section, kNotifyonmyturnKey) != "false";
+  s.openRouterPort = ini.get(section, kOpenrouterportKey) == "true";
   return s;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the Play with Others window keeps in the game's section of the settings file: the
-// player's name, the hosts joined lately, and whether a turn that starts in the background is
-// announced.
+// player's name, the hosts joined lately, whether a turn that starts in the background is
+// announced, and whether hosting opens the port on the router.
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,8 @@ inline constexpr std::string_view kPlayernameKey = "Playername";
 // The addresses as the field shows them, newest first, separated by single spaces.
 inline constexpr std::string_view kRecenthostsKey = "Recenthosts";
 inline constexpr std::string_view kNotifyonmyturnKey = "Notifyonmyturn";
+// Whether hosting asks the router to forward the game port ("true"; off unless set).
+inline constexpr std::string_view kOpenrouterportKey = "Openrouterport";
 inline constexpr std::size_t kMaxRecentHosts = 10;
 
 // The list as stored: entries that do not read as an address (see readHostAddress) and repeats
@@ -29,6 +31,7 @@ struct PlaySettings {
   std::string playername;  // empty: none saved yet
   std::vector<std::string> recentHosts;
   bool notifyOnMyTurn = true;
+  bool openRouterPort = false;
 };
 
 PlaySettings loadPlaySettings(const IniFile& ini, std::string_view section, int defaultPort);

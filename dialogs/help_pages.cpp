@@ -81,6 +81,14 @@ connections on port 7772 and pass them on to the host's computer (on a router th
 port forwarding). Players who join only need to be able to connect out to port 7772. When you
 host, the chat shows the addresses of this computer and the port, so you can tell your friends
 where to join; from outside your home network they need the router's public address instead.</p>
+<p><b>Opening the port on your router.</b> Check <i>Open the port on my router</i> in the Play
+with Others window before you press <i>Host a Game</i>, and Korvel asks your home router (by
+NAT-PMP or UPnP, if the router allows it) to forward the port while you host. The chat tells what
+the router answered: its outside address with an invitation link for friends outside your
+network, which <i>Copy Invitation</i> then copies; or why it did not work. When the router itself
+has only a private or shared outside address, as with many mobile and some cable providers,
+players outside your network cannot reach you: play on the same network or over a VPN. Korvel
+removes the forwarding when it ends.</p>
 <p><b>The host.</b> The host is usually the first player in the list, and only the host can start
 a game. When the host leaves or closes Korvel, the game ends for everyone.</p>
 <p><b>A dropped connection.</b> When a player's connection breaks during a game, the host keeps

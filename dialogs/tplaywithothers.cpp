@@ -1,5 +1,6 @@
 #include "dialogs/tplaywithothers.h"
 
+#include <QCheckBox>
 #include <QHostInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,6 +79,14 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   layout->addSpacing(8);
   layout->addWidget(hostButton);
   layout->addWidget(hostNote);
+  // Off by default: it changes the router's settings, which the player should choose to do.
+  routerPortBox = new QCheckBox("Open the port on my &router", this);
+  routerPortBox->setAccessibleName("Open the port on my router");
+  routerPortBox->setToolTip(
+      "When you host, ask your home router (NAT-PMP or UPnP) to forward the game port to this "
+      "computer, so that players outside your network can join. The chat tells what the router "
+      "answered.");
+  layout->addWidget(routerPortBox);
 
   auto* addressLabel = new QLabel("Host &Address:", this);
   addressEdit = new QLineEdit(this);
@@ -110,7 +119,8 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   layout->addLayout(networkGamesArea);
 
   setTabOrder(nameEdit, hostButton);
-  setTabOrder(hostButton, addressEdit);
+  setTabOrder(hostButton, routerPortBox);
+  setTabOrder(routerPortBox, addressEdit);
   setTabOrder(addressEdit, joinButton);
   setTabOrder(joinButton, recentList);
 
@@ -124,6 +134,11 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   connect(recentList, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { recentActivated(item); });
   recentList->installEventFilter(this);
+  connect(routerPortBox, &QCheckBox::toggled, this, [this](bool on) {
+    if (settingsFile.empty()) return;
+    korvel::app::saveKey(settingsFile, korvel::app::kSettingsSection,
+                         korvel::app::kOpenrouterportKey, on ? "true" : "false");
+  });
   connect(nameEdit, &QLineEdit::textEdited, this, [this] { setMessage(nameMessage, {}); });
   connect(addressEdit, &QLineEdit::textEdited, this, [this] { setMessage(addressMessage, {}); });
   setMinimumWidth(420);
@@ -144,6 +159,10 @@ void TPlayWithOthers::loadSaved() {
                                  ? korvel::app::defaultPlayerName(accountFullName, accountLogin)
                                  : saved.playername;
     nameEdit->setText(QString::fromStdString(name));
+  }
+  {
+    const QSignalBlocker quiet(routerPortBox);
+    routerPortBox->setChecked(saved.openRouterPort);
   }
   recent_ = saved.recentHosts;
   recentList->clear();
@@ -208,7 +227,8 @@ void TPlayWithOthers::HostClick() {
   const std::string name = checkedName();
   if (name.empty() || !start) return;
   // Hosting listens on every address of this computer; the host's own client joins locally.
-  start({{QString::fromStdString(name), "127.0.0.1", "true"}, gamePort});
+  start(
+      {{QString::fromStdString(name), "127.0.0.1", "true"}, gamePort, routerPortBox->isChecked()});
 }
 
 void TPlayWithOthers::JoinClick() {
@@ -256,7 +276,8 @@ void TPlayWithOthers::finishJoin(const std::string& name, const std::string& hos
     korvel::app::saveKey(settingsFile, korvel::app::kSettingsSection, korvel::app::kRecenthostsKey,
                          korvel::app::recentHostsText(recent_));
   }
-  if (start) start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port});
+  if (start)
+    start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port, false});
 }
 
 bool TPlayWithOthers::eventFilter(QObject* watched, QEvent* event) {

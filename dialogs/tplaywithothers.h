@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -29,6 +30,8 @@ class TPlayWithOthers : public QDialog {
   struct StartRequest {
     QStringList arguments;
     int port = 0;
+    // Hosting: ask the router to forward the port (KORVEL_PORT_MAPPING=1 for the new copy).
+    bool portMapping = false;
   };
   std::function<void(const StartRequest&)> start;
 
@@ -57,14 +60,15 @@ class TPlayWithOthers : public QDialog {
   void HostClick();
   void JoinClick();
 
-  QLineEdit* nameEdit = nullptr;      // "Your Name"
-  QLabel* nameMessage = nullptr;      // under the name
-  QPushButton* hostButton = nullptr;  // "Host a Game"
-  QLabel* hostNote = nullptr;         // the port others must reach
-  QLineEdit* addressEdit = nullptr;   // "Host Address"
-  QPushButton* joinButton = nullptr;  // "Join"
-  QLabel* addressMessage = nullptr;   // under the address
-  QListWidget* recentList = nullptr;  // "Recent Hosts"
+  QLineEdit* nameEdit = nullptr;       // "Your Name"
+  QLabel* nameMessage = nullptr;       // under the name
+  QPushButton* hostButton = nullptr;   // "Host a Game"
+  QLabel* hostNote = nullptr;          // the port others must reach
+  QCheckBox* routerPortBox = nullptr;  // "Open the port on my router"
+  QLineEdit* addressEdit = nullptr;    // "Host Address"
+  QPushButton* joinButton = nullptr;   // "Join"
+  QLabel* addressMessage = nullptr;    // under the address
+  QListWidget* recentList = nullptr;   // "Recent Hosts"
   // The spot for the list of games found on this network (filled by its own widget).
   QVBoxLayout* networkGamesArea = nullptr;
 

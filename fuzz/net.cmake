@@ -1,1 +1,2 @@
 korvel_add_fuzzer(fuzz_game_record ${CMAKE_CURRENT_LIST_DIR}/game_record_fuzz.cpp)
+korvel_add_fuzzer(fuzz_port_mapping ${CMAKE_CURRENT_LIST_DIR}/port_mapping_fuzz.cpp)

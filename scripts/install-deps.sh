@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libjpeg-dev liblz4-dev zlib1g-dev
   nlohmann-json3-dev            # saved games (JSON)
   libavahi-client-dev           # games on this network (DNS-SD)
+  libnatpmp-dev libminiupnpc-dev  # opening the game port on the router (NAT-PMP, UPnP IGD)
   avahi-daemon dbus iproute2    # its test: private daemons in network namespaces
   desktop-file-utils appstream  # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                 # dpkg-shlibdeps for the Debian package (scripts/make-deb.sh)

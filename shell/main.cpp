@@ -40,9 +40,11 @@
 #include "net/game_publisher.h"
 #include "net/game_record.h"
 #include "net/network_games_view.h"
+#include "net/port_mapping_service.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
+#include "shell/end_requests.h"
 #include "shell/instance_guard.h"
 #include "shell/message_boxes.h"
 #include "shell/program_restart.h"
@@ -278,12 +280,28 @@ int main(int argc, char** argv) {
         korvel::net::announcementOf(server.core(), chat.playername, korvel::protocol::kVersion));
   };
   QObject::connect(&announceTimer, &QTimer::timeout, announce);
+  // With KORVEL_PORT_MAPPING=1 (the Play with Others window's "Open the port on my router"), a
+  // game hosted for others asks the router to forward its port; the chat and the log tell what
+  // came of it. The mapping is removed when this object goes, before the program ends.
+  std::unique_ptr<PortMappingService> portMapping;
+  const bool mapPort = hostingForOthers && qgetenv("KORVEL_PORT_MAPPING") == "1";
   chat.startListening = [&](int port) {
     server.startListening(port, chat.sock);
     if (!hostingForOthers || publisher) return;
     publisher = std::make_unique<GamePublisher>();
     announceTimer.start(500);
     announce();
+    if (!mapPort || server.listeningPort() <= 0) return;
+    portMapping = std::make_unique<PortMappingService>();
+    QObject::connect(portMapping.get(), &PortMappingService::told, &chat,
+                     [&chat, &log](const QString& line) {
+                       log.write("port mapping: " + line.toStdString());
+                       chat.addlinetochat("0+" + line.toStdString(), chat.systemcolor);
+                     });
+    QObject::connect(
+        portMapping.get(), &PortMappingService::invitationChanged, &chat,
+        [&chat](const QString& link) { chat.showOutsideInvitation(link.toStdString()); });
+    portMapping->open(server.listeningPort());
   };
   // Playing with others: the window hosts and joins by starting this program again with the
   // command line a terminal would give, on the port the choice needs.
@@ -300,10 +318,10 @@ int main(int argc, char** argv) {
     playWithOthers.accountFullName = account->pw_gecos ? account->pw_gecos : "";
   }
   playWithOthers.start = [&chat](const TPlayWithOthers::StartRequest& request) {
-    chat.startAs(request.arguments, request.port);
+    chat.startAs(request.arguments, request.port, request.portMapping);
   };
-  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port) {
-    if (const auto problem = restart.request(arguments, port, ownPort)) {
+  chat.restartAs = [&restart, ownPort](const QStringList& arguments, int port, bool portMapping) {
+    if (const auto problem = restart.request(arguments, port, ownPort, portMapping)) {
       messageBoxes().showMessage(
           peerText("Korvel cannot start again by itself: " + *problem + "."));
       return false;
@@ -342,11 +360,20 @@ int main(int argc, char** argv) {
                    [&playWithOthers](const QString& link) { playWithOthers.openWithLink(link); });
   QObject::connect(&guard, &InstanceGuard::activateRequested, &chat, &Tchat::bringToFront);
   QObject::connect(&chat, &Tchat::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+  // A signal to end: the loop ends, and everything above is taken down in order.
+  std::string endedBy;
+  EndRequests endRequests;
+  QObject::connect(&endRequests, &EndRequests::requested, &app, [&endedBy](int sig) {
+    if (!endedBy.empty()) return;
+    endedBy = korvel::app::endRequestName(sig);
+    QCoreApplication::quit();
+  });
 
   chat.show();
   const int code = app.exec();
-  log.write(std::string(restart.requested() ? "ended to start again with a new zoom"
-                                            : "ended: the main window closed") +
+  log.write((!endedBy.empty()      ? "ended on request by " + endedBy
+             : restart.requested() ? std::string("ended to start again")
+                                   : std::string("ended: the main window closed")) +
             " (exit code " + std::to_string(code) + ")");
   log.clearRunning();
   endedThroughMain = true;

@@ -22,13 +22,14 @@ std::optional<std::string> ProgramRestart::request() {
 }
 
 std::optional<std::string> ProgramRestart::request(const QStringList& arguments, int gamePort,
-                                                   int ownPort) {
+                                                   int ownPort, bool portMapping) {
   if (auto problem = request()) return problem;
   std::vector<std::string> line{arguments_.empty() ? file_ : arguments_.front()};
   for (const QString& a : arguments) line.push_back(a.toStdString());
   arguments_ = std::move(line);
   gamePort_ = gamePort;
   ownPort_ = ownPort;
+  portMapping_ = portMapping;
   return std::nullopt;
 }
 
@@ -47,6 +48,11 @@ ProgramRestart::~ProgramRestart() {
   std::vector<std::string> environment = korvel::app::startEnvironment();
   if (gamePort_ > 0) setVariable(environment, "KORVEL_PORT", gamePort_);
   if (ownPort_ > 0) setVariable(environment, "KORVEL_OWN_PORT", ownPort_);
+  if (portMapping_) {
+    std::erase_if(environment,
+                  [](const std::string& e) { return e.starts_with("KORVEL_PORT_MAPPING="); });
+    if (*portMapping_) environment.push_back("KORVEL_PORT_MAPPING=1");
+  }
   if (!desktopServices().startProgramAsGiven(file_, arguments_, environment)) {
     korvel::app::programLog().write("restart failed: " + file_ + " could not be started");
   }

@@ -32,7 +32,10 @@ class ProgramRestart {
   // the new copy). ownPort, the port this user's own games use, goes along as KORVEL_OWN_PORT, so
   // that a copy started to join a game on another port still hosts, and reads addresses without
   // a port, on the user's own. Checked like request().
-  std::optional<std::string> request(const QStringList& arguments, int gamePort, int ownPort);
+  // portMapping sets KORVEL_PORT_MAPPING=1 for the new copy (a host that asks the router to
+  // forward its port); false leaves the variable out.
+  std::optional<std::string> request(const QStringList& arguments, int gamePort, int ownPort,
+                                     bool portMapping = false);
   bool requested() const { return requested_; }
 
  private:
@@ -42,4 +45,5 @@ class ProgramRestart {
   bool requested_ = false;
   int gamePort_ = 0;  // 0: the port this copy was given
   int ownPort_ = 0;
+  std::optional<bool> portMapping_;  // unset: as this copy was given
 };

@@ -5,4 +5,5 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/settings_location.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_restart.cpp
   ${CMAKE_CURRENT_LIST_DIR}/turn_notifier.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/end_requests.cpp
 )

@@ -116,13 +116,18 @@ class Tchat : public QMainWindow {
   std::function<void(const std::string& host, int port, const QString& reason)> joinFailed;
   // Starts the program again with another command line and game port once this window has
   // closed; false when it cannot (it has said why), and the window stays.
-  std::function<bool(const QStringList& arguments, int port)> restartAs;
+  std::function<bool(const QStringList& arguments, int port, bool portMapping)> restartAs;
   // Leaves this copy for a new command line (asking first when that leaves a running game);
-  // false when the user stays.
-  bool startAs(const QStringList& arguments, int port);
+  // false when the user stays. portMapping: the new copy hosts and asks the router to forward
+  // its port.
+  bool startAs(const QStringList& arguments, int port, bool portMapping = false);
   // While hosting for others: `korvel://ADDRESS:PORT` for each address the chat shows.
   std::vector<std::string> invitationLinks;
   void CopyInvitation1Click();
+  // The link for players outside the network once the router forwards the port: it goes first,
+  // so Copy Invitation copies it; empty takes it away again.
+  void showOutsideInvitation(const std::string& link);
+  std::string outsideInvitation;
   // Options, "Notify on My Turn": a turn of this client's seat that starts while the window is
   // not active asks for attention and shows a desktop notification through turnNotifier.
   bool notifyOnMyTurn = true;

@@ -14,11 +14,11 @@
 #include "shell/turn_notifier.h"
 #include "window/tchat.h"
 
-bool Tchat::startAs(const QStringList& arguments, int port) {
+bool Tchat::startAs(const QStringList& arguments, int port, bool portMapping) {
   if (const auto question = korvel::client::leaveQuestion(game, solo)) {
     if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return false;
   }
-  if (!restartAs || !restartAs(arguments, port)) return false;
+  if (!restartAs || !restartAs(arguments, port, portMapping)) return false;
   leaving_ = true;
   close();
   return true;
@@ -27,6 +27,13 @@ bool Tchat::startAs(const QStringList& arguments, int port) {
 void Tchat::CopyInvitation1Click() {
   if (invitationLinks.empty()) return;
   QGuiApplication::clipboard()->setText(QString::fromStdString(invitationLinks.front()));
+}
+
+void Tchat::showOutsideInvitation(const std::string& link) {
+  if (!outsideInvitation.empty()) std::erase(invitationLinks, outsideInvitation);
+  outsideInvitation = link;
+  if (!link.empty()) invitationLinks.insert(invitationLinks.begin(), link);
+  CopyInvitation1->setEnabled(!invitationLinks.empty());
 }
 
 void Tchat::reportJoinFailure(const std::string& socketError) {

@@ -115,3 +115,23 @@ TEST(ProgramRestart, ANewCommandLineGoesWithTheGamePortAndTheUsersOwnPort) {
   EXPECT_FALSE(hasEntry(environment, "KORVEL_PORT=9000"));
   EXPECT_EQ(std::count(environment.begin(), environment.end(), "KORVEL_OWN_PORT=7772"), 1);
 }
+
+TEST(ProgramRestart, AHostThatOpensTheRouterPortSaysSoAndOneThatDoesNotDropsAnInheritedAsk) {
+  StartRecorder desktop;
+  setDesktopServices(&desktop);
+  qputenv("KORVEL_PORT_MAPPING", "1");
+  korvel::app::captureStartEnvironment();
+  for (const bool mapping : {true, false}) {
+    ProgramRestart restart({"korvel", "Ann"});
+    EXPECT_EQ(restart.request({"Ann", "127.0.0.1", "true"}, 7772, 7772, mapping), std::nullopt);
+  }
+  setDesktopServices(nullptr);
+  qunsetenv("KORVEL_PORT_MAPPING");
+  korvel::app::captureStartEnvironment();
+  ASSERT_EQ(desktop.starts.size(), 2u);
+  const auto& mapped = desktop.starts[0].environment;
+  EXPECT_EQ(std::count(mapped.begin(), mapped.end(), "KORVEL_PORT_MAPPING=1"), 1);
+  EXPECT_FALSE(
+      std::any_of(desktop.starts[1].environment.begin(), desktop.starts[1].environment.end(),
+                  [](const std::string& e) { return e.starts_with("KORVEL_PORT_MAPPING="); }));
+}

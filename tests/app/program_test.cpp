@@ -1,6 +1,7 @@
 // Whole-program tests: the built korvel, started with its own runtime directory and ports.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTcpServer>
@@ -167,4 +168,25 @@ TEST(Program, PlayWithOthersHostsInOneCopyAndJoinsFromAnother) {
   Program joiner(joinStarts[0].arguments, joinStarts[0].port, lobby.serverPort());
   EXPECT_TRUE(observer.waitFor("CMD_newplayerinfo+3+Bob+0" + FF))
       << observer.received.toStdString();
+}
+
+// A logout or `kill` ends the program through its event loop: it exits with 0, takes its server
+// down (a joined peer sees the connection close) and says so in its log.
+TEST(Program, SigtermEndsThroughTheEventLoopAndIsLogged) {
+  const int port = freePort();
+  QTcpServer lobby;
+  ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+  Program host({"Ann", "127.0.0.1", "true"}, port, lobby.serverPort());
+  RawClient peer;
+  ASSERT_TRUE(peer.connectTo(port));
+  ASSERT_TRUE(peer.waitFor("CMD_sendlogininfo+")) << peer.received.toStdString();
+  host.process.terminate();
+  ASSERT_TRUE(host.process.waitForFinished(10000));
+  EXPECT_EQ(host.process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(host.process.exitCode(), 0);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return peer.socket.state() == QAbstractSocket::UnconnectedState; }, 10000));
+  QFile log(host.runtime.filePath("Korvel/korvel.log"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains("ended on request by SIGTERM (exit code 0)"));
 }

@@ -111,7 +111,7 @@ TEST(TchatOthers, StartingAsANewCommandLineAsksFirstInARunningGame) {
   TwoPlayers t;
   QStringList restartedWith;
   int restartPort = 0;
-  t.chat.restartAs = [&](const QStringList& arguments, int port) {
+  t.chat.restartAs = [&](const QStringList& arguments, int port, bool) {
     restartedWith = arguments;
     restartPort = port;
     return true;
@@ -145,6 +145,17 @@ TEST(TchatOthers, HostingShowsInvitationLinksAndCopyInvitationTakesTheFirst) {
   chat.invitationLinks = {"korvel://192.168.1.5:8123", "korvel://10.0.0.2:8123"};
   chat.CopyInvitation1Click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://192.168.1.5:8123");
+  // The router's outside address goes first once the port is forwarded, replacing an earlier
+  // one, and leaves with it.
+  chat.showOutsideInvitation("korvel://203.0.113.7:8123");
+  chat.showOutsideInvitation("korvel://203.0.113.9:8124");
+  EXPECT_EQ(chat.invitationLinks,
+            (std::vector<std::string>{"korvel://203.0.113.9:8124", "korvel://192.168.1.5:8123",
+                                      "korvel://10.0.0.2:8123"}));
+  chat.CopyInvitation1Click();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://203.0.113.9:8124");
+  chat.showOutsideInvitation("");
+  EXPECT_EQ(chat.invitationLinks.size(), 2u);
 }
 
 TEST(TchatOthers, AnInvitationLinkOnTheCommandLineOpensThePlayWithOthersWindow) {

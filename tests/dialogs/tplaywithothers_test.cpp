@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -50,6 +51,8 @@ TEST(TPlayWithOthers, ControlsHaveTheirNamesAndTheNameStartsFromTheAccount) {
   EXPECT_EQ(f.window.hostButton->accessibleName(), "Host a Game");
   EXPECT_EQ(f.window.addressEdit->accessibleName(), "Host Address");
   EXPECT_EQ(f.window.joinButton->accessibleName(), "Join");
+  EXPECT_EQ(f.window.routerPortBox->accessibleName(), "Open the port on my router");
+  EXPECT_FALSE(f.window.routerPortBox->isChecked());
   EXPECT_EQ(f.window.recentList->accessibleName(), "Recent Hosts");
   EXPECT_EQ(f.window.networkGamesArea->objectName(), "networkGamesArea");
   EXPECT_EQ(f.window.nameEdit->text(), "Ann Lee");
@@ -62,8 +65,9 @@ TEST(TPlayWithOthers, ControlsHaveTheirNamesAndTheNameStartsFromTheAccount) {
     }
     return w;
   };
-  const std::vector<QWidget*> order{f.window.nameEdit, f.window.hostButton, f.window.addressEdit,
-                                    f.window.joinButton, f.window.recentList};
+  const std::vector<QWidget*> order{f.window.nameEdit,      f.window.hostButton,
+                                    f.window.routerPortBox, f.window.addressEdit,
+                                    f.window.joinButton,    f.window.recentList};
   for (std::size_t n = 0; n + 1 < order.size(); ++n) {
     EXPECT_EQ(nextTabStop(order[n]), order[n + 1]) << order[n]->accessibleName().toStdString();
   }
@@ -77,7 +81,15 @@ TEST(TPlayWithOthers, HostAndJoinHandOnTheCommandLineAndRememberNameAndHosts) {
   ASSERT_EQ(f.starts.size(), 1u);
   EXPECT_EQ(f.starts[0].arguments, (QStringList{"Ann", "127.0.0.1", "true"}));
   EXPECT_EQ(f.starts[0].port, 7772);
+  EXPECT_FALSE(f.starts[0].portMapping);
   EXPECT_NE(f.settings().find("Playername=Ann"), std::string::npos);
+  // "Open the port on my router" goes with the host's command line and is remembered.
+  f.window.routerPortBox->click();
+  EXPECT_NE(f.settings().find("Openrouterport=true"), std::string::npos) << f.settings();
+  f.window.HostClick();
+  ASSERT_EQ(f.starts.size(), 2u);
+  EXPECT_TRUE(f.starts[1].portMapping);
+  f.starts.erase(f.starts.begin());
 
   // Enter in the address field joins; the port goes to the new copy, not the address.
   f.typeAddress("192.168.1.20:8000");
@@ -103,6 +115,7 @@ TEST(TPlayWithOthers, HostAndJoinHandOnTheCommandLineAndRememberNameAndHosts) {
   again.start = [&](const TPlayWithOthers::StartRequest& r) { starts.push_back(r); };
   again.open();
   EXPECT_EQ(again.nameEdit->text(), "Ann");
+  EXPECT_TRUE(again.routerPortBox->isChecked());
   ASSERT_EQ(again.recentList->count(), 2);
   EXPECT_EQ(again.recentList->item(0)->text(), "box.lan");
   again.recentList->setCurrentRow(1);
@@ -110,6 +123,7 @@ TEST(TPlayWithOthers, HostAndJoinHandOnTheCommandLineAndRememberNameAndHosts) {
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].arguments, (QStringList{"Ann", "192.168.1.20", "false"}));
   EXPECT_EQ(starts[0].port, 8000);
+  EXPECT_FALSE(starts[0].portMapping) << "only a host asks the router";
 }
 
 TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts) {

@@ -1,7 +1,14 @@
 korvel_add_test(net_tests
   ${CMAKE_CURRENT_LIST_DIR}/game_record_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_mapping_test.cpp
 )
 if(KORVEL_BUILD_UI)
+  # The NAT-PMP and UPnP requests against stand-in routers on loopback, and their worker.
+  korvel_add_test(port_mapping_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/port_mapping_service_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fake_router.cpp
+    ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
+  )
   # The games table, and a whole-program test across two network namespaces (as root; skipped
   # otherwise) with private daemons started by avahi_scope.sh.
   korvel_add_test(network_games_tests UI

@@ -1,0 +1,221 @@
+#include "net/port_mapping.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <utility>
+
+#include "app/host_address.h"
+
+namespace korvel::net {
+
+RouterAnswer RouterAnswer::noAnswer(std::string why) {
+  RouterAnswer a;
+  a.status = Status::NoAnswer;
+  a.reason = std::move(why);
+  return a;
+}
+
+RouterAnswer RouterAnswer::refused(int code, std::string why) {
+  RouterAnswer a;
+  a.status = Status::Refused;
+  a.code = code;
+  a.reason = std::move(why);
+  return a;
+}
+
+namespace {
+
+std::optional<std::array<int, 4>> ipv4Parts(std::string_view text) {
+  std::array<int, 4> parts{};
+  std::size_t at = 0;
+  for (int n = 0; n < 4; ++n) {
+    if (n > 0) {
+      if (at >= text.size() || text[at] != '.') return std::nullopt;
+      ++at;
+    }
+    const std::size_t start = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 3) ++at;
+    if (at == start) return std::nullopt;
+    // "010" would be octal to some readers: refused.
+    if (at - start > 1 && text[start] == '0') return std::nullopt;
+    std::from_chars(text.data() + start, text.data() + at, parts[n]);
+    if (parts[n] > 255) return std::nullopt;
+  }
+  if (at != text.size()) return std::nullopt;
+  return parts;
+}
+
+}  // namespace
+
+std::optional<std::string> cleanIpv4(std::string_view text) {
+  if (!ipv4Parts(text)) return std::nullopt;
+  return std::string(text);
+}
+
+bool isPrivateOrShared(std::string_view ipv4) {
+  const auto p = ipv4Parts(ipv4);
+  if (!p) return true;
+  const auto [a, b, c, d] = *p;
+  (void)c, (void)d;
+  return a == 0 || a == 10 || a == 127 || a >= 224 || (a == 172 && b >= 16 && b <= 31) ||
+         (a == 192 && b == 168) || (a == 100 && b >= 64 && b <= 127) || (a == 169 && b == 254);
+}
+
+PortMapping::PortMapping(std::vector<std::unique_ptr<MappingProtocol>> protocols)
+    : protocols_(std::move(protocols)) {}
+
+PortMapping::~PortMapping() {
+  close();
+}
+
+MappingOutcome PortMapping::open(int insidePort) {
+  close();
+  std::optional<MappingOutcome> refusal;
+  for (const auto& protocol : protocols_) {
+    MappingOutcome outcome;
+    outcome.method = protocol->name();
+    outcome.insidePort = insidePort;
+    const RouterAnswer where = protocol->outsideAddress();
+    if (where.status == RouterAnswer::Status::NoAnswer) continue;
+    if (where.status == RouterAnswer::Status::Refused) {
+      outcome.kind = MappingOutcome::Kind::Refused;
+      outcome.reason = where.reason;
+      if (!refusal) refusal = outcome;
+      continue;
+    }
+    // The same router answers every protocol: its outside address is the answer for all.
+    const auto address = cleanIpv4(where.address);
+    outcome.address = address.value_or("");
+    if (!address || isPrivateOrShared(*address)) {
+      outcome.kind = MappingOutcome::Kind::Unreachable;
+      return outcome;
+    }
+    RouterAnswer granted = protocol->add(insidePort, insidePort, kMappingLeaseSeconds);
+    if (granted.status == RouterAnswer::Status::Refused &&
+        granted.code == kUpnpOnlyPermanentLeases) {
+      granted = protocol->add(insidePort, insidePort, 0);
+    }
+    for (int k = 1; k <= kConflictRetries && insidePort + k <= 65535 &&
+                    granted.status == RouterAnswer::Status::Refused &&
+                    granted.code == kUpnpConflictInMappingEntry;
+         ++k) {
+      granted = protocol->add(insidePort, insidePort + k, kMappingLeaseSeconds);
+      if (granted.status == RouterAnswer::Status::Refused &&
+          granted.code == kUpnpOnlyPermanentLeases) {
+        granted = protocol->add(insidePort, insidePort + k, 0);
+      }
+    }
+    if (granted.status == RouterAnswer::Status::Ok && granted.port > 0 && granted.port <= 65535) {
+      outcome.kind = MappingOutcome::Kind::Mapped;
+      outcome.port = granted.port;
+      outcome.leaseSeconds = granted.leaseSeconds;
+      active_ = protocol.get();
+      held_ = outcome;
+      renewFailed_ = false;
+      return outcome;
+    }
+    outcome.kind = MappingOutcome::Kind::Refused;
+    outcome.reason = granted.status == RouterAnswer::Status::Ok ? "it granted no usable port"
+                     : granted.reason.empty()                   ? "no reason given"
+                                                                : granted.reason;
+    if (!refusal) refusal = outcome;
+  }
+  if (refusal) return *refusal;
+  MappingOutcome none;
+  none.insidePort = insidePort;
+  return none;
+}
+
+MappingOutcome PortMapping::renew() {
+  if (!active_) return {};
+  const RouterAnswer granted = active_->add(held_.insidePort, held_.port, held_.leaseSeconds);
+  MappingOutcome outcome = held_;
+  if (granted.status == RouterAnswer::Status::Ok && granted.port == held_.port) {
+    outcome.leaseSeconds = granted.leaseSeconds;
+    held_ = outcome;
+    renewFailed_ = false;
+    return outcome;
+  }
+  renewFailed_ = true;
+  if (granted.status == RouterAnswer::Status::NoAnswer) {
+    outcome.kind = MappingOutcome::Kind::NoRouter;
+  } else {
+    outcome.kind = MappingOutcome::Kind::Refused;
+    outcome.reason = granted.status == RouterAnswer::Status::Ok
+                         ? "it moved the mapping to port " + std::to_string(granted.port)
+                         : granted.reason;
+  }
+  return outcome;
+}
+
+void PortMapping::close() {
+  if (!active_) return;
+  active_->remove(held_.insidePort, held_.port);
+  active_ = nullptr;
+  held_ = {};
+  renewFailed_ = false;
+}
+
+std::optional<std::chrono::seconds> PortMapping::renewAfter() const {
+  if (!active_) return std::nullopt;
+  if (renewFailed_) return kRenewRetry;
+  if (held_.leaseSeconds <= 0) return std::nullopt;
+  return std::chrono::seconds(std::max(held_.leaseSeconds / 2, 30));
+}
+
+namespace {
+
+const char* const kOutsideCannotReach =
+    "Players outside your network cannot reach this address; play on the same network or over a "
+    "VPN";
+
+std::string byHand(int port) {
+  return "Players outside your network can join only if port " + std::to_string(port) +
+         " is forwarded to this computer on the router by hand.";
+}
+
+}  // namespace
+
+std::string mappingText(const MappingOutcome& o) {
+  const std::string port = std::to_string(o.insidePort);
+  switch (o.kind) {
+    case MappingOutcome::Kind::Mapped: {
+      std::string text = "Your router (" + o.method + ") forwards port " + std::to_string(o.port) +
+                         " of its outside address " + o.address + " to this game";
+      text += o.leaseSeconds > 0 ? ", renewed while you host" : ", until Korvel ends";
+      return text +
+             ". Invitation link for players outside your network: " + *outsideInvitationLink(o) +
+             " (File, Copy Invitation copies it)";
+    }
+    case MappingOutcome::Kind::Unreachable:
+      return (o.address.empty() ? "Your router reports no outside address. "
+                                : "Your router's outside address is " + o.address +
+                                      ", a private or shared address. ") +
+             kOutsideCannotReach;
+    case MappingOutcome::Kind::Refused:
+      return "Your router (" + o.method + ") refused to open port " + port + ": " + o.reason +
+             ". " + byHand(o.insidePort);
+    case MappingOutcome::Kind::NoRouter:
+      break;
+  }
+  return "No router answered the request to open port " + port + " (NAT-PMP and UPnP). " +
+         byHand(o.insidePort);
+}
+
+std::string renewalFailureText(const MappingOutcome& o) {
+  std::string text = "Your router (" + o.method + ") did not renew the forwarding of port " +
+                     std::to_string(o.port);
+  text += o.kind == MappingOutcome::Kind::Refused ? ": " + o.reason : ": it did not answer";
+  return text +
+         ". Players outside your network may not reach this game until it does; Korvel "
+         "asks again in a minute.";
+}
+
+std::optional<std::string> outsideInvitationLink(const MappingOutcome& o) {
+  if (o.kind != MappingOutcome::Kind::Mapped || isPrivateOrShared(o.address)) return std::nullopt;
+  return app::invitationLink(o.address, o.port);
+}
+
+}  // namespace korvel::net
