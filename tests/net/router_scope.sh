@@ -4,13 +4,13 @@
 # Packets are forwarded from LAN_IF to EXT_IF and masqueraded there; nothing from EXT_IF reaches
 # the LAN but what miniupnpd forwards (NAT-PMP/PCP and UPnP IGD, or UPnP IGD alone with
 # upnp-only; for LAN_NET, ports 1024-65535). miniupnpd's configuration, log, pid and lease files
-# live in WORKDIR. Prints "router ready" once miniupnpd answers on its protocols. Needs root;
+# live in WORKDIR. Prints "router ready" once miniupnpd listens on its protocols. Needs root;
 # meant to run under `ip netns exec`.
 set -euo pipefail
 if [[ "${1:-}" != "--inside" ]]; then
-  # A private mount namespace: miniupnpd's syslog lines fall back to /dev/console when no
-  # syslog daemon listens, so both are covered with /dev/null here. They reach its log file
-  # through stderr anyway.
+  # A private mount namespace: miniupnpd sends its lines to syslog as well as to stderr (its
+  # log file here), and to /dev/console when no syslog daemon listens; both are covered with
+  # /dev/null in it, so the machine's log and console stay quiet.
   exec unshare --mount --propagation private "$0" --inside "$@"
 fi
 shift
@@ -19,7 +19,7 @@ natpmp=yes
 if [[ "${5:-}" == upnp-only ]]; then natpmp=no; fi
 mkdir -p "$work"
 for node in /dev/console /dev/log; do
-  if [[ -e "$node" ]]; then mount --bind /dev/null "$node"; fi
+  if [[ -e "$node" ]]; then mount --bind /dev/null "$node" 2>/dev/null || true; fi
 done
 
 echo 1 >/proc/sys/net/ipv4/ip_forward
