@@ -318,15 +318,21 @@ TEST_P(PublicRouter, ForwardsTheGamePortFromOutsideUntilTheHostEnds) {
   clock.start();
   const QString home = work.filePath("host");
   const std::unique_ptr<Child> host = startHost(net, home, 7790);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !mappingLines(home).isEmpty(); }, 30000))
-      << "no port mapping line within 30 s";
-  const qint64 toLine = clock.elapsed();
-  const QString line = mappingLines(home).first();
-  const QRegularExpressionMatch link =
-      QRegularExpression(R"(korvel://198\.51\.101\.1:(\d+))").match(line);
-  ASSERT_TRUE(link.hasMatch())
-      << line.toStdString() << "\nrouter log:\n"
+  // The line with the outside invitation; other lines may come before it.
+  const QRegularExpression linked(R"(korvel://198\.51\.101\.1:(\d+))");
+  const auto linkedLine = [&] {
+    for (const QString& line : mappingLines(home)) {
+      if (line.contains(linked)) return line;
+    }
+    return QString();
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !linkedLine().isEmpty(); }, 30000))
+      << "no invitation within 30 s; port mapping lines:\n"
+      << mappingLines(home).join('\n').toStdString() << "\nrouter log:\n"
       << output("cat", {work.filePath("router/miniupnpd.log")}).toStdString();
+  const qint64 toLine = clock.elapsed();
+  const QString line = linkedLine();
+  const QRegularExpressionMatch link = linked.match(line);
   EXPECT_FALSE(line.contains(kUnreachable)) << line.toStdString();
   const int outsidePort = link.captured(1).toInt();
   EXPECT_TRUE(
@@ -361,6 +367,7 @@ TEST_P(PublicRouter, ForwardsTheGamePortFromOutsideUntilTheHostEnds) {
   const qint64 toExit = terminate(*host);
   ASSERT_GE(toExit, 0) << "the host did not end within 10 s after TERM";
   EXPECT_EQ(host->process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(host->process().exitCode(), 0);
   std::cout << "host ended " << toExit << " ms after TERM" << std::endl;
   const QString after = net.forwards();
   EXPECT_TRUE(after.contains("chain prerouting_miniupnpd")) << after.toStdString();
