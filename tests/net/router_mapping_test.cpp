@@ -231,17 +231,20 @@ std::string missingForRouter() {
   return {};
 }
 
-// The router's miniupnpd, started in its namespace and ready to answer: NAT-PMP and UPnP IGD,
-// or UPnP IGD alone.
-enum class RouterKind { NatPmpAndUpnp, UpnpOnly };
+// The router, started in its namespace and ready: miniupnpd with NAT-PMP and UPnP IGD, or UPnP
+// IGD alone, or no port mapping at all (NAT-PMP requests dropped unanswered).
+enum class RouterKind { NatPmpAndUpnp, UpnpOnly, Silent };
 void PrintTo(RouterKind kind, std::ostream* out) {
-  *out << (kind == RouterKind::UpnpOnly ? "UPnP IGD alone" : "NAT-PMP and UPnP IGD");
+  *out << (kind == RouterKind::UpnpOnly ? "UPnP IGD alone"
+           : kind == RouterKind::Silent ? "no port mapping"
+                                        : "NAT-PMP and UPnP IGD");
 }
 std::unique_ptr<Child> startRouter(const RouterNetwork& net, const QString& work,
                                    RouterKind kind = RouterKind::NatPmpAndUpnp) {
   QStringList args{"netns", "exec",        net.router,        ROUTER_SCOPE,
                    work,    net.routerLan, "192.168.77.0/24", net.routerOutside};
   if (kind == RouterKind::UpnpOnly) args << "upnp-only";
+  if (kind == RouterKind::Silent) args << "silent";
   auto router = std::make_unique<Child>("ip", args);
   (void)QTest::qWaitFor(
       [&] {
@@ -403,6 +406,34 @@ TEST(RouterMapping, ARouterWithASharedOutsideAddressIsNeverOfferedAsAnInvitation
   const QString after = net.forwards();
   EXPECT_TRUE(after.contains("chain prerouting_miniupnpd")) << after.toStdString();
   EXPECT_FALSE(after.contains("dnat")) << after.toStdString();
+}
+
+// A router without port mapping answers neither protocol: the host waits out both (bounded), says
+// so, offers no outside link, and still ends at once.
+TEST(RouterMapping, WithoutARouterThatMapsTheHostSaysSoAndOffersNoOutsideLink) {
+  if (const std::string why = missingForRouter(); !why.empty()) GTEST_SKIP() << why;
+  RouterNetwork net(kPublicRouter, kPublicOutside);
+  if (!net.made) GTEST_SKIP() << "network namespaces cannot be made here";
+  QTemporaryDir work;
+  const std::unique_ptr<Child> router =
+      startRouter(net, work.filePath("router"), RouterKind::Silent);
+  ASSERT_TRUE(router->seen().contains("router ready")) << router->seen().toStdString();
+
+  QElapsedTimer clock;
+  clock.start();
+  const QString home = work.filePath("host");
+  const std::unique_ptr<Child> host = startHost(net, home, 7790);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return mappingLines(home).join('\n').contains("No router answered"); }, 30000))
+      << mappingLines(home).join('\n').toStdString();
+  std::cout << "no-router line " << clock.elapsed() << " ms after the start" << std::endl;
+  for (const QString& line : mappingLines(home)) {
+    EXPECT_FALSE(line.contains("korvel://")) << line.toStdString();
+    std::cout << line.toStdString() << std::endl;
+  }
+  const qint64 toExit = terminate(*host);
+  EXPECT_GE(toExit, 0) << "the host did not end within 10 s after TERM";
+  EXPECT_EQ(host->process().exitCode(), 0);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes the current network namespace a home router and runs miniupnpd in it until TERM:
-#   router_scope.sh WORKDIR LAN_IF LAN_NET EXT_IF [upnp-only]
+#   router_scope.sh WORKDIR LAN_IF LAN_NET EXT_IF [upnp-only|silent]
 # Packets are forwarded from LAN_IF to EXT_IF and masqueraded there; nothing from EXT_IF reaches
 # the LAN but what miniupnpd forwards (NAT-PMP/PCP and UPnP IGD, or UPnP IGD alone with
-# upnp-only; for LAN_NET, ports 1024-65535). miniupnpd's configuration, log, pid and lease files
-# live in WORKDIR. Prints "router ready" once miniupnpd listens on its protocols. Needs root;
-# meant to run under `ip netns exec`.
+# upnp-only; for LAN_NET, ports 1024-65535). A silent router runs no miniupnpd and drops NAT-PMP
+# requests unanswered, as a router without port mapping does. miniupnpd's configuration, log, pid
+# and lease files live in WORKDIR. Prints "router ready" once miniupnpd listens on its protocols.
+# Needs root; meant to run under `ip netns exec`.
 set -euo pipefail
 if [[ "${1:-}" != "--inside" ]]; then
   # A private mount namespace: miniupnpd sends its lines to syslog as well as to stderr (its
@@ -15,8 +16,9 @@ if [[ "${1:-}" != "--inside" ]]; then
 fi
 shift
 work=$1 lan_if=$2 lan_net=$3 ext_if=$4
+mode=${5:-}
 natpmp=yes
-if [[ "${5:-}" == upnp-only ]]; then natpmp=no; fi
+if [[ $mode == upnp-only ]]; then natpmp=no; fi
 mkdir -p "$work"
 for node in /dev/console /dev/log; do
   if [[ -e "$node" ]]; then mount --bind /dev/null "$node" 2>/dev/null || true; fi
@@ -51,6 +53,17 @@ table inet filter {
   }
 }
 RULES
+
+if [[ $mode == silent ]]; then
+  nft add chain inet filter input '{ type filter hook input priority 0; policy accept; }'
+  nft add rule inet filter input udp dport 5351 drop
+  echo "router ready"
+  # Ends at TERM like the daemon would.
+  sleep infinity &
+  trap 'kill $! 2>/dev/null; exit 143' TERM INT
+  wait
+  exit 0
+fi
 
 cat >"$work/miniupnpd.conf" <<CONF
 ext_ifname=$ext_if
