@@ -144,10 +144,10 @@ struct RouterNetwork {
   RouterNetwork(const RouterNetwork&) = delete;
   RouterNetwork& operator=(const RouterNetwork&) = delete;
 
-  // The router's port forwards, as miniupnpd keeps them in its nftables chain.
+  // The router's rules, miniupnpd's port forwards and the filter rules that let them through
+  // among them.
   QString forwards() const {
-    return output("ip", {"netns", "exec", router, "nft", "list", "chain", "inet", "filter",
-                         "prerouting_miniupnpd"});
+    return output("ip", {"netns", "exec", router, "nft", "list", "table", "inet", "filter"});
   }
 };
 
