@@ -25,7 +25,7 @@
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "shell/message_boxes.h"
-#include "tests/client/recorders.h"
+#include "tests/window/recorders.h"
 #include "window/panel_widgets.h"
 #include "window/tchat.h"
 

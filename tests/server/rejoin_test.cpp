@@ -16,7 +16,7 @@
 #include "protocol/message.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
-#include "tests/client/recorders.h"
+#include "tests/window/recorders.h"
 #include "window/panel_widgets.h"
 #include "window/picture_button.h"
 #include "window/tchat.h"
