@@ -47,6 +47,10 @@ std::optional<std::array<int, 4>> ipv4Parts(std::string_view text) {
   return parts;
 }
 
+bool refusedWith(const RouterAnswer& answer, int code) {
+  return answer.status == RouterAnswer::Status::Refused && answer.code == code;
+}
+
 }  // namespace
 
 std::optional<std::string> cleanIpv4(std::string_view text) {
@@ -92,20 +96,17 @@ MappingOutcome PortMapping::open(int insidePort) {
       outcome.kind = MappingOutcome::Kind::Unreachable;
       return outcome;
     }
-    RouterAnswer granted = protocol->add(insidePort, insidePort, kMappingLeaseSeconds);
-    if (granted.status == RouterAnswer::Status::Refused &&
-        granted.code == kUpnpOnlyPermanentLeases) {
-      granted = protocol->add(insidePort, insidePort, 0);
-    }
+    // A router that grants only permanent mappings gets asked for one.
+    const auto ask = [&](int outsidePort) {
+      RouterAnswer a = protocol->add(insidePort, outsidePort, kMappingLeaseSeconds);
+      if (refusedWith(a, kUpnpOnlyPermanentLeases)) a = protocol->add(insidePort, outsidePort, 0);
+      return a;
+    };
+    RouterAnswer granted = ask(insidePort);
     for (int k = 1; k <= kConflictRetries && insidePort + k <= 65535 &&
-                    granted.status == RouterAnswer::Status::Refused &&
-                    granted.code == kUpnpConflictInMappingEntry;
+                    refusedWith(granted, kUpnpConflictInMappingEntry);
          ++k) {
-      granted = protocol->add(insidePort, insidePort + k, kMappingLeaseSeconds);
-      if (granted.status == RouterAnswer::Status::Refused &&
-          granted.code == kUpnpOnlyPermanentLeases) {
-        granted = protocol->add(insidePort, insidePort + k, 0);
-      }
+      granted = ask(insidePort + k);
     }
     if (granted.status == RouterAnswer::Status::Ok && granted.port > 0 && granted.port <= 65535) {
       outcome.kind = MappingOutcome::Kind::Mapped;
