@@ -363,10 +363,13 @@ int main(int argc, char** argv) {
   // A signal to end: the loop ends, and everything above is taken down in order.
   std::string endedBy;
   EndRequests endRequests;
-  QObject::connect(&endRequests, &EndRequests::requested, &app, [&endedBy](int sig) {
+  QObject::connect(&endRequests, &EndRequests::requested, &app, [&endedBy, &chat](int sig) {
     if (!endedBy.empty()) return;
     endedBy = korvel::app::endRequestName(sig);
-    QCoreApplication::quit();
+    chat.endOnRequest();
+    // exit(), not quit(): quit() asks every window to close first, and one may refuse; exit()
+    // also ends a nested loop, such as a question the user has open.
+    QCoreApplication::exit(0);
   });
 
   chat.show();

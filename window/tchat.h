@@ -287,6 +287,9 @@ class Tchat : public QMainWindow {
   void image_logoClick();
   // Brings the window to the front for a second copy of the program: restores it when minimised.
   void bringToFront();
+  // A logout, `kill` or Ctrl+C: the window closes now without asking (nobody may be there to
+  // answer), saving what closing it saves.
+  void endOnRequest();
 
   // Widgets.
   QWidget* panel_board = nullptr;

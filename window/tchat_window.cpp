@@ -51,6 +51,11 @@ void Tchat::bringToFront() {
   activateWindow();
 }
 
+void Tchat::endOnRequest() {
+  leaving_ = true;
+  close();
+}
+
 void Tchat::closeEvent(QCloseEvent* event) {
   // File, Exit and the window's close button both arrive here.
   if (!leaving_) {

@@ -1,6 +1,7 @@
 // Whole-program tests: the built korvel, started with its own runtime directory and ports.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -189,4 +190,46 @@ TEST(Program, SigtermEndsThroughTheEventLoopAndIsLogged) {
   QFile log(host.runtime.filePath("Korvel/korvel.log"));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_TRUE(log.readAll().contains("ended on request by SIGTERM (exit code 0)"));
+}
+
+// A signal in the middle of a game, on the player's own turn: nothing asks "Leave this game?"
+// (nobody may be there to answer), the program ends with 0 through its loop, says so in the log
+// and leaves no running marker behind (the next start would call this run abnormal).
+TEST(Program, SigtermOnOwnTurnInARunningGameEndsWithoutAsking) {
+  QTcpServer game, lobby;
+  ASSERT_TRUE(game.listen(QHostAddress::LocalHost, 0));
+  ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost, 0));
+  Program joiner({"Bob", "127.0.0.1", "false"}, game.serverPort(), lobby.serverPort());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return game.hasPendingConnections(); }, 20000));
+  std::unique_ptr<QTcpSocket> host(game.nextPendingConnection());
+  QByteArray received;
+  const auto receivedLogins = [&](int count) {
+    return QTest::qWaitFor(
+        [&] {
+          received += host->readAll();
+          return received.count("CMD_logininfo+2+") >= count;
+        },
+        10000);
+  };
+  host->write("CMD_sendlogininfo+2" + FF);
+  ASSERT_TRUE(receivedLogins(1)) << received.toStdString();
+  host->write("CMD_existingplayers+1+Ann+0" + FF + "CMD_newplayerinfo+2+Bob+0" + FF +
+              "CMD_startgame+Ann+30+60+0+" + FF + "CMD_mytiles+2+1+1+2+2+3+3+4+4+5+5+6+6+7+7+8+8" +
+              FF + "CMD_nextplayer+2+16+" + FF);
+  // The window handles messages in order: its answer to a second request for its login shows
+  // that the game has started and the turn is its own.
+  host->write("CMD_sendlogininfo+2" + FF);
+  ASSERT_TRUE(receivedLogins(2)) << received.toStdString();
+
+  joiner.process.terminate();
+  ASSERT_TRUE(joiner.process.waitForFinished(10000));
+  EXPECT_EQ(joiner.process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(joiner.process.exitCode(), 0);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return host->state() == QAbstractSocket::UnconnectedState; }, 10000));
+  QFile log(joiner.runtime.filePath("Korvel/korvel.log"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains("ended on request by SIGTERM (exit code 0)"));
+  const QDir state(joiner.runtime.filePath("Korvel"));
+  EXPECT_TRUE(state.entryList({"running-*"}, QDir::Files | QDir::Hidden).isEmpty());
 }

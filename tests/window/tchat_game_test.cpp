@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "client/leave_question.h"
 #include "dictionary/record_blob.h"
 #include "protocol/message.h"
 #include "protocol/tsock.h"
@@ -306,4 +307,29 @@ TEST_F(TchatGame, TheKeyboardOnTheBoard) {
   QApplication::sendEvent(chat.paintbox_board, &tabIn);
   // Still down: only a click that aims changes the direction.
   EXPECT_TRUE(drawn(0, 5, true));
+}
+
+// A logout or `kill` while the host plays its own turn: the window closes without the question
+// that closing it in a running game otherwise asks.
+TEST(TchatEnd, ARequestToEndClosesARunningGameWithoutAsking) {
+  struct CountingBoxes : RecordingBoxes {
+    int asked = 0;
+    bool askYesNo(const QString&) override { return ++asked, false; }
+  } boxes;
+  setMessageBoxes(&boxes);
+  OwnTurn host;
+  host.chat.game.hosting = true;
+  host.chat.game.connected = true;
+  ASSERT_TRUE(korvel::client::leaveQuestion(host.chat.game, false).has_value());
+  host.chat.close();  // the user says No
+  ASSERT_EQ(boxes.asked, 1);
+  ASSERT_TRUE(host.chat.isVisible());
+
+  bool closed = false;
+  QObject::connect(&host.chat, &Tchat::formClosed, [&] { closed = true; });
+  host.chat.endOnRequest();
+  EXPECT_EQ(boxes.asked, 1);
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(host.chat.isVisible());
+  setMessageBoxes(nullptr);
 }
