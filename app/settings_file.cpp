@@ -49,6 +49,10 @@ std::optional<std::string> readFileBytes(const fs::path& file) {
 }
 
 bool replaceFileBytes(const fs::path& file, std::string_view bytes) {
+  return replaceFileBytes(file, bytes, ~0u);
+}
+
+bool replaceFileBytes(const fs::path& file, std::string_view bytes, unsigned forcedMode) {
   std::error_code ec;
   fs::path target = file;
   // Write through a symbolic link rather than replacing it with a plain file.
@@ -63,8 +67,10 @@ bool replaceFileBytes(const fs::path& file, std::string_view bytes) {
   if (fd < 0) return false;
 
   struct stat old {};
-  const mode_t mode =
-      ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+  const mode_t mode = forcedMode != ~0u ? static_cast<mode_t>(forcedMode & 07777)
+                      : ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
+                          ? old.st_mode & 07777
+                          : 0644;
   bool ok = writeAll(fd, bytes);
   ok = ok && ::fchmod(fd, mode) == 0;
   ok = ok && ::fsync(fd) == 0;  // the rename must not land before the data

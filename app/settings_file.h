@@ -46,6 +46,8 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& file);
 // Replaces the file's bytes through a temporary file in the same folder renamed over it. On
 // failure the old file is untouched and no temporary file is left.
 bool replaceFileBytes(const std::filesystem::path& file, std::string_view bytes);
+// The same, the file then having exactly `mode` whatever it had before (a file of secrets: 0600).
+bool replaceFileBytes(const std::filesystem::path& file, std::string_view bytes, unsigned mode);
 
 // Reads the file, lets change edit it, and writes it back; false when reading or writing failed.
 bool updateIniFile(const std::filesystem::path& file, const std::function<void(IniFile&)>& change);

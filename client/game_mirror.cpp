@@ -108,6 +108,13 @@ bool GameMirror::handle(std::string_view command, std::string_view body, Outcome
       out.chat.push_back("0+You have a differnt version of the game then the host.");
       return true;
     }
+    if (command == "CMD_seatkey") {
+      if (protocol::isSeatKey(body) && body != seatKey) {
+        seatKey = std::string(body);
+        out.seatKeyGiven = true;
+      }
+      return true;
+    }
     if (command == "CMD_full") {
       out.full = true;
       return true;

@@ -72,6 +72,7 @@ struct Outcome {
   bool boardChanged = false;  // repaint the board surface
   bool raiseCarried = false;  // bring the carried image in front of everything
   bool full = false;          // "Game is full": the program ends
+  bool seatKeyGiven = false;  // seatKey is new: keep it
   bool gameEnded = false;     // the game's record in `history` is complete
   bool saveGame = false;      // ... and is to be saved (GameLog::claimSave)
   struct Tally {
@@ -103,6 +104,9 @@ class GameMirror {
   int heldleft = 0;
   bool turnSoundNew = false;  // Options, "Turn Sound": "New" plays "turnnew"
   bool gameRunning = false;   // from the game's start (or joining it) to its winner
+  // The key the host gave this window's seat (CMD_seatkey): offered before a login to this host
+  // again, it gives a kept seat back to its own player only.
+  std::string seatKey;
   // The running game's record: every turn as it came over the wire.
   GameLog history;
   // The word list the host also uses, in lower case; when set, a move refused as "Invalid

@@ -51,6 +51,8 @@ void GameMirror::startOver() {
   fresh.turnSoundNew = turnSoundNew;
   fresh.hosting = hosting;
   fresh.seats = seats;
+  // The key of the seat this window held: what gets that seat back.
+  fresh.seatKey = std::move(seatKey);
   *this = std::move(fresh);
 }
 

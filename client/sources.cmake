@@ -16,4 +16,5 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/turn_alert_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/phrases.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/seat_keys.cpp
 )

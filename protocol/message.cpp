@@ -184,6 +184,14 @@ std::string boughtnew(int seat, int score) {
   return framed("CMD_boughtnew+" + num(seat) + "+" + num(score) + "+30+");
 }
 
+std::string seatkey(std::string_view key) {
+  return framed("CMD_seatkey+" + std::string(key));
+}
+
+std::string notice(std::string_view text) {
+  return framed("CMD_chat+0+" + cleanText(text) + "|clBlue");
+}
+
 }  // namespace toclient
 
 namespace toserver {
@@ -233,7 +241,23 @@ std::string newtiles(int seat) {
   return framed("CMD_newtiles+" + num(seat) + "+");
 }
 
+std::string seatkey(std::string_view key) {
+  return framed("CMD_seatkey+" + std::string(key));
+}
+
+std::string leaving(int seat) {
+  return framed("CMD_leaving+" + num(seat) + "+");
+}
+
 }  // namespace toserver
+
+bool isSeatKey(std::string_view text) {
+  if (text.size() != kSeatKeyDigits) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
 
 std::string cleanName(std::string_view name) {
   std::string out;

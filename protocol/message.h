@@ -99,6 +99,10 @@ std::string winner(std::string_view names);
 std::string notiles(int seat);
 std::string newtiles(int seat, int score, const std::vector<SlotEntry>& slots);
 std::string boughtnew(int seat, int score);
+// Korvel's own: the key that gives this seat back to the player who holds it (see seatKeyText).
+std::string seatkey(std::string_view key);
+// Korvel's own: a system line for one participant's chat, in the game's system colour.
+std::string notice(std::string_view text);
 }  // namespace toclient
 
 // Messages clients send to the server.
@@ -116,7 +120,15 @@ std::string startgame(std::string_view name, std::string_view score, std::string
 std::string submit(int seat, const std::vector<Placement>& tiles);
 std::string pass(int seat);
 std::string newtiles(int seat);
+// Korvel's own: the key the player was given for its seat, sent just before a login.
+std::string seatkey(std::string_view key);
+// Korvel's own: the player leaves on purpose; the host frees the seat at once.
+std::string leaving(int seat);
 }  // namespace toserver
+
+// A seat key is 128 bits as 32 lower-case hexadecimal digits.
+inline constexpr std::size_t kSeatKeyDigits = 32;
+bool isSeatKey(std::string_view text);
 
 // The name a player goes by on the wire: without "+" and 0xFF, either of which would corrupt
 // every message carrying it, without control characters (cleanTextFromBytes), and in UTF-8 (a name

@@ -25,6 +25,7 @@ void ServerCore::seataccepted(int seat, std::uint64_t sock) {
   players[seat].inuse = true;
   players[seat].sock = sock;
   removing_[seat] = false;
+  connections_[seat] = {};
   sendto(seat, toclient::sendlogininfo(seat));
 }
 
@@ -32,15 +33,23 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   FieldReader reader(argument);
   const int seat = reader.intField();
   if (!validseat(seat) || seat != sender) return;
+  // One login per connection: a second one must not move a seated or watching connection into
+  // somebody's kept seat.
+  if (connections_[seat].loggedin) return;
   const std::string version = reader.field();
   const std::string name = reader.rest();
 
-  // A player whose seat is kept comes back into it, whatever seat this connection was given; that
-  // seat is freed without a word, and the login asked for now announces the player as usual.
-  if (const int keptseat = gameon ? keptseatfor(name) : 0; keptseat != 0) {
+  // A player whose seat is kept comes back into it, whatever seat this connection was given, when
+  // it offers that seat's key: that seat is freed without a word, and the login asked for now
+  // announces the player as usual. The name alone is anybody's (everybody sees it): without the
+  // key the login is a newcomer's.
+  const int keptseat = gameon ? keptseatfor(name) : 0;
+  if (keptseat != 0 && !connections_[seat].key.empty() &&
+      connections_[seat].key == kept[keptseat].key) {
     rejoin(seat, keptseat);
     return;
   }
+  connections_[seat].loggedin = true;
 
   tplayer& p = players[seat];
   p.name = name;
@@ -58,7 +67,10 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
     sendto(seat, toclient::wrongversion());
   }
 
-  if (!gameon) return;
+  if (!gameon) {
+    givekey(seat);
+    return;
+  }
   const auto cells = moves.board.occupiedCells();
   if (!cells.empty()) sendto(seat, toclient::loadboard(seat, cells));
   std::vector<int> scores;
@@ -74,6 +86,39 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   }
   sendto(seat,
          toclient::gamestats(seat, turnseconds, countdown, currentplayer, drawn, scores, rack));
+  givekey(seat);
+  if (keptseat != 0) {
+    sendto(seat, toclient::notice(kept[keptseat].name + "'s seat is kept for " +
+                                  kept[keptseat].name + "."));
+  }
+}
+
+void ServerCore::givekey(int seat) {
+  if (seat < 1 || seat > maxplayers) return;
+  seatkeys[seat] = newkey();
+  sendto(seat, toclient::seatkey(seatkeys[seat]));
+}
+
+void ServerCore::seatkey(std::string_view argument, int sender) {
+  Connection& c = connections_[sender];
+  if (c.loggedin) return;
+  c.key = protocol::isSeatKey(argument) ? std::string(argument) : std::string();
+  // A key for a kept seat is worth guessing only while one is kept; a connection that keeps
+  // offering keys that fit none is closed.
+  bool anykept = false, fits = false;
+  for (int s = 1; s <= maxplayers; ++s) {
+    if (!iskept(s)) continue;
+    anykept = true;
+    fits = fits || (!c.key.empty() && c.key == kept[s].key);
+  }
+  if (anykept && !fits && ++c.wrongkeys >= kMaxWrongKeys) disconnectsock(sender);
+}
+
+void ServerCore::leaving(std::string_view argument, int sender) {
+  FieldReader reader(argument);
+  if (!ownseat(reader, sender)) return;
+  // The connection's close that follows frees the seat at once instead of keeping it.
+  removing_[sender] = true;
 }
 
 void ServerCore::justwatch(std::string_view argument, int sender) {
@@ -141,8 +186,10 @@ void ServerCore::departure(int seat) {
   removing_[seat] = false;
   if (p.inuse && gameon && seat >= 2 && seat <= maxplayers && keepseconds > 0 && !removed &&
       !p.name.empty()) {
-    kept[seat] = {p.name, std::min(keepseconds, kMaxKeepSeconds)};
+    kept[seat] = {p.name, std::min(keepseconds, kMaxKeepSeconds), seatkeys[seat]};
   }
+  if (seat <= maxplayers) seatkeys[seat].clear();
+  connections_[seat] = {};
   // Score, rack, pass mark and ingame stay: a newcomer taking the seat in a running game takes
   // them over, and so does the player coming back to a kept seat.
   p.inuse = false;
@@ -152,9 +199,10 @@ void ServerCore::departure(int seat) {
 }
 
 int ServerCore::keptseatfor(const std::string& name) const {
-  const std::string wanted = protocol::cleanName(name);
+  // The exact name announced for the seat: names that only look alike ("D+an", "D\x01an") are
+  // other names.
   for (int s = 2; s <= maxplayers; ++s) {
-    if (iskept(s) && protocol::cleanName(kept[s].name) == wanted) return s;
+    if (iskept(s) && kept[s].name == name) return s;
   }
   return 0;
 }
@@ -169,6 +217,8 @@ void ServerCore::rejoin(int from, int to) {
   players[from].name.clear();
   players[from].watching = false;
   players[from].sock = 0;
+  connections_[from] = {};
+  connections_[to] = {};
   if (to > seatsused) seatsused = to;
   out_.moveSeat(from, to);
   sendto(to, toclient::sendlogininfo(to));

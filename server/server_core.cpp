@@ -1,14 +1,39 @@
 #include "server/server_core.h"
 
+#include <sys/random.h>
+
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <utility>
 
 namespace korvel::server {
 
 using protocol::FieldReader;
 using protocol::ParseError;
+
+std::string systemSeatKey() {
+  unsigned char bytes[protocol::kSeatKeyDigits / 2];
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n > 0) {
+      got += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno != EINTR) {
+      // Without the system's randomness no key can be trusted: nobody gets a kept seat back.
+      throw std::runtime_error("no random source for seat keys");
+    }
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string key;
+  for (unsigned char b : bytes) {
+    key += kDigits[b >> 4];
+    key += kDigits[b & 15];
+  }
+  return key;
+}
 
 Pick clockSeededPick() {
   auto engine = std::make_shared<std::mt19937>(static_cast<std::mt19937::result_type>(
@@ -37,6 +62,8 @@ void ServerCore::dispatch(std::string_view line, int seat) {
   };
   static constexpr Entry kTable[] = {
       {"CMD_logininfo", &ServerCore::receivedlogininfo},
+      {"CMD_seatkey", &ServerCore::seatkey},
+      {"CMD_leaving", &ServerCore::leaving},
       {"CMD_kickhim", &ServerCore::kickhim},
       {"CMD_chat", &ServerCore::chat},
       {"CMD_action", &ServerCore::action},

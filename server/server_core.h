@@ -46,6 +46,11 @@ class Outbound {
   virtual void moveSeat(int /*from*/, int /*to*/) {}
 };
 
+// A new seat key (protocol::isSeatKey): what only the seat's player is told.
+using KeySource = std::function<std::string()>;
+// 128 bits from the operating system's random source.
+std::string systemSeatKey();
+
 // A uniform pseudo-random integer from lo to hi inclusive.
 using Pick = std::function<int(int lo, int hi)>;
 // The program's pick: a Mersenne Twister seeded once from the clock.
@@ -89,6 +94,7 @@ class ServerCore {
   struct KeptSeat {
     std::string name;  // empty while the seat is not kept
     int seconds = 0;
+    std::string key;  // the key its player was given; only a login that offers it gets the seat
   };
   std::array<KeptSeat, maxplayers + 1> kept{};  // index 0 unused
   // Grace time for the next drops; 0 frees a dropped seat at once, and more than kMaxKeepSeconds
@@ -97,6 +103,11 @@ class ServerCore {
   bool iskept(int seat) const {
     return seat >= 1 && seat <= maxplayers && !kept[seat].name.empty();
   }
+  // Each player seat's key, sent to its connection alone once it is seated (index 0 unused).
+  std::array<std::string, maxplayers + 1> seatkeys{};
+  KeySource newkey = systemSeatKey;
+  // Keys offered that fit no kept seat, from one connection, before it is closed.
+  static constexpr int kMaxWrongKeys = 5;
 
   // Hands one queued line to the handler of its command word, on behalf of the connection of
   // `seat`. Unknown and empty commands do nothing; a field that does not parse ends the handling
@@ -120,6 +131,8 @@ class ServerCore {
 
   // Handlers of the command table; `sender` is the seat of the connection the message came on.
   void receivedlogininfo(std::string_view argument, int sender);
+  void seatkey(std::string_view argument, int sender);
+  void leaving(std::string_view argument, int sender);
   void justwatch(std::string_view argument, int sender);
   void kickhim(std::string_view argument, int sender);
   void chat(std::string_view argument, int sender);
@@ -161,8 +174,19 @@ class ServerCore {
   void forgetkept();
   // Counts one second off every kept seat; a seat whose time ran out is free as any other.
   void tickkept();
-  // Seats whose connection the host closed; their departure does not keep them.
+  // Gives the player seat a new key and tells it to its connection alone.
+  void givekey(int seat);
+  // Seats whose connection the host closed, or whose player left on purpose; their departure does
+  // not keep them.
   std::array<bool, kMaxSeat + 1> removing_{};
+  // Per connection: whether it has logged in (a second login is ignored), the key it offered for
+  // its login, and how many offered keys fitted no kept seat.
+  struct Connection {
+    bool loggedin = false;
+    std::string key;
+    int wrongkeys = 0;
+  };
+  std::array<Connection, kMaxSeat + 1> connections_{};
 
   Outbound& out_;
   Pick pick_;

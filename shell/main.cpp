@@ -29,6 +29,7 @@
 #include "app/window_zoom.h"
 #include "app/zoom_fit.h"
 #include "bot/computer_player.h"
+#include "client/seat_keys.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
@@ -241,6 +242,11 @@ int main(int argc, char** argv) {
       std::filesystem::path(
           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) /
       "games";
+  if (const auto state =
+          korvel::app::stateFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+      !state.empty()) {
+    chat.seatKeysFile = state / korvel::client::kSeatKeysFileName;
+  }
   chat.botSpeedChanged = [&computers](int ms) { computers.setBotSpeed(ms); };
   gamestart.setSolo(solo);
   gamestart.send = [&chat, &gamestart, &computers](const std::string& message) {

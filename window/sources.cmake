@@ -16,6 +16,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tchat_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_others.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_phrases.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tchat_seat_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tchat_history.cpp

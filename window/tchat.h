@@ -144,6 +144,14 @@ class Tchat : public QMainWindow {
   // Game history, end-of-game summary and saved games (tchat_history.cpp). Finished games are
   // saved in `gamesFolder`; empty saves nothing (tests give a temporary folder).
   std::filesystem::path gamesFolder;
+  // Seat keys (tchat_seat_key.cpp): kept in `seatKeysFile` for the host, port and name they came
+  // with, so that a window started again still gets its kept seat back; empty keeps them in
+  // memory only.
+  std::filesystem::path seatKeysFile;
+  void keepSeatKey();
+  // The key to offer before logging in to this window's host: the one given on this connection's
+  // seat, else the one kept from an earlier run; "" for none.
+  std::string seatKeyToOffer() const;
   // The folder the last game record was saved in (settings key "Recordfolder"); "" for none.
   std::string recordFolder;
   // The word list the host uses, as the computer player's word structure (built on first use).

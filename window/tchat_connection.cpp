@@ -140,6 +140,9 @@ void Tchat::sendloginfo(const std::string& number) {
   const auto seatNumber = game.takeLoginSeat(number, out);
   render(out);
   if (!seatNumber) return;
+  if (const std::string key = seatKeyToOffer(); !key.empty()) {
+    sock->send(korvel::protocol::toserver::seatkey(key));
+  }
   // The seat goes back as read ("0002" answers "2"): a host cannot make the answer any longer.
   sock->send(korvel::protocol::toserver::logininfo(std::to_string(*seatNumber),
                                                    korvel::protocol::kVersion, loginname));

@@ -39,6 +39,7 @@ void Tchat::render(const korvel::client::Outcome& out) {
     if (const int slot = game.carriedSlot()) letter[slot - 1]->raise();
   }
   for (const auto& cue : out.cues) playsounds(cue);
+  if (out.seatKeyGiven) keepSeatKey();
   if (out.full) {
     // The server closes the connection right after; the window stays until the box is read.
     gameFull_ = true;

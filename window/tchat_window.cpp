@@ -6,6 +6,8 @@
 #include "app/program_log.h"
 #include "app/settings_file.h"
 #include "client/leave_question.h"
+#include "protocol/message.h"
+#include "protocol/tsock.h"
 #include "shell/message_boxes.h"
 #include "window/tchat.h"
 
@@ -67,6 +69,11 @@ void Tchat::closeEvent(QCloseEvent* event) {
         return;
       }
       leaving_ = true;
+      // Leaving on purpose: the host frees the seat at once instead of keeping it (hosts that do
+      // not know the word keep it as for a drop).
+      if (!game.hosting && sock->connected()) {
+        sock->send(korvel::protocol::toserver::leaving(game.myplayer));
+      }
     }
   }
   FormClose();

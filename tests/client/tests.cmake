@@ -9,4 +9,5 @@ korvel_add_test(client_core_tests
   ${CMAKE_CURRENT_LIST_DIR}/game_mirror_reconnect_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/turn_alert_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_tables_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/seat_keys_test.cpp
 )

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -27,8 +28,15 @@ class Recorder : public Outbound {
     EXPECT_EQ(message.back(), '\xFF') << message;
     const std::string text = message.substr(0, message.size() - 1);
     EXPECT_EQ(text.find('\xFF'), std::string::npos) << message;
+    // Seat keys are kept apart, so that the other messages read as the wire has always had them.
+    if (text.starts_with("CMD_seatkey+")) {
+      keys[seat] = text.substr(12);
+      return;
+    }
     sent.push_back(std::to_string(seat) + " " + text);
   }
+  // The last seat key each seat was sent.
+  std::map<int, std::string> keys;
   // The transport raises "Socket Closed" while closing, which runs the departure.
   void closeSeat(int seat) override {
     closed.push_back(seat);
@@ -70,6 +78,11 @@ class Harness {
             out, [this](std::string_view w) { return words_.count(std::string(w)) > 0; },
             std::move(pick)) {
     out.core = &core;
+    // Keys 1, 2, 3, ... as 32 hex digits: known in advance, new for every seating.
+    core.newkey = [n = 0]() mutable {
+      std::string key = std::to_string(++n);
+      return std::string(32 - key.size(), '0') + key;
+    };
   }
 
   // Accepts a connection and logs it in; returns its seat.
@@ -84,6 +97,11 @@ class Harness {
     return seat;
   }
   void line(int seat, const std::string& text) { core.dispatch(text, seat); }
+  // The connection on `seat` logs in as a player coming back with the key seat `keyOf` was given.
+  void comeBack(int seat, int keyOf, const std::string& name) {
+    line(seat, "CMD_seatkey+" + out.keys[keyOf]);
+    line(seat, "CMD_logininfo+" + std::to_string(seat) + "+1.0.2+" + name);
+  }
   void ticks(int n) {
     for (int i = 0; i < n; ++i) core.timer1Timer();
   }

@@ -1,7 +1,9 @@
 // A player seat kept for a player whose connection dropped in a running game.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 #include "tests/server/core_harness.h"
 
@@ -40,82 +42,112 @@ Lines to(int seat, const Lines& lines) {
 }  // namespace
 
 TEST(KeptSeat, WhoGetsADroppedSeatAndWhereALoginEndsUp) {
+  constexpr int kNoKey = 0, kMadeUp = -1;
   struct Case {
     const char* what;
     std::function<void(Harness&)> drop;  // after threePlayerGame
     std::string name;                    // the next comer's login name
-    int given;                           // the seat its connection is given
-    int ends;                            // the seat it holds after logging in
+    int keyOf;  // the seat whose last key it offers first, or kNoKey/kMadeUp
+    int given;  // the seat its connection is given
+    int ends;   // the seat it holds after logging in
   } cases[] = {
-      {"the player comes back", [](Harness& h) { h.core.departure(3); }, "Cy", 4, 3},
-      {"the same name once cleaned", [](Harness& h) { h.core.departure(3); }, "C+y", 4, 3},
-      {"a stranger during the grace time", [](Harness& h) { h.core.departure(3); }, "Dee", 4, 4},
+      {"the player comes back with its key", [](Harness& h) { h.core.departure(3); }, "Cy", 3, 4,
+       3},
+      {"the name without a key is a stranger's", [](Harness& h) { h.core.departure(3); }, "Cy",
+       kNoKey, 4, 4},
+      {"the name with a made-up key", [](Harness& h) { h.core.departure(3); }, "Cy", kMadeUp, 4, 4},
+      {"the name with another seat's key", [](Harness& h) { h.core.departure(3); }, "Cy", 2, 4, 4},
+      {"the key under a name that only looks the same", [](Harness& h) { h.core.departure(3); },
+       "C+y", 3, 4, 4},
+      {"the key under a name with a control character", [](Harness& h) { h.core.departure(3); },
+       "C\x01y", 3, 4, 4},
+      {"a stranger during the grace time", [](Harness& h) { h.core.departure(3); }, "Dee", kNoKey,
+       4, 4},
       {"one second before the grace time ends",
        [](Harness& h) {
          h.core.departure(3);
          h.ticks(ServerCore::kDefaultKeepSeconds - 1);
        },
-       "Cy", 4, 3},
+       "Cy", 3, 4, 3},
       {"the grace time has run out",
        [](Harness& h) {
          h.core.departure(3);
          h.ticks(ServerCore::kDefaultKeepSeconds);
        },
-       "Dee", 3, 3},
+       "Dee", kNoKey, 3, 3},
       {"the player after the grace time takes the free seat as anyone",
        [](Harness& h) {
          h.core.departure(3);
          h.ticks(ServerCore::kDefaultKeepSeconds);
        },
-       "Cy", 3, 3},
+       "Cy", 3, 3, 3},
       {"a grace time of one minute",
        [](Harness& h) {
          h.core.keepseconds = 60;
          h.core.departure(3);
          h.ticks(60);
        },
-       "Cy", 3, 3},
+       "Cy", 3, 3, 3},
       {"a grace time beyond ten minutes ends after ten",
        [](Harness& h) {
          h.core.keepseconds = 100000;
          h.core.departure(3);
          h.ticks(ServerCore::kMaxKeepSeconds);
        },
-       "Dee", 3, 3},
+       "Dee", kNoKey, 3, 3},
       {"no grace time",
        [](Harness& h) {
          h.core.keepseconds = 0;
          h.core.departure(3);
        },
-       "Dee", 3, 3},
+       "Dee", kNoKey, 3, 3},
       {"the game ended during the grace time",
        [](Harness& h) {
          h.core.departure(3);
          h.core.checkforwin();
        },
-       "Dee", 3, 3},
+       "Dee", kNoKey, 3, 3},
       {"a new game started during the grace time",
        [](Harness& h) {
          h.core.departure(3);
          h.line(1, "CMD_startgame+Ann+30+90+0+");
        },
-       "Dee", 3, 3},
-      {"the host removed the player", [](Harness& h) { h.line(1, "CMD_kickhim+1+3+"); }, "Cy", 3,
+       "Dee", kNoKey, 3, 3},
+      {"the host removed the player", [](Harness& h) { h.line(1, "CMD_kickhim+1+3+"); }, "Cy", 3, 3,
        3},
-      {"the host's own seat is never kept", [](Harness& h) { h.core.departure(1); }, "Dee", 1, 1},
+      {"the player left on purpose",
+       [](Harness& h) {
+         h.line(3, "CMD_leaving+3+");
+         h.core.departure(3);
+       },
+       "Dee", kNoKey, 3, 3},
+      {"a leave in another seat's name keeps nothing from being kept",
+       [](Harness& h) {
+         h.line(2, "CMD_leaving+3+");
+         h.core.departure(3);
+       },
+       "Cy", 3, 4, 3},
+      {"the host's own seat is never kept", [](Harness& h) { h.core.departure(1); }, "Dee", kNoKey,
+       1, 1},
       {"a spectator's seat is never kept",
        [](Harness& h) {
          h.join("Dee");
          h.join("Eve");
          h.core.departure(5);
        },
-       "Fay", 5, 5},
-      {"two players dropped: each name finds its own seat",
+       "Fay", kNoKey, 5, 5},
+      {"two players dropped: each key finds its own seat",
        [](Harness& h) {
          h.core.departure(2);
          h.core.departure(3);
        },
-       "Bob", 4, 2},
+       "Bob", 2, 4, 2},
+      {"two players dropped: one player's key under the other's name",
+       [](Harness& h) {
+         h.core.departure(2);
+         h.core.departure(3);
+       },
+       "Cy", 2, 4, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -125,9 +157,14 @@ TEST(KeptSeat, WhoGetsADroppedSeatAndWhereALoginEndsUp) {
     h.take();
     EXPECT_EQ(h.accept(), c.given);
     h.take();
+    if (c.keyOf != kNoKey) {
+      h.line(c.given,
+             "CMD_seatkey+" + (c.keyOf == kMadeUp ? std::string(32, 'a') : h.out.keys[c.keyOf]));
+    }
     h.line(c.given, "CMD_logininfo+" + std::to_string(c.given) + "+1.0.2+" + c.name);
+    const Lines told = h.take();
     if (c.ends != c.given) {
-      EXPECT_EQ(h.take(),
+      EXPECT_EQ(told,
                 Lines{std::to_string(c.ends) + " CMD_sendlogininfo+" + std::to_string(c.ends)});
       h.line(c.ends, "CMD_logininfo+" + std::to_string(c.ends) + "+1.0.2+" + c.name);
     }
@@ -136,7 +173,55 @@ TEST(KeptSeat, WhoGetsADroppedSeatAndWhereALoginEndsUp) {
     if (c.ends != c.given) {
       EXPECT_FALSE(h.core.players[c.given].inuse);
     }
+    // A newcomer under a kept seat's name is told whose seat it is, and only it.
+    const bool stranger = c.ends == c.given && h.core.iskept(3) && c.name == "Cy";
+    const std::string notice =
+        std::to_string(c.given) + " CMD_chat+0+Cy's seat is kept for Cy.|clBlue";
+    EXPECT_EQ(std::count(told.begin(), told.end(), notice), stranger ? 1 : 0);
   }
+}
+
+// Seat keys: 128 bits from the system, new for every seating, told to the seat alone; a
+// connection that logged in cannot log in again into a kept seat, and one that keeps guessing
+// keys is closed.
+TEST(KeptSeat, SeatKeysBelongToOneSeatingAndCannotBeGuessed) {
+  const std::string a = korvel::server::systemSeatKey(), b = korvel::server::systemSeatKey();
+  EXPECT_TRUE(korvel::protocol::isSeatKey(a)) << a;
+  EXPECT_NE(a, b);
+
+  Harness h;
+  threePlayerGame(h);
+  EXPECT_EQ(h.out.keys.size(), 3u) << "every player seat, the host's included, has a key";
+  std::set<std::string> given = {h.out.keys[1], h.out.keys[2], h.out.keys[3]};
+  EXPECT_EQ(given.size(), 3u);
+  const std::string cyKey = h.out.keys[3];
+  h.core.departure(3);
+  EXPECT_EQ(h.accept(), 4);
+  h.comeBack(4, 3, "Cy");
+  h.line(3, "CMD_logininfo+3+1.0.2+Cy");
+  EXPECT_TRUE(h.core.players[3].inuse);
+  EXPECT_NE(h.out.keys[3], cyKey) << "a new seating, a new key";
+
+  // A spectator that offers the dropped player's key and logs in again under her name stays where
+  // it is; the seat waits for her.
+  h.join("Dee");
+  EXPECT_EQ(h.join("Eve"), 5);
+  const std::string deeKey = h.out.keys[4];
+  h.core.departure(4);
+  h.line(5, "CMD_seatkey+" + deeKey);
+  h.line(5, "CMD_logininfo+5+1.0.2+Dee");
+  EXPECT_EQ(h.core.players[5].name, "Eve");
+  EXPECT_TRUE(h.core.iskept(4));
+  EXPECT_TRUE(h.out.moved.size() == 1u) << "only Cy's return moved a connection";
+
+  // Keys that fit no kept seat: four are let by, the fifth closes the connection.
+  EXPECT_EQ(h.accept(), 6);
+  for (int n = 1; n <= ServerCore::kMaxWrongKeys; ++n) {
+    EXPECT_TRUE(h.out.closed.empty()) << n;
+    h.line(6, "CMD_seatkey+" + std::string(31, 'f') + std::to_string(n));
+  }
+  EXPECT_EQ(h.out.closed, std::vector<int>{6});
+  EXPECT_TRUE(h.core.iskept(4));
 }
 
 TEST(KeptSeat, APlayerBackInTheSeatGetsRackScorePassMarkAndClockAndPlaysInTurn) {
@@ -163,7 +248,7 @@ TEST(KeptSeat, APlayerBackInTheSeatGetsRackScorePassMarkAndClockAndPlaysInTurn) 
   h.ticks(5);
   EXPECT_EQ(h.accept(), 4);
   EXPECT_EQ(h.take(), Lines{"4 CMD_sendlogininfo+4"});
-  h.line(4, "CMD_logininfo+4+1.0.2+Cy");
+  h.comeBack(4, 3, "Cy");
   // Nobody hears of seat 4; the connection is asked to log in again for its own seat.
   EXPECT_EQ(h.take(), Lines{"3 CMD_sendlogininfo+3"});
   EXPECT_EQ(h.out.moved, Lines{"4>3"});
@@ -240,7 +325,7 @@ TEST(KeptSeat, PeersThatNeverDropSeeTheSameBytesAsWhenTheSeatIsTakenOverAtOnce) 
     h.core.departure(3);
     h.ticks(7);
     const int seat = h.accept();
-    h.line(seat, "CMD_logininfo+" + std::to_string(seat) + "+1.0.2+Cy");
+    h.comeBack(seat, 3, "Cy");
     if (seat != 3) h.line(3, "CMD_logininfo+3+1.0.2+Cy");
     h.ticks(200);
     h.line(1, "CMD_chat+1+hello");

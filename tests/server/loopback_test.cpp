@@ -71,16 +71,21 @@ class Peer {
     socket_.write(text.data(), static_cast<qint64>(text.size()));
     socket_.flush();
   }
-  // The next whole message without its 0xFF, or "(nothing)" when none came.
+  // The next whole message without its 0xFF, or "(nothing)" when none came. Seat keys are
+  // random: they are kept in `key`, not compared.
   std::string next() {
-    if (!spinUntil([this] { return pending_.find('\xFF') != std::string::npos; })) {
-      return "(nothing)";
+    for (;;) {
+      if (!spinUntil([this] { return pending_.find('\xFF') != std::string::npos; })) {
+        return "(nothing)";
+      }
+      const std::size_t end = pending_.find('\xFF');
+      std::string message = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      if (!message.starts_with("CMD_seatkey+")) return message;
+      key = message.substr(12);
     }
-    const std::size_t end = pending_.find('\xFF');
-    std::string message = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    return message;
   }
+  std::string key;
   // Skips whole messages until `message` has come; false when it does not come.
   bool waitFor(const std::string& message) {
     return spinUntil([&] {

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,9 +85,10 @@ class Rejoin : public ::testing::Test {
     setMessageBoxes(nullptr);
   }
 
-  std::unique_ptr<Tchat> join(const std::string& name) {
+  std::unique_ptr<Tchat> join(const std::string& name, const std::string& keysFile = "") {
     auto chat = std::make_unique<Tchat>(std::vector<std::string>{name, "127.0.0.1", "false"},
                                         ClientPorts{port, lobby.serverPort()});
+    chat->seatKeysFile = keysFile;
     chat->setCuePlayer(&sounds);
     chat->show();
     return chat;
@@ -193,4 +196,34 @@ TEST_F(Rejoin, APlayerTheHostRemovedDoesNotComeBack) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !server->core().players[2].inuse; }, 5000));
   EXPECT_EQ(host->label_playername[1]->text(), "<Waiting>");
   EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+// A window that was killed comes back in its own seat by the key it kept in its file; a stranger
+// who logs in under the same name is told whose seat it is and sits elsewhere.
+TEST_F(Rejoin, AWindowStartedAgainGetsItsSeatBackByItsKeyAndTheNameAloneDoesNot) {
+  QTemporaryDir state;
+  const std::string keys = state.filePath("seatkeys").toStdString();
+  auto dan = join("Dan", keys);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return dan->game.myplayer == 3 && dan->game.gameRunning; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dan->game.seatKey.empty(); }, 5000));
+  const std::vector<int> rack = rackCodes(*dan);
+  dan.reset();  // killed: nothing said, the connection just closes
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server->core().iskept(3); }, 5000));
+
+  auto impostor = join("Dan");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return impostor->game.myplayer == 4; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return impostor->mainchat->toPlainText().contains("Dan's seat is kept for Dan."); },
+      5000));
+  EXPECT_TRUE(server->core().iskept(3));
+
+  auto back = join("Dan", keys);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return back->game.myplayer == 3 && back->game.gameRunning && rackCodes(*back) == rack;
+      },
+      5000));
+  EXPECT_FALSE(server->core().iskept(3));
+  EXPECT_EQ(impostor->game.myplayer, 4);
 }
