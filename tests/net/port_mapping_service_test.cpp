@@ -21,11 +21,25 @@ using Protocols = std::vector<std::unique_ptr<korvel::net::MappingProtocol>>;
 
 std::unique_ptr<NatPmpRouter> natPmp(const FakeNatPmp& router, int waitMs = 2000) {
   return std::make_unique<NatPmpRouter>(
-      NatPmpRouter::Options{router.gateway(), std::chrono::milliseconds(waitMs)});
+      NatPmpRouter::Options{router.gateway(), std::chrono::milliseconds(waitMs), {}});
+}
+
+// The stand-ins are on loopback; the tests declare 127.0.0.1 the default gateway.
+std::vector<std::string> loopbackGateway() {
+  return {"127.0.0.1"};
+}
+
+UpnpRouter::Options upnpOptions(std::string rootUrl = {},
+                                std::shared_ptr<const korvel::net::ExchangeLimit> limit = {}) {
+  UpnpRouter::Options options;
+  options.rootDescriptionUrl = std::move(rootUrl);
+  options.gateways = loopbackGateway;
+  options.limit = std::move(limit);
+  return options;
 }
 
 std::unique_ptr<UpnpRouter> upnp(const FakeGateway& gateway) {
-  return std::make_unique<UpnpRouter>(UpnpRouter::Options{gateway.rootUrl(), 0});
+  return std::make_unique<UpnpRouter>(upnpOptions(gateway.rootUrl()));
 }
 
 TEST(NatPmpRouter, AsksTheAddressMapsRenewsAndRemovesAndReadsRefusals) {
@@ -120,7 +134,7 @@ TEST(UpnpRouter, APrivateOutsideAddressIsToldAndNothingIsMapped) {
     FakeGateway gone;
     url = gone.rootUrl();
   }
-  UpnpRouter missing(UpnpRouter::Options{url, 0});
+  UpnpRouter missing(upnpOptions(url));
   EXPECT_EQ(missing.outsideAddress().status, RouterAnswer::Status::NoAnswer);
 }
 
@@ -129,7 +143,7 @@ TEST(PortMappingService, TellsTheMappingRenewsItOnTheTimerAndRemovesItAtTheEnd) 
   std::vector<QString> lines;
   QString link;
   {
-    PortMappingService service([&gateway] {
+    PortMappingService service([&gateway](auto) {
       Protocols protocols;
       protocols.push_back(upnp(gateway));
       return protocols;
