@@ -77,7 +77,8 @@ struct NatPmpRouter::Session {
       const long untilResend = resend.tv_sec * 1000L + resend.tv_usec / 1000;
       pollfd fd{np.s, POLLIN, 0};
       // In short steps, so that a stop is seen at once.
-      ::poll(&fd, 1, static_cast<int>(std::clamp<long>(untilResend, 1, std::min(left.count(), 50L))));
+      ::poll(&fd, 1,
+             static_cast<int>(std::clamp<long>(untilResend, 1, std::min(left.count(), 50L))));
       const int r = readnatpmpresponseorretry(&np, &response);
       if (r != NATPMP_TRYAGAIN) return r;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Asking the router by NAT-PMP (libnatpmp): a UDP request to the default gateway's port 5351,
-// answered within a bounded wait. libnatpmp takes answers from the default gateway only. Blocking; run it off the GUI thread.
+// answered within a bounded wait. libnatpmp takes answers from the default gateway only. Blocking;
+// run it off the GUI thread.
 
 #include <netinet/in.h>
 

@@ -76,8 +76,8 @@ bool isPrivateOrShared(std::string_view ipv4) {
 
 int saneLease(std::int64_t grantedSeconds) {
   if (grantedSeconds == 0) return 0;
-  return static_cast<int>(std::clamp<std::int64_t>(grantedSeconds, kShortestLeaseSeconds,
-                                                   kMappingLeaseSeconds));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(grantedSeconds, kShortestLeaseSeconds, kMappingLeaseSeconds));
 }
 
 std::string natPmpResultText(int resultCode) {
@@ -224,7 +224,8 @@ std::string mappingText(const MappingOutcome& o) {
              " (File, Copy Invitation copies it)";
     }
     case MappingOutcome::Kind::Unreachable:
-      if (o.address.empty()) return std::string("Your router reports no outside address. ") + kOutsideCannotReach;
+      if (o.address.empty())
+        return std::string("Your router reports no outside address. ") + kOutsideCannotReach;
       if (outsideAddressUse(o.address) == AddressUse::PrivateOrShared) {
         return "Your router's outside address is " + o.address + ", a private or shared address. " +
                kOutsideCannotReach;

@@ -45,11 +45,11 @@ struct RouterAnswer {
     Refused,   // a router answered and refused; code and reason say why
   };
   Status status = Status::NoAnswer;
-  std::string address;   // outsideAddress(): as the router reported it, empty when it has none
-  int port = 0;          // add(): the outside port granted
+  std::string address;  // outsideAddress(): as the router reported it, empty when it has none
+  int port = 0;         // add(): the outside port granted
   std::int64_t leaseSeconds = 0;  // add(): the lease granted as the router said, 0 for permanent
   int code = 0;                   // Refused: the protocol's error code
-  std::string reason;    // Refused or NoAnswer: the router's or the library's words
+  std::string reason;             // Refused or NoAnswer: the router's or the library's words
 
   static RouterAnswer noAnswer(std::string why = {});
   static RouterAnswer refused(int code, std::string why);

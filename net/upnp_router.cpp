@@ -216,7 +216,8 @@ int UpnpRouter::command(const char* action,
                         const char* wanted, std::string* value) {
   const std::string service = device_->data.first.servicetype;
   std::string body =
-      "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+      "<?xml version=\"1.0\"?>\r\n<s:Envelope "
+      "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
       "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
       std::string(action) + " xmlns:u=\"" + service + "\">";
   for (const auto& [name, text] : args)

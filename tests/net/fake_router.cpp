@@ -81,6 +81,7 @@ void FakeNatPmp::serve() {
         ::recvfrom(fd_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &length);
     if (n < 2) continue;
     if (in[1] == 0) ++addressRequests_;
+    if (in[1] == 2) ++mapRequests_;
     if (silent) continue;
     unsigned char out[16] = {};
     out[1] = static_cast<unsigned char>(128 + in[1]);
@@ -100,7 +101,7 @@ void FakeNatPmp::serve() {
       put16(out + 2, mapResult);
       put16(out + 8, r.insidePort);
       put16(out + 10, r.lease == 0 ? 0 : r.insidePort + portOffset);
-      put32(out + 12, static_cast<uint32_t>(r.lease));
+      put32(out + 12, lifetime != 0 && r.lease != 0 ? lifetime : static_cast<uint32_t>(r.lease));
       size = 16;
     } else {
       continue;

@@ -29,13 +29,16 @@ class FakeNatPmp {
 
   // What it answers (set before a request is made).
   std::string outsideAddress = "203.0.113.7";
-  int addressResult = 0;  // NAT-PMP result code for the address request
-  int mapResult = 0;      // and for mapping requests
-  int portOffset = 0;     // the router grants insidePort + portOffset
-  bool silent = false;    // answers nothing
+  int addressResult = 0;            // NAT-PMP result code for the address request
+  int mapResult = 0;                // and for mapping requests
+  int portOffset = 0;               // the router grants insidePort + portOffset
+  uint32_t lifetime = 0;            // the lifetime it grants; what was asked when 0
+  std::atomic<bool> silent{false};  // answers nothing
 
   std::vector<MappingRequest> requests() const;
   int addressRequests() const { return addressRequests_; }
+  // Mapping requests, answered or not.
+  int mapRequests() const { return mapRequests_; }
 
  private:
   void serve();
@@ -43,6 +46,7 @@ class FakeNatPmp {
   in_addr_t gateway_ = 0;
   std::atomic<bool> stop_{false};
   std::atomic<int> addressRequests_{0};
+  std::atomic<int> mapRequests_{0};
   mutable std::mutex mutex_;
   std::vector<MappingRequest> requests_;
   std::thread thread_;
