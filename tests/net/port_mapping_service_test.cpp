@@ -75,18 +75,6 @@ TEST(NatPmpRouter, AsksTheAddressMapsRenewsAndRemovesAndReadsRefusals) {
   EXPECT_EQ(nat->add(7772, 7772, 3600).leaseSeconds, 0xffffffffLL);
   router.lifetime = 0;
 
-  // A broadcast outside address is no private one.
-  router.outsideAddress = "255.255.255.255";
-  {
-    Protocols protocols;
-    protocols.push_back(natPmp(router));
-    const MappingOutcome outcome = PortMapping(std::move(protocols)).open(7772);
-    EXPECT_EQ(outcome.kind, Kind::Unreachable);
-    EXPECT_NE(korvel::net::mappingText(outcome).find("255.255.255.255 as its outside address, "
-                                                     "which is no address on the internet"),
-              std::string::npos);
-  }
-
   // A router without an outside network says so with result 3: an address nobody can reach.
   router.addressResult = 3;
   std::vector<std::unique_ptr<korvel::net::MappingProtocol>> protocols;
@@ -162,7 +150,7 @@ TEST(UpnpRouter, APrivateOutsideAddressIsToldAndNothingIsMapped) {
 }
 
 // A gateway device whose description trickles in, or never ends, is given up at the HTTP wait or
-// at kMaxRouterReply, and at once when the program ends.
+// at kMaxRouterReply.
 TEST(UpnpRouter, GivesUpADescriptionThatTricklesOrNeverEnds) {
   FakeGateway trickling;
   trickling.description = FakeGateway::Description::Trickled;
@@ -181,13 +169,6 @@ TEST(UpnpRouter, GivesUpADescriptionThatTricklesOrNeverEnds) {
   // its gibibyte.
   EXPECT_LT(endless.endlessSent(), 64LL << 20);
   EXPECT_GT(endless.endlessSent(), static_cast<long long>(korvel::net::kMaxRouterReply / 2));
-
-  auto limit = std::make_shared<korvel::net::ExchangeLimit>();
-  limit->stop();
-  FakeGateway whole;
-  EXPECT_EQ(UpnpRouter(upnpOptions(whole.rootUrl(), limit)).outsideAddress().status,
-            RouterAnswer::Status::NoAnswer);
-  EXPECT_EQ(whole.requests(), 0);
 }
 
 // Any device on the network may answer the gateway search; only the one at the default gateway
@@ -221,12 +202,6 @@ TEST(UpnpRouter, AsksOnlyTheDefaultGatewayNotAStrangerThatAnswersTheSearch) {
   EXPECT_EQ(UpnpRouter(upnpOptions(stranger.rootUrl())).outsideAddress().status,
             RouterAnswer::Status::NoAnswer);
   EXPECT_EQ(stranger.requests(), 0);
-  // Without a default gateway nothing is searched for.
-  UpnpRouter::Options none = searching();
-  none.gateways = [] { return std::vector<std::string>{}; };
-  const int searches = ssdp.searches();
-  EXPECT_EQ(UpnpRouter(none).outsideAddress().status, RouterAnswer::Status::NoAnswer);
-  EXPECT_EQ(ssdp.searches(), searches);
 }
 
 // The window closing while a gateway device trickles its description (a byte every 4 s): the
@@ -291,7 +266,11 @@ TEST(PortMappingService, StopsAWaitingRenewalAndStillRemovesTheMappingAtTheEnd) 
     ending = std::chrono::steady_clock::now() - started;
   }
   EXPECT_LT(ending, PortMappingService::kEndWait + std::chrono::milliseconds(500));
-  EXPECT_EQ(router.requests(), (std::vector<MappingRequest>{{7790, 7790, 3600}, {7790, 0, 0}}));
+  // (A resend of the renewal may have been answered before the end began.)
+  const std::vector<MappingRequest> asked = router.requests();
+  ASSERT_GE(asked.size(), 2u);
+  EXPECT_EQ(asked.front(), (MappingRequest{7790, 7790, 3600}));
+  EXPECT_EQ(asked.back(), (MappingRequest{7790, 0, 0}));
   EXPECT_EQ(lines.size(), 1u);
 }
 

@@ -266,14 +266,10 @@ TEST(PortMapping, TellsNatPmpResultCodesAsTheyAre) {
     const char* text;
   } cases[] = {
       {1, "it does not speak this version of NAT-PMP"},
-      {2, "not authorized"},
-      {3, "its outside network is down"},
-      {4, "it has no room for another mapping"},
       {5, "it does not support port mapping"},
       {6, "result code 6"},
       {49, "result code 49"},
       {99, "result code 99"},
-      {65535, "result code 65535"},
   };
   for (const auto& c : cases) EXPECT_EQ(korvel::net::natPmpResultText(c.code), c.text) << c.code;
 }
@@ -304,14 +300,12 @@ TEST(RouterDiscovery, FindsTheDefaultGatewaysInTheRoutingTable) {
        "eth0\t00000000\t0201A8C0\t0003\t0\t0\t0\t000000FF\t0\t0\t0\n"
        "eth0\t0000000A\t0301A8C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n",
        {}},
-      {"lines that do not read",
+      {"lines that do not read, and one with spaces that does",
        "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\n"
-       "eth0\t00000000\tXYZ\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
-       "eth0\t00000000\t1230101A8C0\t0003\t0\t0\t100\t00000000\n"
        "eth0\t00000000\t-101A8C0\t0003\t0\t0\t100\t00000000\n"
+       "eth0 00000000 1230101A8C0 0003 0 0 100 00000000\n"
        "eth0 00000000 0101A8C0 0003 0 0 100 00000000",
        {"192.168.1.1"}},
-      {"nothing", "", {}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(korvel::net::defaultGateways(header + c.routes), c.gateways) << c.name;
@@ -338,21 +332,16 @@ TEST(RouterDiscovery, TakesOnlyTheDefaultGatewayForTheRouter) {
        "http://192.168.1.77:49152/desc.xml", false},
       {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.1@198.51.100.9/\r\n\r\n",
        "http://192.168.1.1@198.51.100.9/", false},
-      {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.10/\r\n\r\n", "http://192.168.1.10/", false},
       {"HTTP/1.1 200 OK\r\nLOCATION: https://192.168.1.1/\r\n\r\n", "https://192.168.1.1/", false},
       {"HTTP/1.1 200 OK\r\nLOCATION: http://router.lan:5000/\r\n\r\n", "http://router.lan:5000/",
        false},
       {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.1:0/\r\n\r\n", "http://192.168.1.1:0/",
        false},
-      {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.1:65536/\r\n\r\n",
-       "http://192.168.1.1:65536/", false},
-      {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.1:/\r\n\r\n", "http://192.168.1.1:/", false},
       // Not an answer, or one without a usable place.
       {"NOTIFY * HTTP/1.1\r\nLOCATION: http://192.168.1.1/\r\n\r\n", std::nullopt, false},
       {"HTTP/1.1 404 Not Found\r\nLOCATION: http://192.168.1.1/\r\n\r\n", std::nullopt, false},
       {"HTTP/1.1 200 OK\r\n\r\nLOCATION: http://192.168.1.1/\r\n", std::nullopt, false},
       {"HTTP/1.1 200 OK\r\nLOCATION: http://192.168.1.1/a b\r\n\r\n", std::nullopt, false},
-      {"HTTP/1.1 200 OK\r\nLOCATION:\r\n\r\n", std::nullopt, false},
       {"HTTP/1.1 200 OK\r\nX-LOCATION: http://192.168.1.1/\r\n\r\n", std::nullopt, false},
       {"", std::nullopt, false},
   };
