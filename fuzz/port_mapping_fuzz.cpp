@@ -1,16 +1,21 @@
 // Arbitrary router answers fed to the port mapping, as two routers (NAT-PMP and UPnP) would give
 // them. Whatever they say: a mapping is only reported for a public outside address and a port in
 // range, a link is offered only then and names that address and port, every sentence is
-// printable ASCII, and what was mapped is removed exactly once, from the router that mapped it.
+// printable ASCII, a renewal is due within half an hour, and what was mapped is removed exactly
+// once, from the router that mapped it. The same bytes, read as a routing table, an SSDP answer
+// and a device's address, give only dotted gateways and a device on a gateway only when its host
+// is one.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/port_mapping.h"
+#include "net/router_discovery.h"
 
 namespace {
 
@@ -42,7 +47,8 @@ struct Input {
       a.address = text();
     }
     a.port = number() - 100;
-    a.leaseSeconds = number() * 64 - 1000;
+    // Up to about 2^32 s, as NAT-PMP may grant, and below 0.
+    a.leaseSeconds = static_cast<std::int64_t>(number()) * 65537 - 1000;
     const int c = byte();
     a.code = c < 16 ? kUpnpConflictInMappingEntry : c < 32 ? kUpnpOnlyPermanentLeases : c;
     a.reason = "reason";
@@ -96,9 +102,24 @@ void checkOutcome(const MappingOutcome& o) {
   check(printable(renewalFailureText(o)));
 }
 
+void checkDiscovery(std::string_view text) {
+  const std::vector<std::string> gateways = defaultGateways(text);
+  for (const std::string& g : gateways) check(cleanIpv4(g).has_value());
+  if (const auto location = ssdpLocation(text)) {
+    check(!location->empty() && location->size() <= 512);
+    for (unsigned char c : *location) check(c > 0x20 && c < 0x7f);
+    if (isGatewayUrl(*location, gateways)) check(httpUrlHost(*location).has_value());
+  }
+  const auto host = httpUrlHost(text);
+  if (host) check(cleanIpv4(*host).has_value() && isGatewayUrl(text, {*host}));
+  check(!isGatewayUrl(text, {}));
+  check(host.has_value() || !isGatewayUrl(text, gateways));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  checkDiscovery(std::string_view(reinterpret_cast<const char*>(data), size));
   Input in{data, size};
   Counts routers[2];
   auto nat = std::make_unique<Router>("NAT-PMP", &in, routers[0]);
@@ -116,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const MappingOutcome renewed = mapping.renew();
       if (renewed.kind == MappingOutcome::Kind::Mapped) checkOutcome(renewed);
       const auto after = mapping.renewAfter();
-      check(!after || after->count() >= 30);
+      check(!after || (after->count() >= 30 && after->count() <= kMappingLeaseSeconds / 2));
     }
     // The destructor removes what is left.
     if (!mapping.mapped()) check(routers[0].removed + routers[1].removed == 0);

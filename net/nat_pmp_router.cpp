@@ -11,34 +11,40 @@ using korvel::net::RouterAnswer;
 
 namespace {
 
-// The result codes a NAT-PMP router sends, in words.
-std::string resultText(int error) {
+// The router's result code for what libnatpmp made of its answer, 0 when it is not one.
+int resultCode(int error, const natpmpresp_t& response) {
   switch (error) {
     case NATPMP_ERR_UNSUPPORTEDVERSION:
-      return "it does not speak this version of NAT-PMP";
+      return 1;
     case NATPMP_ERR_NOTAUTHORIZED:
-      return "not authorized";
+      return 2;
     case NATPMP_ERR_NETWORKFAILURE:
-      return "its outside network is down";
+      return 3;
     case NATPMP_ERR_OUTOFRESOURCES:
-      return "it has no room for another mapping";
+      return 4;
     case NATPMP_ERR_UNSUPPORTEDOPCODE:
-      return "it does not support port mapping";
+      return 5;
+    case NATPMP_ERR_UNDEFINEDERROR:
+      return response.resultcode != 0 ? response.resultcode : -1;
     default:
-      return "error " + std::to_string(-error);
+      return 0;
   }
 }
 
-bool isRouterResult(int error) {
-  return error == NATPMP_ERR_UNSUPPORTEDVERSION || error == NATPMP_ERR_NOTAUTHORIZED ||
-         error == NATPMP_ERR_NETWORKFAILURE || error == NATPMP_ERR_OUTOFRESOURCES ||
-         error == NATPMP_ERR_UNSUPPORTEDOPCODE || error == NATPMP_ERR_UNDEFINEDERROR;
+// The answer for an exchange that did not succeed (r < 0).
+RouterAnswer failure(int r, const natpmpresp_t& response) {
+  if (const int code = resultCode(r, response); code != 0) {
+    return code > 0 ? RouterAnswer::refused(code, korvel::net::natPmpResultText(code))
+                    : RouterAnswer::refused(0, "its answer could not be read");
+  }
+  return RouterAnswer::noAnswer(r == NATPMP_TRYAGAIN ? "no answer"
+                                                     : "libnatpmp error " + std::to_string(-r));
 }
 
 }  // namespace
 
 // One request and its answer. libnatpmp resends on its own schedule (250 ms, then doubling);
-// the wait here bounds the whole exchange.
+// the wait here bounds the whole exchange, and the program ending cuts it short.
 struct NatPmpRouter::Session {
   natpmp_t np{};
   bool open = false;
@@ -55,19 +61,24 @@ struct NatPmpRouter::Session {
   // Sends with send(), then waits; the answer or the error code (NATPMP_ERR_*), or
   // NATPMP_TRYAGAIN when the wait ran out.
   template <typename Send>
-  int exchange(Send send, natpmpresp_t& response, std::chrono::milliseconds wait) {
+  int exchange(Send send, natpmpresp_t& response, const Options& options) {
+    static const korvel::net::ExchangeLimit kNoLimit;
+    const korvel::net::ExchangeLimit& limit = options.limit ? *options.limit : kNoLimit;
+    const auto deadline = limit.deadline(options.wait);
     if (!open) return error;
+    if (limit.expired(deadline)) return NATPMP_TRYAGAIN;
     if (const int sent = send(&np); sent < 0) return sent;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
       timeval resend{};
       getnatpmprequesttimeout(&np, &resend);
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return NATPMP_TRYAGAIN;
+      if (limit.expired(deadline) || left.count() <= 0) return NATPMP_TRYAGAIN;
       const long untilResend = resend.tv_sec * 1000L + resend.tv_usec / 1000;
       pollfd fd{np.s, POLLIN, 0};
-      ::poll(&fd, 1, static_cast<int>(std::clamp<long>(untilResend, 1, left.count())));
+      // In short steps, so that a stop is seen at once.
+      ::poll(&fd, 1,
+             static_cast<int>(std::clamp<long>(untilResend, 1, std::min(left.count(), 50L))));
       const int r = readnatpmpresponseorretry(&np, &response);
       if (r != NATPMP_TRYAGAIN) return r;
     }
@@ -81,7 +92,7 @@ RouterAnswer NatPmpRouter::outsideAddress() {
   Session session(options_);
   natpmpresp_t response{};
   const int r = session.exchange([](natpmp_t* np) { return sendpublicaddressrequest(np); },
-                                 response, options_.wait);
+                                 response, options_);
   if (r == NATPMP_ERR_NETWORKFAILURE) {
     // The router has no outside address it could give (no lease upstream, or one it will not
     // hand out): the same as an address nobody outside can reach.
@@ -89,8 +100,7 @@ RouterAnswer NatPmpRouter::outsideAddress() {
     a.status = RouterAnswer::Status::Ok;
     return a;
   }
-  if (isRouterResult(r)) return RouterAnswer::refused(-r, resultText(r));
-  if (r < 0) return RouterAnswer::noAnswer(r == NATPMP_TRYAGAIN ? "no answer" : resultText(r));
+  if (r < 0) return failure(r, response);
   if (response.type != NATPMP_RESPTYPE_PUBLICADDRESS) return RouterAnswer::noAnswer("odd answer");
   char text[INET_ADDRSTRLEN] = {};
   inet_ntop(AF_INET, &response.pnu.publicaddress.addr, text, sizeof text);
@@ -111,9 +121,8 @@ RouterAnswer NatPmpRouter::add(int insidePort, int outsidePort, int leaseSeconds
         return sendnewportmappingrequest(np, NATPMP_PROTOCOL_TCP, static_cast<uint16_t>(insidePort),
                                          static_cast<uint16_t>(outsidePort), lifetime);
       },
-      response, options_.wait);
-  if (isRouterResult(r)) return RouterAnswer::refused(-r, resultText(r));
-  if (r < 0) return RouterAnswer::noAnswer(r == NATPMP_TRYAGAIN ? "no answer" : resultText(r));
+      response, options_);
+  if (r < 0) return failure(r, response);
   if (response.type != NATPMP_RESPTYPE_TCPPORTMAPPING ||
       response.pnu.newportmapping.privateport != insidePort) {
     return RouterAnswer::noAnswer("odd answer");
@@ -124,8 +133,8 @@ RouterAnswer NatPmpRouter::add(int insidePort, int outsidePort, int leaseSeconds
   RouterAnswer a;
   a.status = RouterAnswer::Status::Ok;
   a.port = response.pnu.newportmapping.mappedpublicport;
-  a.leaseSeconds =
-      static_cast<int>(std::min<uint32_t>(response.pnu.newportmapping.lifetime, 0x7fffffffu));
+  // As granted: the mapping's rules hold it within bounds before it reaches a timer.
+  a.leaseSeconds = response.pnu.newportmapping.lifetime;
   return a;
 }
 
@@ -138,9 +147,8 @@ RouterAnswer NatPmpRouter::remove(int insidePort, int) {
         return sendnewportmappingrequest(np, NATPMP_PROTOCOL_TCP, static_cast<uint16_t>(insidePort),
                                          0, 0);
       },
-      response, options_.wait);
-  if (isRouterResult(r)) return RouterAnswer::refused(-r, resultText(r));
-  if (r < 0) return RouterAnswer::noAnswer(r == NATPMP_TRYAGAIN ? "no answer" : resultText(r));
+      response, options_);
+  if (r < 0) return failure(r, response);
   RouterAnswer a;
   a.status = RouterAnswer::Status::Ok;
   return a;

@@ -1,10 +1,12 @@
 #pragma once
 // Asking the router by NAT-PMP (libnatpmp): a UDP request to the default gateway's port 5351,
-// answered within a bounded wait. Blocking; run it off the GUI thread.
+// answered within a bounded wait. libnatpmp takes answers from the default gateway only. Blocking;
+// run it off the GUI thread.
 
 #include <netinet/in.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include "net/port_mapping.h"
@@ -16,6 +18,8 @@ class NatPmpRouter : public korvel::net::MappingProtocol {
     std::optional<in_addr_t> gateway;
     // How long one request waits for its answer, its resends included.
     std::chrono::milliseconds wait{2000};
+    // Cuts the wait short when the program ends; none when not given.
+    std::shared_ptr<const korvel::net::ExchangeLimit> limit;
   };
   NatPmpRouter() : NatPmpRouter(Options()) {}
   explicit NatPmpRouter(Options options);

@@ -58,13 +58,43 @@ std::optional<std::string> cleanIpv4(std::string_view text) {
   return std::string(text);
 }
 
-bool isPrivateOrShared(std::string_view ipv4) {
+AddressUse outsideAddressUse(std::string_view ipv4) {
   const auto p = ipv4Parts(ipv4);
-  if (!p) return true;
+  if (!p) return AddressUse::Unusable;
   const auto [a, b, c, d] = *p;
   (void)c, (void)d;
-  return a == 0 || a == 10 || a == 127 || a >= 224 || (a == 172 && b >= 16 && b <= 31) ||
-         (a == 192 && b == 168) || (a == 100 && b >= 64 && b <= 127) || (a == 169 && b == 254);
+  if (a == 0 || a == 127 || a >= 224 || (a == 169 && b == 254)) return AddressUse::Unusable;
+  if (a == 10 || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) ||
+      (a == 100 && b >= 64 && b <= 127))
+    return AddressUse::PrivateOrShared;
+  return AddressUse::Public;
+}
+
+bool isPrivateOrShared(std::string_view ipv4) {
+  return outsideAddressUse(ipv4) != AddressUse::Public;
+}
+
+int saneLease(std::int64_t grantedSeconds) {
+  if (grantedSeconds == 0) return 0;
+  return static_cast<int>(
+      std::clamp<std::int64_t>(grantedSeconds, kShortestLeaseSeconds, kMappingLeaseSeconds));
+}
+
+std::string natPmpResultText(int resultCode) {
+  switch (resultCode) {
+    case 1:
+      return "it does not speak this version of NAT-PMP";
+    case 2:
+      return "not authorized";
+    case 3:
+      return "its outside network is down";
+    case 4:
+      return "it has no room for another mapping";
+    case 5:
+      return "it does not support port mapping";
+    default:
+      return "result code " + std::to_string(resultCode);
+  }
 }
 
 PortMapping::PortMapping(std::vector<std::unique_ptr<MappingProtocol>> protocols)
@@ -111,7 +141,7 @@ MappingOutcome PortMapping::open(int insidePort) {
     if (granted.status == RouterAnswer::Status::Ok && granted.port > 0 && granted.port <= 65535) {
       outcome.kind = MappingOutcome::Kind::Mapped;
       outcome.port = granted.port;
-      outcome.leaseSeconds = granted.leaseSeconds;
+      outcome.leaseSeconds = saneLease(granted.leaseSeconds);
       active_ = protocol.get();
       held_ = outcome;
       renewFailed_ = false;
@@ -131,10 +161,13 @@ MappingOutcome PortMapping::open(int insidePort) {
 
 MappingOutcome PortMapping::renew() {
   if (!active_) return {};
-  const RouterAnswer granted = active_->add(held_.insidePort, held_.port, held_.leaseSeconds);
+  const RouterAnswer granted =
+      active_->add(held_.insidePort, held_.port, held_.leaseSeconds > 0 ? kMappingLeaseSeconds : 0);
   MappingOutcome outcome = held_;
   if (granted.status == RouterAnswer::Status::Ok && granted.port == held_.port) {
-    outcome.leaseSeconds = granted.leaseSeconds;
+    // A renewed lease stays a lease, however the router words it.
+    outcome.leaseSeconds =
+        granted.leaseSeconds == 0 ? kShortestLeaseSeconds : saneLease(granted.leaseSeconds);
     held_ = outcome;
     renewFailed_ = false;
     return outcome;
@@ -163,7 +196,7 @@ std::optional<std::chrono::seconds> PortMapping::renewAfter() const {
   if (!active_) return std::nullopt;
   if (renewFailed_) return kRenewRetry;
   if (held_.leaseSeconds <= 0) return std::nullopt;
-  return std::chrono::seconds(std::max(held_.leaseSeconds / 2, 30));
+  return std::chrono::seconds(saneLease(held_.leaseSeconds) / 2);
 }
 
 namespace {
@@ -191,9 +224,15 @@ std::string mappingText(const MappingOutcome& o) {
              " (File, Copy Invitation copies it)";
     }
     case MappingOutcome::Kind::Unreachable:
-      return (o.address.empty() ? "Your router reports no outside address. "
-                                : "Your router's outside address is " + o.address +
-                                      ", a private or shared address. ") +
+      if (o.address.empty())
+        return std::string("Your router reports no outside address. ") + kOutsideCannotReach;
+      if (outsideAddressUse(o.address) == AddressUse::PrivateOrShared) {
+        return "Your router's outside address is " + o.address + ", a private or shared address. " +
+               kOutsideCannotReach;
+      }
+      return "Your router reports " + o.address +
+             " as its outside address, which is no address on the internet (loopback, broadcast, "
+             "link-local or reserved). " +
              kOutsideCannotReach;
     case MappingOutcome::Kind::Refused:
       return "Your router (" + o.method + ") refused to open port " + port + ": " + o.reason +

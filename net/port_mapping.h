@@ -6,7 +6,11 @@
 // the protocols do, and they may block, within bounds of their own, so all of this runs off the
 // GUI thread.
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,8 +19,15 @@
 
 namespace korvel::net {
 
-// The lease asked for; a mapping is renewed halfway through its lease.
+// The lease asked for, at the start and at each renewal; a mapping is renewed halfway through
+// its lease.
 inline constexpr int kMappingLeaseSeconds = 3600;
+// A lease a router grants is taken as at least this and at most what was asked: a router that
+// grants a second would have it renewed twice a second, one that grants 2^32 s never.
+inline constexpr int kShortestLeaseSeconds = 120;
+// The most read from a router in one answer (a description or a SOAP reply); more is not
+// a router's answer.
+inline constexpr std::size_t kMaxRouterReply = 256 * 1024;
 // When the router refuses the outside port because another computer holds it (UPnP error 718),
 // the next few ports are tried.
 inline constexpr int kConflictRetries = 3;
@@ -35,14 +46,41 @@ struct RouterAnswer {
     Refused,   // a router answered and refused; code and reason say why
   };
   Status status = Status::NoAnswer;
-  std::string address;   // outsideAddress(): as the router reported it, empty when it has none
-  int port = 0;          // add(): the outside port granted
-  int leaseSeconds = 0;  // add(): the lease granted, 0 for a permanent mapping
-  int code = 0;          // Refused: the protocol's error code
-  std::string reason;    // Refused or NoAnswer: the router's or the library's words
+  std::string address;  // outsideAddress(): as the router reported it, empty when it has none
+  int port = 0;         // add(): the outside port granted
+  std::int64_t leaseSeconds = 0;  // add(): the lease granted as the router said, 0 for permanent
+  int code = 0;                   // Refused: the protocol's error code
+  std::string reason;             // Refused or NoAnswer: the router's or the library's words
 
   static RouterAnswer noAnswer(std::string why = {});
   static RouterAnswer refused(int code, std::string why);
+};
+
+// When a router exchange must end. Each exchange has a wait of its own; the program ending
+// stops the one under way at once and bounds the last ones (removing the mapping). Shared
+// between the thread that asks the routers and the one that ends it.
+class ExchangeLimit {
+ public:
+  using Clock = std::chrono::steady_clock;
+  // The end of an exchange that starts now and may take `wait`.
+  Clock::time_point deadline(std::chrono::milliseconds wait) const {
+    return std::min(Clock::now() + wait, Clock::time_point(Clock::duration(until_.load())));
+  }
+  // True when the exchange under way is to give up now.
+  bool expired(Clock::time_point deadline) const {
+    return stopped_.load() || Clock::now() >= deadline;
+  }
+  // Stops the exchange under way, and every later one until resumeUntil().
+  void stop() { stopped_ = true; }
+  // Lets exchanges run again, none of them past `until`.
+  void resumeUntil(Clock::time_point until) {
+    until_ = until.time_since_epoch().count();
+    stopped_ = false;
+  }
+
+ private:
+  std::atomic<bool> stopped_{false};
+  std::atomic<Clock::rep> until_{Clock::time_point::max().time_since_epoch().count()};
 };
 
 // One way of asking a router. Every call returns within the protocol's own bound.
@@ -78,9 +116,15 @@ struct MappingOutcome {
   bool operator==(const MappingOutcome&) const = default;
 };
 
-// True for a dotted IPv4 address in 10/8, 172.16/12, 192.168/16 (private), 100.64/10 (shared,
-// carrier-grade NAT), or one that cannot be used as an outside address at all (0/8, loopback,
-// link-local, multicast and above). False for anything else that reads as IPv4.
+// What an address a router reports as its outside one is good for.
+enum class AddressUse {
+  Public,           // players outside can reach it
+  PrivateOrShared,  // 10/8, 172.16/12, 192.168/16 (private), 100.64/10 (shared, carrier-grade NAT)
+  Unusable,  // not an outside address at all: 0/8, loopback, link-local, multicast, reserved and
+             // broadcast (224/3), or not a dotted IPv4 address
+};
+AddressUse outsideAddressUse(std::string_view ipv4);
+// True unless the address is Public: players outside cannot reach it.
 bool isPrivateOrShared(std::string_view ipv4);
 // The address when it reads as a dotted IPv4 address (four decimal parts 0-255, nothing else).
 std::optional<std::string> cleanIpv4(std::string_view text);
@@ -112,6 +156,12 @@ class PortMapping {
   MappingOutcome held_;
   bool renewFailed_ = false;
 };
+
+// The lease to count with for a lease the router granted: 0 (permanent) stays, anything else is
+// held between kShortestLeaseSeconds and kMappingLeaseSeconds.
+int saneLease(std::int64_t grantedSeconds);
+// A NAT-PMP result code in words; a code without a meaning is told as the number it is.
+std::string natPmpResultText(int resultCode);
 
 // The chat's sentence for an outcome of open().
 std::string mappingText(const MappingOutcome& outcome);

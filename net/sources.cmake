@@ -1,11 +1,13 @@
 # Games on this network: the DNS-SD record and the found-games list (korvel_core), and the Avahi
 # adapter that publishes and browses them from Qt's event loop (korvel_ui). The router's port
 # mapping: what to ask and what the answers mean (korvel_core), the NAT-PMP and UPnP requests
-# (libnatpmp, miniupnpc) and their worker thread (korvel_ui).
+# (libnatpmp; miniupnpc's parsers over libcurl's bounded exchanges) and their worker thread
+# (korvel_ui).
 list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/game_record.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_mapping.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/router_discovery.cpp
 )
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/avahi_poll.cpp
@@ -23,7 +25,8 @@ if(KORVEL_BUILD_UI)
   pkg_check_modules(MINIUPNPC REQUIRED IMPORTED_TARGET miniupnpc)
   find_path(NATPMP_INCLUDE_DIR natpmp.h REQUIRED)
   find_library(NATPMP_LIBRARY natpmp REQUIRED)
-  list(APPEND KORVEL_UI_LIBRARIES PkgConfig::MINIUPNPC ${NATPMP_LIBRARY})
+  find_package(CURL REQUIRED)
+  list(APPEND KORVEL_UI_LIBRARIES PkgConfig::MINIUPNPC ${NATPMP_LIBRARY} CURL::libcurl)
 endif()
 list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/network_games_view.cpp

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -80,6 +81,7 @@ void FakeNatPmp::serve() {
         ::recvfrom(fd_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &length);
     if (n < 2) continue;
     if (in[1] == 0) ++addressRequests_;
+    if (in[1] == 2) ++mapRequests_;
     if (silent) continue;
     unsigned char out[16] = {};
     out[1] = static_cast<unsigned char>(128 + in[1]);
@@ -99,7 +101,7 @@ void FakeNatPmp::serve() {
       put16(out + 2, mapResult);
       put16(out + 8, r.insidePort);
       put16(out + 10, r.lease == 0 ? 0 : r.insidePort + portOffset);
-      put32(out + 12, static_cast<uint32_t>(r.lease));
+      put32(out + 12, lifetime != 0 && r.lease != 0 ? lifetime : static_cast<uint32_t>(r.lease));
       size = 16;
     } else {
       continue;
@@ -108,11 +110,11 @@ void FakeNatPmp::serve() {
   }
 }
 
-FakeGateway::FakeGateway() {
+FakeGateway::FakeGateway(const char* address) : address_(address) {
   fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in at{};
   at.sin_family = AF_INET;
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, address, &at.sin_addr);
   socklen_t length = sizeof at;
   ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
   ::listen(fd_, 8);
@@ -128,7 +130,7 @@ FakeGateway::~FakeGateway() {
 }
 
 std::string FakeGateway::rootUrl() const {
-  return "http://127.0.0.1:" + std::to_string(port_) + "/rootDesc.xml";
+  return "http://" + address_ + ":" + std::to_string(port_) + "/rootDesc.xml";
 }
 
 std::vector<MappingRequest> FakeGateway::adds() const {
@@ -165,10 +167,41 @@ void FakeGateway::serve() {
       }
       if (request.size() >= headersEnd + 4 + body) break;
     }
-    const std::string reply = answer(request);
-    ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
+    ++requests_;
+    if (!request.starts_with("GET /rootDesc.xml") || !sendOddDescription(client)) {
+      const std::string reply = answer(request);
+      ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
+    }
     ::close(client);
   }
+}
+
+bool FakeGateway::sendOddDescription(int client) {
+  if (description == Description::Whole) return false;
+  const auto stopped = [&](int ms) {
+    for (int waited = 0; waited < ms && !stop_; waited += 10) ::usleep(10000);
+    return stop_.load();
+  };
+  if (description == Description::Trickled) {
+    const std::string reply = answer("GET /rootDesc.xml");
+    for (const char c : reply) {
+      if (::send(client, &c, 1, MSG_NOSIGNAL) != 1 || stopped(trickleMs)) break;
+    }
+    return true;
+  }
+  const std::string head =
+      "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n\r\n<?xml "
+      "version=\"1.0\"?>\r\n<root xmlns=\"urn:schemas-upnp-org:device-1-0\"><device>";
+  ::send(client, head.data(), head.size(), MSG_NOSIGNAL);
+  const std::string filler(64 * 1024, ' ');
+  for (long long sent = 0; sent < (1LL << 30) && !stop_;) {
+    pollfd c{client, POLLOUT, 0};
+    if (::poll(&c, 1, 20) <= 0) continue;
+    const ssize_t n = ::send(client, filler.data(), filler.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0 && errno != EAGAIN) break;
+    if (n > 0) endlessSent_ = sent += n;
+  }
+  return true;
 }
 
 std::string FakeGateway::answer(const std::string& request) {
@@ -232,4 +265,43 @@ std::string FakeGateway::answer(const std::string& request) {
   return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
          "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
          body;
+}
+
+FakeSsdp::FakeSsdp() {
+  fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof at;
+  ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
+  port_ = ntohs(at.sin_port);
+  thread_ = std::thread([this] { serve(); });
+}
+
+FakeSsdp::~FakeSsdp() {
+  stop_ = true;
+  thread_.join();
+  ::close(fd_);
+}
+
+void FakeSsdp::serve() {
+  while (!stop_) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 20) <= 0) continue;
+    char in[1500];
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const ssize_t n =
+        ::recvfrom(fd_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &length);
+    if (n <= 0 || !std::string(in, static_cast<std::size_t>(n)).starts_with("M-SEARCH")) continue;
+    ++searches_;
+    for (const std::string& location : locations) {
+      const std::string out =
+          "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: "
+          "urn:schemas-upnp-org:device:InternetGatewayDevice:1\r\nLOCATION: " +
+          location + "\r\nSERVER: Test/1.0 UPnP/1.1\r\n\r\n";
+      ::sendto(fd_, out.data(), out.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+    }
+  }
 }

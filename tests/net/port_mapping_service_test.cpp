@@ -21,11 +21,25 @@ using Protocols = std::vector<std::unique_ptr<korvel::net::MappingProtocol>>;
 
 std::unique_ptr<NatPmpRouter> natPmp(const FakeNatPmp& router, int waitMs = 2000) {
   return std::make_unique<NatPmpRouter>(
-      NatPmpRouter::Options{router.gateway(), std::chrono::milliseconds(waitMs)});
+      NatPmpRouter::Options{router.gateway(), std::chrono::milliseconds(waitMs), {}});
+}
+
+// The stand-ins are on loopback; the tests declare 127.0.0.1 the default gateway.
+std::vector<std::string> loopbackGateway() {
+  return {"127.0.0.1"};
+}
+
+UpnpRouter::Options upnpOptions(std::string rootUrl = {},
+                                std::shared_ptr<const korvel::net::ExchangeLimit> limit = {}) {
+  UpnpRouter::Options options;
+  options.rootDescriptionUrl = std::move(rootUrl);
+  options.gateways = loopbackGateway;
+  options.limit = std::move(limit);
+  return options;
 }
 
 std::unique_ptr<UpnpRouter> upnp(const FakeGateway& gateway) {
-  return std::make_unique<UpnpRouter>(UpnpRouter::Options{gateway.rootUrl(), 0});
+  return std::make_unique<UpnpRouter>(upnpOptions(gateway.rootUrl()));
 }
 
 TEST(NatPmpRouter, AsksTheAddressMapsRenewsAndRemovesAndReadsRefusals) {
@@ -49,6 +63,17 @@ TEST(NatPmpRouter, AsksTheAddressMapsRenewsAndRemovesAndReadsRefusals) {
   EXPECT_EQ(refused.reason, "not authorized");
   router.mapResult = 4;
   EXPECT_EQ(nat->add(7772, 7772, 3600).reason, "it has no room for another mapping");
+  // A code NAT-PMP gives no meaning is told as the number it is.
+  router.mapResult = 99;
+  const RouterAnswer odd = nat->add(7772, 7772, 3600);
+  EXPECT_EQ(odd.code, 99);
+  EXPECT_EQ(odd.reason, "result code 99");
+
+  // A lifetime near 2^32 s comes through as granted; the mapping's rules bound it.
+  router.mapResult = 0;
+  router.lifetime = 0xffffffffu;
+  EXPECT_EQ(nat->add(7772, 7772, 3600).leaseSeconds, 0xffffffffLL);
+  router.lifetime = 0;
 
   // A router without an outside network says so with result 3: an address nobody can reach.
   router.addressResult = 3;
@@ -120,8 +145,133 @@ TEST(UpnpRouter, APrivateOutsideAddressIsToldAndNothingIsMapped) {
     FakeGateway gone;
     url = gone.rootUrl();
   }
-  UpnpRouter missing(UpnpRouter::Options{url, 0});
+  UpnpRouter missing(upnpOptions(url));
   EXPECT_EQ(missing.outsideAddress().status, RouterAnswer::Status::NoAnswer);
+}
+
+// A gateway device whose description trickles in, or never ends, is given up at the HTTP wait or
+// at kMaxRouterReply.
+TEST(UpnpRouter, GivesUpADescriptionThatTricklesOrNeverEnds) {
+  FakeGateway trickling;
+  trickling.description = FakeGateway::Description::Trickled;
+  trickling.trickleMs = 100;
+  UpnpRouter::Options options = upnpOptions(trickling.rootUrl());
+  options.httpWait = std::chrono::milliseconds(300);
+  EXPECT_EQ(UpnpRouter(options).outsideAddress().status, RouterAnswer::Status::NoAnswer);
+  EXPECT_EQ(trickling.requests(), 1);
+
+  FakeGateway endless;
+  endless.description = FakeGateway::Description::Endless;
+  options = upnpOptions(endless.rootUrl());
+  options.httpWait = std::chrono::seconds(60);
+  EXPECT_EQ(UpnpRouter(options).outsideAddress().status, RouterAnswer::Status::NoAnswer);
+  // Given up at the cap: what the stand-in got out is that and what the sockets hold, far from
+  // its gibibyte.
+  EXPECT_LT(endless.endlessSent(), 64LL << 20);
+  EXPECT_GT(endless.endlessSent(), static_cast<long long>(korvel::net::kMaxRouterReply / 2));
+}
+
+// Any device on the network may answer the gateway search; only the one at the default gateway
+// (127.0.0.1 here) is asked anything.
+TEST(UpnpRouter, AsksOnlyTheDefaultGatewayNotAStrangerThatAnswersTheSearch) {
+  FakeGateway stranger("127.0.0.3");
+  stranger.outsideAddress = "198.51.100.9";
+  FakeGateway gateway;
+  FakeSsdp ssdp;
+  const auto searching = [&ssdp] {
+    UpnpRouter::Options options = upnpOptions();
+    options.searchHost = "127.0.0.1";
+    options.searchPort = ssdp.port();
+    options.searchMilliseconds = 1000;
+    return options;
+  };
+  ssdp.locations = {stranger.rootUrl(), gateway.rootUrl()};
+  {
+    Protocols protocols;
+    protocols.push_back(std::make_unique<UpnpRouter>(searching()));
+    const MappingOutcome outcome = PortMapping(std::move(protocols)).open(7772);
+    EXPECT_EQ(outcome.kind, Kind::Mapped);
+    EXPECT_EQ(outcome.address, "203.0.113.7");
+  }
+  EXPECT_EQ(gateway.adds().size(), 1u);
+  EXPECT_EQ(stranger.requests(), 0);
+
+  ssdp.locations = {stranger.rootUrl()};
+  EXPECT_EQ(UpnpRouter(searching()).outsideAddress().status, RouterAnswer::Status::NoAnswer);
+  EXPECT_GE(ssdp.searches(), 2);
+  EXPECT_EQ(UpnpRouter(upnpOptions(stranger.rootUrl())).outsideAddress().status,
+            RouterAnswer::Status::NoAnswer);
+  EXPECT_EQ(stranger.requests(), 0);
+}
+
+// The window closing while a gateway device trickles its description (a byte every 4 s): the
+// service goes within its bound, and nothing is told afterwards.
+TEST(PortMappingService, EndsWithinItsBoundWhileTheGatewayTrickles) {
+  FakeGateway gateway;
+  gateway.description = FakeGateway::Description::Trickled;
+  FakeSsdp ssdp;
+  ssdp.locations = {gateway.rootUrl()};
+  std::vector<QString> lines;
+  std::chrono::steady_clock::duration ending{};
+  {
+    auto service = std::make_unique<PortMappingService>(
+        [&](std::shared_ptr<const korvel::net::ExchangeLimit> limit) {
+          UpnpRouter::Options options = upnpOptions({}, limit);
+          options.searchHost = "127.0.0.1";
+          options.searchPort = ssdp.port();
+          options.httpWait = std::chrono::seconds(60);
+          Protocols protocols;
+          protocols.push_back(std::make_unique<UpnpRouter>(options));
+          return protocols;
+        });
+    QObject::connect(service.get(), &PortMappingService::told,
+                     [&](const QString& line) { lines.push_back(line); });
+    service->open(7790);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.requests() > 0; }, 10000));
+    const auto started = std::chrono::steady_clock::now();
+    service.reset();
+    ending = std::chrono::steady_clock::now() - started;
+  }
+  EXPECT_LT(ending, PortMappingService::kEndWait + std::chrono::milliseconds(500));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(lines.empty());
+}
+
+// Ending while a renewal waits on a router that stopped answering: the renewal is given up and
+// the mapping still removed, within the bound.
+TEST(PortMappingService, StopsAWaitingRenewalAndStillRemovesTheMappingAtTheEnd) {
+  FakeNatPmp router;
+  ASSERT_TRUE(router.listening());
+  std::vector<QString> lines;
+  std::chrono::steady_clock::duration ending{};
+  {
+    auto service = std::make_unique<PortMappingService>(
+        [&router](std::shared_ptr<const korvel::net::ExchangeLimit> limit) {
+          Protocols protocols;
+          protocols.push_back(std::make_unique<NatPmpRouter>(
+              NatPmpRouter::Options{router.gateway(), std::chrono::seconds(60), limit}));
+          return protocols;
+        });
+    QObject::connect(service.get(), &PortMappingService::told,
+                     [&](const QString& line) { lines.push_back(line); });
+    service->open(7790);
+    QTRY_COMPARE_WITH_TIMEOUT(lines.size(), std::size_t(1), 10000);
+    EXPECT_TRUE(lines[0].startsWith("Your router (NAT-PMP) forwards port 7790"));
+    router.silent = true;
+    service->renewTick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return router.mapRequests() >= 2; }, 10000));
+    router.silent = false;
+    const auto started = std::chrono::steady_clock::now();
+    service.reset();
+    ending = std::chrono::steady_clock::now() - started;
+  }
+  EXPECT_LT(ending, PortMappingService::kEndWait + std::chrono::milliseconds(500));
+  // (A resend of the renewal may have been answered before the end began.)
+  const std::vector<MappingRequest> asked = router.requests();
+  ASSERT_GE(asked.size(), 2u);
+  EXPECT_EQ(asked.front(), (MappingRequest{7790, 7790, 3600}));
+  EXPECT_EQ(asked.back(), (MappingRequest{7790, 0, 0}));
+  EXPECT_EQ(lines.size(), 1u);
 }
 
 TEST(PortMappingService, TellsTheMappingRenewsItOnTheTimerAndRemovesItAtTheEnd) {
@@ -129,7 +279,7 @@ TEST(PortMappingService, TellsTheMappingRenewsItOnTheTimerAndRemovesItAtTheEnd) 
   std::vector<QString> lines;
   QString link;
   {
-    PortMappingService service([&gateway] {
+    PortMappingService service([&gateway](auto) {
       Protocols protocols;
       protocols.push_back(upnp(gateway));
       return protocols;

@@ -22,12 +22,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -153,12 +155,12 @@ struct RouterNetwork {
 
 // A TCP client socket made inside the named network namespace; the calling thread goes back to
 // its own namespace before this returns (a socket stays in the namespace it was made in).
-int socketIn(const QString& ns) {
+int socketIn(const QString& ns, int type = SOCK_STREAM) {
   const int own = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
   const int other = ::open(("/run/netns/" + ns).toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
   int fd = -1;
   if (own >= 0 && other >= 0 && ::setns(other, CLONE_NEWNET) == 0) {
-    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    fd = ::socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     // Everything after this would run in the wrong network.
     if (::setns(own, CLONE_NEWNET) != 0) std::abort();
   }
@@ -434,6 +436,87 @@ TEST(RouterMapping, WithoutARouterThatMapsTheHostSaysSoAndOffersNoOutsideLink) {
   const qint64 toExit = terminate(*host);
   EXPECT_GE(toExit, 0) << "the host did not end within 10 s after TERM";
   EXPECT_EQ(host->process().exitCode(), 0);
+}
+
+// A device at the router's address that answers the gateway search and then sends its
+// description a byte every 4 s: the host ends at once all the same (it used to stay, unseen,
+// waiting for the description, still listening on its game port).
+TEST(RouterMapping, AGatewayThatTricklesItsDescriptionDoesNotHoldTheHostAtItsEnd) {
+  if (const std::string why = missingForRouter(); !why.empty()) GTEST_SKIP() << why;
+  RouterNetwork net(kPublicRouter, kPublicOutside);
+  if (!net.made) GTEST_SKIP() << "network namespaces cannot be made here";
+  // The stand-in's sockets, made in the router's namespace: the SSDP group on its LAN side, and
+  // its web server.
+  const int ssdp = socketIn(net.router, SOCK_DGRAM), web = socketIn(net.router, SOCK_STREAM);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(1900);
+  ip_mreq group{};
+  inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
+  inet_pton(AF_INET, "192.168.77.1", &group.imr_interface);
+  ASSERT_EQ(::bind(ssdp, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ASSERT_EQ(::setsockopt(ssdp, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group), 0);
+  at.sin_port = htons(5000);
+  at.sin_addr = group.imr_interface;
+  ASSERT_EQ(::bind(web, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ASSERT_EQ(::listen(web, 4), 0);
+  std::atomic<bool> stop{false};
+  std::atomic<int> fetches{0};
+  std::thread device([&] {
+    const QByteArray answer =
+        "HTTP/1.1 200 OK\r\nST: urn:schemas-upnp-org:device:InternetGatewayDevice:1\r\n"
+        "LOCATION: http://192.168.77.1:5000/rootDesc.xml\r\n\r\n";
+    const QByteArray description =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 4000\r\n\r\n<?xml";
+    std::vector<int> clients;
+    QElapsedTimer sinceByte;
+    sinceByte.start();
+    while (!stop) {
+      pollfd p[2] = {{ssdp, POLLIN, 0}, {web, POLLIN, 0}};
+      ::poll(p, 2, 20);
+      char in[1500];
+      sockaddr_in from{};
+      socklen_t length = sizeof from;
+      if (::recvfrom(ssdp, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &length) > 0)
+        ::sendto(ssdp, answer.constData(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                 length);
+      if (const int client = ::accept(web, nullptr, nullptr); client >= 0) {
+        clients.push_back(client);
+        ++fetches;
+      }
+      if (sinceByte.elapsed() >= 4000) {
+        sinceByte.restart();
+        for (const int client : clients) {
+          char byte = description[static_cast<qsizetype>(fetches) % description.size()];
+          ::send(client, &byte, 1, MSG_NOSIGNAL);
+        }
+      }
+    }
+    for (const int client : clients) ::close(client);
+  });
+  struct Stop {
+    std::atomic<bool>& stop;
+    std::thread& device;
+    ~Stop() {
+      stop = true;
+      device.join();
+    }
+  } stopDevice{stop, device};
+
+  QTemporaryDir work;
+  const QString home = work.filePath("host");
+  const std::unique_ptr<Child> host = startHost(net, home, 7790);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fetches > 0; }, 30000))
+      << "the host never asked for the description";
+  const qint64 toExit = terminate(*host);
+  ASSERT_GE(toExit, 0) << "the host did not end within 10 s after TERM";
+  // The port mapping's share of the end is at most 2 s.
+  EXPECT_LT(toExit, 5000);
+  EXPECT_EQ(host->process().exitCode(), 0);
+  std::cout << "host ended " << toExit << " ms after TERM while the description trickled"
+            << std::endl;
+  ::close(ssdp);
+  ::close(web);
 }
 
 }  // namespace
