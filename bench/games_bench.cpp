@@ -177,7 +177,7 @@ void BM_SaveAndPruneFullFolder(benchmark::State& state) {
   for (auto _ : state) {
     g.started += 60;
     if (!client::saveGame(folder.path, g)) state.SkipWithError("not saved");
-    removed += client::pruneGames(folder.path);
+    removed += client::pruneGames(folder.path).removed;
   }
   if (removed != static_cast<std::size_t>(state.iterations())) state.SkipWithError("not pruned");
 }

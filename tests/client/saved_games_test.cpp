@@ -163,15 +163,15 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
   fs::create_symlink(outside, folder.path / "1998-01-01_00-00-00.json");
 
   // Up to the number kept, nothing is read or removed.
-  EXPECT_EQ(pruneGames(folder.path, 15), 0u);
-  EXPECT_EQ(pruneGames(folder.path, 5), 10u);
+  EXPECT_EQ(pruneGames(folder.path, 15).removed, 0u);
+  EXPECT_EQ(pruneGames(folder.path, 5).removed, 10u);
   // The three later games and the last two of the busy second stay.
   for (std::size_t i = 0; i < saved.size(); ++i)
     EXPECT_EQ(fs::exists(saved[i]), i >= 10) << saved[i];
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
   EXPECT_TRUE(fs::is_symlink(folder.path / "1998-01-01_00-00-00.json"));
   EXPECT_TRUE(fs::exists(outside));
-  EXPECT_EQ(pruneGames(folder.path, 5), 0u);
+  EXPECT_EQ(pruneGames(folder.path, 5).removed, 0u);
 
   // The list puts the busy second's later games first too.
   const auto games = listGames(folder.path);
@@ -181,9 +181,9 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
 
   // Past a number of bytes the oldest go too, however few the games; the newest always stays.
   const auto size = fs::file_size(saved[14]);
-  EXPECT_EQ(pruneGames(folder.path, 1000, 3 * size + size / 2), 2u);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 3 * size + size / 2).removed, 2u);
   for (std::size_t i = 10; i < saved.size(); ++i) EXPECT_EQ(fs::exists(saved[i]), i >= 12);
-  EXPECT_EQ(pruneGames(folder.path, 1000, 1), 2u);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 1).removed, 2u);
   EXPECT_TRUE(fs::exists(saved[14]));
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
 }
@@ -279,7 +279,7 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
     log.add(turn);
   }
   log.finish(hostile + hostile + hostile + hostile + hostile);
-  const GameRecord& g = log.record;
+  GameRecord g = log.record;
   ASSERT_EQ(g.turns.size(), kGameTurns);
   EXPECT_EQ(g.startBoard.size(), 121u);  // a cell announced again replaces its letter
   EXPECT_EQ(g.turns[0].tiles.size(), kMaxTurnTiles);
@@ -291,6 +291,11 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
   EXPECT_LE(jsonTextBytes(g.winner), kMaxWinnerBytes);
 
   TempFolder folder;
+  // Only watched, it is larger than any real game and not saved; played, it is.
+  EXPECT_TRUE(watchedGameTooLarge(g));
+  EXPECT_FALSE(saveGame(folder.path, g));
+  g.played = true;
+  EXPECT_FALSE(watchedGameTooLarge(g));
   const auto file = saveGame(folder.path, g);
   ASSERT_TRUE(file);
   const auto size = fs::file_size(*file);
