@@ -31,10 +31,11 @@ static_assert(kMaxWrittenGameBytes <= kMaxGameFileBytes, "a saved game must read
 // A game the user only watched is written only up to the size the largest real game takes: every
 // turn a game keeps, each at the widest a real game makes one (eight tiles with their numbers at
 // their widest, a main word and eight cross words of at most eleven letters, the rack), and names
-// of the hundred characters the program lets a player take, each counted at its six escaped
-// bytes. Only a broken or hostile host sends more, and what it sends is then not saved at all: a
-// record cut to fit would no longer replay to its final scores, and would still take the room.
-inline constexpr std::uintmax_t kRealNameBytes = 6 * 100;
+// of the hundred characters the program lets a player take, each at its longest in UTF-8 (a
+// record holds no control characters, which alone would take more). Only a broken or hostile host
+// sends more, and what it sends is then not saved at all: a record cut to fit would no longer
+// replay to its final scores, and would still take the room.
+inline constexpr std::uintmax_t kRealNameBytes = 4 * 100;
 inline constexpr std::uintmax_t kRealTurnFileBytes =
     256 + kRealNameBytes + 9 * (11 + 3) + 64 * kMaxTurnTiles;
 inline constexpr std::uintmax_t kMaxWatchedGameBytes = kGameTurns * kRealTurnFileBytes + 4096 +

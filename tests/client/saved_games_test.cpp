@@ -88,6 +88,26 @@ GameRecord smallGame(std::int64_t started, const std::string& winner) {
   return g;
 }
 
+// A game of `turns` turns, played (the user in seat 1 made a move the host accepted) or watched
+// from a spectator seat.
+GameRecord sizedGame(bool played, int turns) {
+  GameRecord g = smallGame(1'800'000'000, "Ann");
+  g.played = played;
+  g.localSeat = played ? 1 : 6;
+  g.turns.resize(static_cast<std::size_t>(turns), g.turns[0]);
+  return g;
+}
+
+// Writes the record under the name saveGame would give the index-th game of a day (without
+// saveGame's flush to the disk, which would make a run of hundreds of games take seconds).
+fs::path writeGame(const fs::path& folder, int index, const GameRecord& g) {
+  char name[40];
+  std::snprintf(name, sizeof name, "2030-01-01_%02d-%02d-%02d.json", index / 3600, index / 60 % 60,
+                index % 60);
+  std::ofstream(folder / name, std::ios::binary) << gameToJson(g);
+  return folder / name;
+}
+
 }  // namespace
 
 // A host that starts and ends games in a loop: only games with a turn played are saved, and at
@@ -186,6 +206,177 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
   EXPECT_EQ(pruneGames(folder.path, 1000, 1).removed, 2u);
   EXPECT_TRUE(fs::exists(saved[14]));
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
+}
+
+// A hostile host's run of large watched games among the games the user played, pruned as they
+// come (every few games here, to keep the run short): no played game is ever removed, the watched
+// games are the newest that fit in the room the played ones leave, and when the played games alone
+// take more than is kept they all stay and the result says the folder is over.
+TEST(SavedGames, WatchedGamesNeverPushOutPlayedOnes) {
+  const std::uintmax_t watchedBytes = gameToJson(sizedGame(false, 60)).size();
+  const std::uintmax_t playedBytes = gameToJson(sizedGame(true, 1)).size();
+  const std::uintmax_t bigPlayedBytes = gameToJson(sizedGame(true, 20)).size();
+  const struct {
+    const char* what;
+    std::string order;  // 'P' played, 'W' watched, oldest first
+    int playedTurns;
+    std::size_t keep;
+    std::uintmax_t maxBytes;
+    bool overSize, overCount;
+  } cases[] = {
+      {"100 played, then 200 watched", std::string(100, 'P') + std::string(200, 'W'), 1, 1000,
+       1u << 20, false, false},
+      {"200 watched among 100 played",
+       [] {
+         std::string o;
+         for (int i = 0; i < 100; ++i) o += "WWP";
+         return o;
+       }(),
+       1, 1000, 1u << 20, false, false},
+      {"200 watched, then 100 played", std::string(200, 'W') + std::string(100, 'P'), 1, 1000,
+       1u << 20, false, false},
+      {"the count bound", std::string(100, 'P') + std::string(200, 'W'), 1, 150, 1u << 30, false,
+       false},
+      {"played games alone past the size", std::string(100, 'P') + std::string(200, 'W'), 20, 1000,
+       50 * bigPlayedBytes, true, false},
+      {"played games alone past the count", std::string(200, 'W') + std::string(100, 'P'), 1, 50,
+       1u << 30, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    std::vector<std::pair<fs::path, bool>> games;  // oldest first, and whether played
+    PruneResult last;
+    for (std::size_t i = 0; i < c.order.size(); ++i) {
+      const bool played = c.order[i] == 'P';
+      const GameRecord g = sizedGame(played, played ? c.playedTurns : 60);
+      games.emplace_back(writeGame(folder.path, static_cast<int>(i), g), played);
+      if (i % 5 == 4 || i + 1 == c.order.size()) last = pruneGames(folder.path, c.keep, c.maxBytes);
+    }
+    std::size_t playedLeft = 0, watchedLeft = 0;
+    bool olderWatchedGone = false;
+    std::uintmax_t bytes = 0;
+    for (auto it = games.rbegin(); it != games.rend(); ++it) {
+      const bool there = fs::exists(it->first);
+      if (it->second) {
+        EXPECT_TRUE(there) << it->first;  // every played game survives
+        ++playedLeft;
+      } else {
+        // The watched games left are the newest ones.
+        EXPECT_FALSE(there && olderWatchedGone) << it->first;
+        olderWatchedGone = olderWatchedGone || !there;
+        watchedLeft += there;
+      }
+      if (there) bytes += fs::file_size(it->first);
+    }
+    EXPECT_EQ(last.left.games, playedLeft + watchedLeft);
+    EXPECT_EQ(last.left.bytes, bytes);
+    EXPECT_EQ(last.overSize, c.overSize);
+    EXPECT_EQ(last.overCount, c.overCount);
+    const std::uintmax_t played = playedLeft * (c.playedTurns == 1 ? playedBytes : bigPlayedBytes);
+    const bool newestWatched = c.order.back() == 'W';
+    if (c.overSize || c.overCount) {
+      // Only the newest file stays beside the played games.
+      EXPECT_EQ(watchedLeft, newestWatched ? 1u : 0u);
+    } else if (c.keep < c.order.size() && c.maxBytes > bytes + watchedBytes) {
+      EXPECT_EQ(playedLeft + watchedLeft, c.keep);
+    } else {
+      // As full as watched games allow: no room for one more.
+      EXPECT_LE(bytes, c.maxBytes);
+      EXPECT_GT(bytes + watchedBytes, c.maxBytes);
+      EXPECT_EQ(watchedLeft, (c.maxBytes - played) / watchedBytes);
+    }
+    // The note Past Games shows says so exactly when the result does.
+    EXPECT_EQ(overKeptNote(gamesFolderUse(folder.path), c.keep, c.maxBytes).empty(),
+              !c.overSize && !c.overCount);
+  }
+}
+
+// A file from before games recorded whether the user played counts as played when the user held
+// a player seat, and as watched from a spectator seat; the program's own files tell by their
+// first lines, which pruning reads alone.
+TEST(SavedGames, AnOlderFileCountsAsPlayedFromAPlayerSeat) {
+  const auto older = [](int localSeat) {
+    GameRecord g = sizedGame(true, 30);
+    g.localSeat = localSeat;
+    std::string json = gameToJson(g);
+    const std::string mark = "\"played\": true,\n";
+    json.erase(json.find(mark), mark.size());
+    return json;
+  };
+  for (int seat : {0, 1, 4, 5, 9}) {
+    const auto g = gameFromJson(older(seat));
+    ASSERT_TRUE(g) << seat;
+    EXPECT_EQ(g->played, seat >= 1 && seat <= 4) << seat;
+    EXPECT_EQ(playedFromFileStart(older(seat)), std::nullopt);
+  }
+  EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(true, 1))), true);
+  EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(false, 1))), false);
+  EXPECT_EQ(gameFromJson(gameToJson(sizedGame(false, 1)))->played, false);
+
+  TempFolder folder;
+  const fs::path seated = folder.path / "2029-01-01_00-00-00.json";
+  const fs::path watching = folder.path / "2029-01-01_00-00-01.json";
+  std::ofstream(seated, std::ios::binary) << older(2);
+  std::ofstream(watching, std::ios::binary) << older(7);
+  for (int i = 0; i < 3; ++i) writeGame(folder.path, i, sizedGame(false, 1));
+  // Two games kept: the newest and the older played one; every other watched game goes.
+  const PruneResult r = pruneGames(folder.path, 2);
+  EXPECT_EQ(r.removed, 3u);
+  EXPECT_TRUE(fs::exists(seated));
+  EXPECT_FALSE(fs::exists(watching));
+  EXPECT_FALSE(r.overCount);
+  EXPECT_TRUE(pruneGames(folder.path, 1).overCount);
+}
+
+// Only a move the user sent and the host then accepted makes a game played: a host can claim
+// any turn for the user's seat, and a move it refused or never answered does not count.
+TEST(SavedGames, AGameIsPlayedOnlyWhenTheHostAcceptsAMoveTheUserSent) {
+  const std::string pass = "pass", buy = "buy";
+  const struct {
+    const char* what;
+    std::vector<std::string> steps;  // "pass" and "buy" click; anything else comes from the host
+    bool played;
+  } cases[] = {
+      {"the host claims a word for the user's seat",
+       {toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})},
+       false},
+      {"the host claims a pass", {toclient::hepassed(2)}, false},
+      {"the user passes", {pass, toclient::hepassed(2)}, true},
+      {"the user buys new tiles", {buy, toclient::newtiles(2, 0, {{1, 9}})}, true},
+      {"another seat's pass answers nothing", {pass, toclient::hepassed(1)}, false},
+      {"the bag is empty, then a claimed word",
+       {buy, toclient::notiles(2), toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})},
+       false},
+      {"a refused move, then a claimed pass",
+       {pass, toclient::playerror(2, 4), toclient::hepassed(2)},
+       false},
+      {"the time ran out first", {pass, toclient::timeup(), toclient::hepassed(2)}, false},
+      {"the last game's move, answered in this one",
+       {pass, toclient::winner("Host"), toclient::startgame("Host", "30", 60, "1"),
+        toclient::hepassed(2)},
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameMirror m;
+    m.myplayer = 2;
+    m.connected = true;
+    feed(m, toclient::existingplayers({{1, "Host", false}, {2, "Me", false}}));
+    feed(m, toclient::startgame("Host", "30", 60, "1"));
+    feed(m, toclient::nextplayer(2, 0));
+    for (const auto& step : c.steps) {
+      if (step == pass)
+        EXPECT_FALSE(m.passClick().send.empty());
+      else if (step == buy)
+        EXPECT_FALSE(m.newtilesClick().send.empty());
+      else
+        feed(m, step);
+    }
+    feed(m, toclient::winner("Host"));
+    EXPECT_EQ(m.history.record.played, c.played);
+    EXPECT_EQ(gameFromJson(gameToJson(m.history.record))->played, c.played);
+  }
 }
 
 // Two processes save 300 games each, all with the same start second, at the same time (one
@@ -316,6 +507,43 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
   bad = smallGame(1'800'000'000, std::string(kMaxGameFileBytes, 'x'));
   EXPECT_FALSE(saveGame(folder.path, bad));
   EXPECT_EQ(filesIn(folder.path).size(), 1u);
+}
+
+// The largest game real players make (every turn a game keeps, each laying eight tiles and
+// forming nine words of eleven letters, numbers at their widest, names of a hundred characters
+// of four bytes each) is saved when only watched, and the bound on watched
+// games is no more than a third above it.
+TEST(SavedGames, TheLargestRealGameIsSavedWhenWatched) {
+  std::string name;
+  for (int i = 0; i < 100; ++i) name += "\xF0\x9F\x98\x80";
+  GameLog log;
+  log.begin(6, 120, false);
+  for (int x = 0; x < 11; ++x)
+    for (int y = 0; y < 11; ++y) log.startCell(x, y, 1 + (x + y) % 26);
+  for (int seat = 1; seat <= 4; ++seat) {
+    log.seat(seat, name);
+    log.setTotal(seat, std::numeric_limits<int>::min());
+  }
+  TurnRecord turn;
+  turn.kind = TurnKind::Word;
+  turn.player = name;
+  turn.score = std::numeric_limits<int>::min();
+  for (int i = 0; i < 8; ++i) turn.tiles.push_back({i, 10, std::numeric_limits<int>::min(), 26});
+  turn.words.assign(9, std::string(11, 'Q'));
+  turn.rack = {1, 2, 3, 4, 5, 6, 7, 26};
+  for (std::size_t i = 0; i < kGameTurns; ++i) {
+    turn.seat = 1 + static_cast<int>(i % 4);
+    log.add(turn);
+  }
+  log.finish(name + " and " + name + " and " + name + " and " + name);
+  ASSERT_FALSE(log.record.played);
+  TempFolder folder;
+  const auto file = saveGame(folder.path, log.record);
+  ASSERT_TRUE(file);
+  const auto size = fs::file_size(*file);
+  RecordProperty("bytes", static_cast<int>(size));
+  EXPECT_LE(size, kMaxWatchedGameBytes);
+  EXPECT_GT(size * 4, kMaxWatchedGameBytes * 3);
 }
 
 // Files that are no game of ours are refused without building what they describe: nesting past
