@@ -582,10 +582,12 @@ PruneResult pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t 
 
 namespace {
 
-// "130 MiB" (whole MiB, rounded up so that it never reads as the limit itself), or "900 KiB".
-std::string amount(std::uintmax_t bytes) {
-  if (bytes < (1u << 20)) return std::to_string((bytes + 1023) >> 10) + " KiB";
-  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
+// "130 MiB", or "900 KiB" under a MiB: a folder's use rounded up and its limit down, so that
+// the one never reads as the other.
+std::string amount(std::uintmax_t bytes, bool up) {
+  const bool mib = bytes >= (1u << 20);
+  const std::uintmax_t unit = mib ? 1u << 20 : 1u << 10;
+  return std::to_string((bytes + (up ? unit - 1 : 0)) / unit) + (mib ? " MiB" : " KiB");
 }
 
 std::string grouped(std::size_t n) {
@@ -603,12 +605,13 @@ std::string grouped(std::size_t n) {
 std::string overKeptNote(const GamesFolderUse& use, std::size_t keep, std::uintmax_t maxBytes) {
   std::string what;
   if (use.bytes > maxBytes)
-    what = "take " + amount(use.bytes) + ", more than the " + amount(maxBytes) + " kept";
+    what = "The saved games take " + amount(use.bytes, true) + ", more than the " +
+           amount(maxBytes, false);
   else if (use.games > keep)
-    what = "number " + grouped(use.games) + ", more than the " + grouped(keep) + " kept";
+    what = "There are " + grouped(use.games) + " saved games, more than the " + grouped(keep);
   else
     return {};
-  return "The saved games " + what + "; games you played are never removed.";
+  return what + " kept; games you played are never removed.";
 }
 
 }  // namespace korvel::client

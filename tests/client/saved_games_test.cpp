@@ -292,6 +292,25 @@ TEST(SavedGames, WatchedGamesNeverPushOutPlayedOnes) {
   }
 }
 
+// The line under Past Games' list: the folder's use rounded up and its limit down, so the one
+// never reads as the other; nothing while the folder is within both bounds.
+TEST(SavedGames, PastGamesSaysWhenThePlayedGamesTakeMoreThanIsKept) {
+  const std::string never = " kept; games you played are never removed.";
+  const struct {
+    GamesFolderUse use;
+    std::string note;
+  } cases[] = {
+      {{1000, kKeptGameBytes}, ""},
+      {{1000, kKeptGameBytes + 1}, "The saved games take 129 MiB, more than the 128 MiB" + never},
+      {{3, 130u << 20}, "The saved games take 130 MiB, more than the 128 MiB" + never},
+      {{1001, 1u << 20}, "There are 1,001 saved games, more than the 1,000" + never},
+      {{1234567, 1u << 20}, "There are 1,234,567 saved games, more than the 1,000" + never},
+  };
+  for (const auto& c : cases) EXPECT_EQ(overKeptNote(c.use), c.note) << c.use.games;
+  EXPECT_EQ(overKeptNote({5, 2000}, 10, 1500),
+            "The saved games take 2 KiB, more than the 1 KiB" + never);
+}
+
 // A file from before games recorded whether the user played counts as played when the user held
 // a player seat, and as watched from a spectator seat; the program's own files tell by their
 // first lines, which pruning reads alone.
