@@ -208,87 +208,69 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
 }
 
-// A hostile host's run of large watched games among the games the user played, pruned as they
-// come (every few games here, to keep the run short): no played game is ever removed, the watched
-// games are the newest that fit in the room the played ones leave, and when the played games alone
-// take more than is kept they all stay and the result says the folder is over.
+// A hostile host's run of large watched games among the user's 100 played ones, pruned as they
+// come (every fifth game here, to keep the run short): every played game stays, the watched
+// games left are the newest that fit the room the played ones leave, and when the played games
+// alone take more than is kept they all stay and the result (and Past Games' line) says so.
 TEST(SavedGames, WatchedGamesNeverPushOutPlayedOnes) {
   const std::uintmax_t watchedBytes = gameToJson(sizedGame(false, 60)).size();
-  const std::uintmax_t playedBytes = gameToJson(sizedGame(true, 1)).size();
-  const std::uintmax_t bigPlayedBytes = gameToJson(sizedGame(true, 20)).size();
+  const std::string played(100, 'P'), watched(200, 'W');
+  std::string mixed;
+  for (int i = 0; i < 100; ++i) mixed += "WWP";
   const struct {
-    const char* what;
     std::string order;  // 'P' played, 'W' watched, oldest first
     int playedTurns;
     std::size_t keep;
     std::uintmax_t maxBytes;
     bool overSize, overCount;
   } cases[] = {
-      {"100 played, then 200 watched", std::string(100, 'P') + std::string(200, 'W'), 1, 1000,
-       1u << 20, false, false},
-      {"200 watched among 100 played",
-       [] {
-         std::string o;
-         for (int i = 0; i < 100; ++i) o += "WWP";
-         return o;
-       }(),
-       1, 1000, 1u << 20, false, false},
-      {"200 watched, then 100 played", std::string(200, 'W') + std::string(100, 'P'), 1, 1000,
-       1u << 20, false, false},
-      {"the count bound", std::string(100, 'P') + std::string(200, 'W'), 1, 150, 1u << 30, false,
-       false},
-      {"played games alone past the size", std::string(100, 'P') + std::string(200, 'W'), 20, 1000,
-       50 * bigPlayedBytes, true, false},
-      {"played games alone past the count", std::string(200, 'W') + std::string(100, 'P'), 1, 50,
-       1u << 30, false, true},
+      {played + watched, 1, 1000, 1u << 20, false, false},
+      {mixed, 1, 1000, 1u << 20, false, false},
+      {watched + played, 1, 1000, 1u << 20, false, false},
+      {played + watched, 1, 150, 1u << 30, false, false},
+      {played + watched, 20, 1000, 256u << 10, true, false},
+      {watched + played, 1, 50, 1u << 30, false, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(k);
     TempFolder folder;
-    std::vector<std::pair<fs::path, bool>> games;  // oldest first, and whether played
+    std::vector<fs::path> files;
     PruneResult last;
     for (std::size_t i = 0; i < c.order.size(); ++i) {
-      const bool played = c.order[i] == 'P';
-      const GameRecord g = sizedGame(played, played ? c.playedTurns : 60);
-      games.emplace_back(writeGame(folder.path, static_cast<int>(i), g), played);
+      const bool p = c.order[i] == 'P';
+      files.push_back(
+          writeGame(folder.path, static_cast<int>(i), sizedGame(p, p ? c.playedTurns : 60)));
       if (i % 5 == 4 || i + 1 == c.order.size()) last = pruneGames(folder.path, c.keep, c.maxBytes);
     }
-    std::size_t playedLeft = 0, watchedLeft = 0;
-    bool olderWatchedGone = false;
+    std::size_t watchedLeft = 0;
     std::uintmax_t bytes = 0;
-    for (auto it = games.rbegin(); it != games.rend(); ++it) {
-      const bool there = fs::exists(it->first);
-      if (it->second) {
-        EXPECT_TRUE(there) << it->first;  // every played game survives
-        ++playedLeft;
+    bool olderGone = false;
+    for (std::size_t i = files.size(); i-- > 0;) {
+      const bool there = fs::exists(files[i]);
+      if (c.order[i] == 'P') {
+        EXPECT_TRUE(there) << i;
       } else {
-        // The watched games left are the newest ones.
-        EXPECT_FALSE(there && olderWatchedGone) << it->first;
-        olderWatchedGone = olderWatchedGone || !there;
+        EXPECT_FALSE(there && olderGone) << i;  // the watched games left are the newest
+        olderGone = olderGone || !there;
         watchedLeft += there;
       }
-      if (there) bytes += fs::file_size(it->first);
+      if (there) bytes += fs::file_size(files[i]);
     }
-    EXPECT_EQ(last.left.games, playedLeft + watchedLeft);
+    EXPECT_EQ(last.left.games, 100 + watchedLeft);
     EXPECT_EQ(last.left.bytes, bytes);
     EXPECT_EQ(last.overSize, c.overSize);
     EXPECT_EQ(last.overCount, c.overCount);
-    const std::uintmax_t played = playedLeft * (c.playedTurns == 1 ? playedBytes : bigPlayedBytes);
-    const bool newestWatched = c.order.back() == 'W';
-    if (c.overSize || c.overCount) {
-      // Only the newest file stays beside the played games.
-      EXPECT_EQ(watchedLeft, newestWatched ? 1u : 0u);
-    } else if (c.keep < c.order.size() && c.maxBytes > bytes + watchedBytes) {
-      EXPECT_EQ(playedLeft + watchedLeft, c.keep);
-    } else {
-      // As full as watched games allow: no room for one more.
-      EXPECT_LE(bytes, c.maxBytes);
-      EXPECT_GT(bytes + watchedBytes, c.maxBytes);
-      EXPECT_EQ(watchedLeft, (c.maxBytes - played) / watchedBytes);
-    }
-    // The note Past Games shows says so exactly when the result does.
     EXPECT_EQ(overKeptNote(gamesFolderUse(folder.path), c.keep, c.maxBytes).empty(),
               !c.overSize && !c.overCount);
+    if (c.overSize || c.overCount) {
+      EXPECT_EQ(watchedLeft, c.order.back() == 'W' ? 1u : 0u);  // the newest file stays
+    } else if (c.keep < 1000) {
+      EXPECT_EQ(100 + watchedLeft, c.keep);
+    } else {  // as full as watched games allow
+      EXPECT_LE(bytes, c.maxBytes);
+      EXPECT_GT(bytes + watchedBytes, c.maxBytes);
+    }
   }
 }
 
@@ -296,17 +278,11 @@ TEST(SavedGames, WatchedGamesNeverPushOutPlayedOnes) {
 // never reads as the other; nothing while the folder is within both bounds.
 TEST(SavedGames, PastGamesSaysWhenThePlayedGamesTakeMoreThanIsKept) {
   const std::string never = " kept; games you played are never removed.";
-  const struct {
-    GamesFolderUse use;
-    std::string note;
-  } cases[] = {
-      {{1000, kKeptGameBytes}, ""},
-      {{1000, kKeptGameBytes + 1}, "The saved games take 129 MiB, more than the 128 MiB" + never},
-      {{3, 130u << 20}, "The saved games take 130 MiB, more than the 128 MiB" + never},
-      {{1001, 1u << 20}, "There are 1,001 saved games, more than the 1,000" + never},
-      {{1234567, 1u << 20}, "There are 1,234,567 saved games, more than the 1,000" + never},
-  };
-  for (const auto& c : cases) EXPECT_EQ(overKeptNote(c.use), c.note) << c.use.games;
+  EXPECT_EQ(overKeptNote({1000, kKeptGameBytes}), "");
+  EXPECT_EQ(overKeptNote({3, kKeptGameBytes + 1}),
+            "The saved games take 129 MiB, more than the 128 MiB" + never);
+  EXPECT_EQ(overKeptNote({1234567, 1}),
+            "There are 1,234,567 saved games, more than the 1,000" + never);
   EXPECT_EQ(overKeptNote({5, 2000}, 10, 1500),
             "The saved games take 2 KiB, more than the 1 KiB" + never);
 }
@@ -319,82 +295,59 @@ TEST(SavedGames, AnOlderFileCountsAsPlayedFromAPlayerSeat) {
     GameRecord g = sizedGame(true, 30);
     g.localSeat = localSeat;
     std::string json = gameToJson(g);
-    const std::string mark = "\"played\": true,\n";
-    json.erase(json.find(mark), mark.size());
-    return json;
+    return json.erase(json.find("\"played\": true,\n"), 16);
   };
   for (int seat : {0, 1, 4, 5, 9}) {
-    const auto g = gameFromJson(older(seat));
-    ASSERT_TRUE(g) << seat;
-    EXPECT_EQ(g->played, seat >= 1 && seat <= 4) << seat;
+    EXPECT_EQ(gameFromJson(older(seat)).value().played, seat >= 1 && seat <= 4) << seat;
     EXPECT_EQ(playedFromFileStart(older(seat)), std::nullopt);
   }
   EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(true, 1))), true);
   EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(false, 1))), false);
-  EXPECT_EQ(gameFromJson(gameToJson(sizedGame(false, 1)))->played, false);
 
+  // Two games kept: the newest and the older one from a player seat; every other watched goes.
   TempFolder folder;
-  const fs::path seated = folder.path / "2029-01-01_00-00-00.json";
-  const fs::path watching = folder.path / "2029-01-01_00-00-01.json";
-  std::ofstream(seated, std::ios::binary) << older(2);
-  std::ofstream(watching, std::ios::binary) << older(7);
+  std::ofstream(folder.path / "2029-01-01_00-00-00.json", std::ios::binary) << older(2);
+  std::ofstream(folder.path / "2029-01-01_00-00-01.json", std::ios::binary) << older(7);
   for (int i = 0; i < 3; ++i) writeGame(folder.path, i, sizedGame(false, 1));
-  // Two games kept: the newest and the older played one; every other watched game goes.
-  const PruneResult r = pruneGames(folder.path, 2);
-  EXPECT_EQ(r.removed, 3u);
-  EXPECT_TRUE(fs::exists(seated));
-  EXPECT_FALSE(fs::exists(watching));
-  EXPECT_FALSE(r.overCount);
+  EXPECT_EQ(pruneGames(folder.path, 2).removed, 3u);
+  EXPECT_TRUE(fs::exists(folder.path / "2029-01-01_00-00-00.json"));
   EXPECT_TRUE(pruneGames(folder.path, 1).overCount);
 }
 
 // Only a move the user sent and the host then accepted makes a game played: a host can claim
 // any turn for the user's seat, and a move it refused or never answered does not count.
 TEST(SavedGames, AGameIsPlayedOnlyWhenTheHostAcceptsAMoveTheUserSent) {
-  const std::string pass = "pass", buy = "buy";
+  const std::string pass = "pass", buy = "buy", claimed = toclient::hepassed(2);
   const struct {
-    const char* what;
     std::vector<std::string> steps;  // "pass" and "buy" click; anything else comes from the host
     bool played;
   } cases[] = {
-      {"the host claims a word for the user's seat",
-       {toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})},
-       false},
-      {"the host claims a pass", {toclient::hepassed(2)}, false},
-      {"the user passes", {pass, toclient::hepassed(2)}, true},
-      {"the user buys new tiles", {buy, toclient::newtiles(2, 0, {{1, 9}})}, true},
-      {"another seat's pass answers nothing", {pass, toclient::hepassed(1)}, false},
-      {"the bag is empty, then a claimed word",
-       {buy, toclient::notiles(2), toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})},
-       false},
-      {"a refused move, then a claimed pass",
-       {pass, toclient::playerror(2, 4), toclient::hepassed(2)},
-       false},
-      {"the time ran out first", {pass, toclient::timeup(), toclient::hepassed(2)}, false},
-      {"the last game's move, answered in this one",
-       {pass, toclient::winner("Host"), toclient::startgame("Host", "30", 60, "1"),
-        toclient::hepassed(2)},
+      {{toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})}, false},
+      {{pass, toclient::hepassed(1)}, false},
+      {{pass, claimed}, true},
+      {{buy, toclient::newtiles(2, 0, {{1, 9}})}, true},
+      {{buy, toclient::notiles(2), claimed}, false},
+      {{pass, toclient::playerror(2, 4), claimed}, false},
+      {{pass, toclient::timeup(), claimed}, false},
+      {{pass, toclient::winner("Host"), toclient::startgame("Host", "30", 60, "1"), claimed},
        false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(k);
     GameMirror m;
     m.myplayer = 2;
     m.connected = true;
     feed(m, toclient::existingplayers({{1, "Host", false}, {2, "Me", false}}));
     feed(m, toclient::startgame("Host", "30", 60, "1"));
     feed(m, toclient::nextplayer(2, 0));
-    for (const auto& step : c.steps) {
-      if (step == pass)
-        EXPECT_FALSE(m.passClick().send.empty());
-      else if (step == buy)
-        EXPECT_FALSE(m.newtilesClick().send.empty());
+    for (const auto& step : cases[k].steps) {
+      if (step == pass || step == buy)
+        EXPECT_FALSE((step == pass ? m.passClick() : m.newtilesClick()).send.empty());
       else
         feed(m, step);
     }
     feed(m, toclient::winner("Host"));
-    EXPECT_EQ(m.history.record.played, c.played);
-    EXPECT_EQ(gameFromJson(gameToJson(m.history.record))->played, c.played);
+    EXPECT_EQ(gameFromJson(gameToJson(m.history.record))->played, cases[k].played);
   }
 }
 
@@ -529,33 +482,28 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
 }
 
 // The largest game real players make (every turn a game keeps, each laying eight tiles and
-// forming nine words of eleven letters, numbers at their widest, names of a hundred characters
-// of four bytes each) is saved when only watched, and the bound on watched
-// games is no more than a third above it.
+// forming nine words of eleven letters, numbers at their widest, names of a hundred four-byte
+// characters) is saved when only watched, and the bound is no more than a third above it.
 TEST(SavedGames, TheLargestRealGameIsSavedWhenWatched) {
   std::string name;
   for (int i = 0; i < 100; ++i) name += "\xF0\x9F\x98\x80";
+  constexpr int kLeast = std::numeric_limits<int>::min();
   GameLog log;
   log.begin(6, 120, false);
-  for (int x = 0; x < 11; ++x)
-    for (int y = 0; y < 11; ++y) log.startCell(x, y, 1 + (x + y) % 26);
+  for (int cell = 0; cell < 121; ++cell) log.startCell(cell % 11, cell / 11, 1 + cell % 26);
   for (int seat = 1; seat <= 4; ++seat) {
     log.seat(seat, name);
-    log.setTotal(seat, std::numeric_limits<int>::min());
+    log.setTotal(seat, kLeast);
   }
-  TurnRecord turn;
-  turn.kind = TurnKind::Word;
-  turn.player = name;
-  turn.score = std::numeric_limits<int>::min();
-  for (int i = 0; i < 8; ++i) turn.tiles.push_back({i, 10, std::numeric_limits<int>::min(), 26});
-  turn.words.assign(9, std::string(11, 'Q'));
-  turn.rack = {1, 2, 3, 4, 5, 6, 7, 26};
+  TurnRecord turn{
+      0,      name, TurnKind::Word,           {}, std::vector<std::string>(9, "QQQQQQQQQQQ"),
+      kLeast, {},   {1, 2, 3, 4, 5, 6, 7, 26}};
+  for (int i = 0; i < 8; ++i) turn.tiles.push_back({i, 10, kLeast, 26});
   for (std::size_t i = 0; i < kGameTurns; ++i) {
     turn.seat = 1 + static_cast<int>(i % 4);
     log.add(turn);
   }
   log.finish(name + " and " + name + " and " + name + " and " + name);
-  ASSERT_FALSE(log.record.played);
   TempFolder folder;
   const auto file = saveGame(folder.path, log.record);
   ASSERT_TRUE(file);
