@@ -1,10 +1,8 @@
 #include "app/settings_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <exception>
 #include <utility>
 
@@ -13,20 +11,6 @@
 namespace korvel::app {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-}  // namespace
 
 fs::path chooseSettingsFolder(const fs::path& programDir, const fs::path& userConfigDir) {
   if (!programDir.empty() && ::access(programDir.c_str(), W_OK) == 0) return programDir;
@@ -71,19 +55,15 @@ bool replaceFileBytes(const fs::path& file, std::string_view bytes, unsigned for
                       : ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
                           ? old.st_mode & 07777
                           : 0644;
-  bool ok = writeAll(fd, bytes);
-  ok = ok && ::fchmod(fd, mode) == 0;
-  ok = ok && ::fsync(fd) == 0;  // the rename must not land before the data
+  // The mode first, so that the flush covers it too: the rename must not land before either.
+  bool ok = ::fchmod(fd, mode) == 0 && records::writeAndSync(fd, bytes);
   ok = ::close(fd) == 0 && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
-  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  records::syncFolder(folder);  // the file is in place either way; this makes it last
   return true;
 }
 

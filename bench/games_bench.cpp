@@ -1,14 +1,15 @@
 // Saved games: writing a 40-turn game, listing a folder of 1,000 saved games (alone, and beside
-// a hostile 16 MiB file of "["), keeping the folder at 1,000 games after a save, and analysing
-// a 30-turn game with the computer player's search over the real word list. The games are played
-// out here by the move search itself (two players, racks drawn from a seeded bag), so boards
-// fill up the way real games do.
+// a hostile 16 MiB file of "["), keeping the folder at 1,000 games after a save, pruning a folder
+// of 1,100 games of which half were only watched, and analysing a 30-turn game with the computer
+// player's search over the real word list. The games are played out here by the move search
+// itself (two players, racks drawn from a seeded bag), so boards fill up the way real games do.
 //
 //   bench_games
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -177,11 +178,40 @@ void BM_SaveAndPruneFullFolder(benchmark::State& state) {
   for (auto _ : state) {
     g.started += 60;
     if (!client::saveGame(folder.path, g)) state.SkipWithError("not saved");
-    removed += client::pruneGames(folder.path);
+    removed += client::pruneGames(folder.path).removed;
   }
   if (removed != static_cast<std::size_t>(state.iterations())) state.SkipWithError("not pruned");
 }
 BENCHMARK(BM_SaveAndPruneFullFolder)->Unit(benchmark::kMillisecond);
+
+// Pruning a folder of 1,100 40-turn games, every other one only watched: each file's start is
+// read to tell them apart, and the 100 oldest watched games are read whole and removed (they
+// are put back between runs, untimed).
+void BM_PruneFolderHalfWatched(benchmark::State& state) {
+  TempFolder folder;
+  client::GameRecord g = playGame(40, 17);
+  std::vector<std::pair<fs::path, std::string>> files;
+  for (int i = 0; i < 1100; ++i) {
+    g.played = i % 2 == 1;
+    char name[40];
+    std::snprintf(name, sizeof name, "2030-01-01_%02d-%02d-%02d.json", i / 3600, i / 60 % 60,
+                  i % 60);
+    files.emplace_back(folder.path / name, client::gameToJson(g));
+    std::ofstream(files.back().first, std::ios::binary) << files.back().second;
+  }
+  std::size_t removed = 0;
+  for (auto _ : state) {
+    const client::PruneResult result = client::pruneGames(folder.path);
+    removed = result.removed;
+    state.PauseTiming();
+    for (const auto& [file, bytes] : files) {
+      if (!fs::exists(file)) std::ofstream(file, std::ios::binary) << bytes;
+    }
+    state.ResumeTiming();
+  }
+  if (removed != 100) state.SkipWithError("not 100 watched games removed");
+}
+BENCHMARK(BM_PruneFolderHalfWatched)->Unit(benchmark::kMillisecond);
 
 void BM_AnalyseGame30Turns(benchmark::State& state) {
   const client::GameRecord g = playGame(30, 3);

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "bot/level.h"
+#include "records/regular_file.h"
 
 namespace korvel::client {
 
@@ -116,6 +117,9 @@ GameRecord parse(const Json& doc, bool withTurns) {
   g.turnSeconds = integer(doc, "turnSeconds", 0, kMost);
   g.localSeat = integer(doc, "localSeat", 0, 9);
   g.fromStart = flag(doc, "fromStart");
+  // Files from before it was kept say nothing of it: a game the user held a player seat in
+  // counts as played, so that no game of theirs is ever taken for one they only watched.
+  g.played = doc.contains("played") ? flag(doc, "played") : g.localSeat >= 1 && g.localSeat <= 4;
   for (const Json& c : array(doc, "startBoard", 121))
     g.startBoard.push_back({integer(c, "x", 0, 10), integer(c, "y", 0, 10), letter(c, "letter")});
   for (const Json& p : array(doc, "players", 4))
@@ -231,6 +235,7 @@ std::string gameToJson(const GameRecord& g) {
   Json doc;
   doc["format"] = kFormat;
   doc["version"] = kVersion;
+  doc["played"] = g.played;  // first after these, for playedFromFileStart
   doc["started"] = isoTime(g.started);
   doc["ended"] = isoTime(g.ended);
   doc["turnSeconds"] = g.turnSeconds;
@@ -301,17 +306,11 @@ std::optional<GameRecord> gameFromJson(std::string_view text) {
   return std::nullopt;
 }
 
-namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
+bool watchedGameTooLarge(const GameRecord& record) {
+  return !record.played && gameToJson(record).size() > kMaxWatchedGameBytes;
 }
+
+namespace {
 
 enum class Placed { Yes, Taken, Failed };
 
@@ -357,7 +356,9 @@ int gameFileNumber(std::string_view name) {
 std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& record, NoReplace how) {
   // Never write what the reader would call damaged.
   const std::string json = gameToJson(record);
-  if (json.size() > kMaxGameFileBytes || !gameFromJson(json)) return std::nullopt;
+  if (json.size() > kMaxGameFileBytes || (!record.played && json.size() > kMaxWatchedGameBytes) ||
+      !gameFromJson(json))
+    return std::nullopt;
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) return std::nullopt;
@@ -371,14 +372,17 @@ std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& recor
   std::string temp = (folder / ".korvel-game-XXXXXX.tmp").string();
   const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  bool written = writeAll(fd, json);
+  bool written = records::writeAndSync(fd, json);
   if (::close(fd) != 0) written = false;
   if (written) {
     for (int n = 1; n <= kMaxNames; ++n) {
       const fs::path target =
           folder / (std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".json");
       const Placed placed = place(temp, target, how);
-      if (placed == Placed::Yes) return target;
+      if (placed == Placed::Yes) {
+        records::syncFolder(folder);  // the game is in place either way; this makes it last
+        return target;
+      }
       if (placed == Placed::Failed) break;
     }
   }
@@ -388,9 +392,10 @@ std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& recor
 
 namespace {
 
-// The file's bytes when it is a regular file of at most kMaxGameFileBytes. Opened without
-// blocking, so a FIFO put in its place costs nothing.
-std::optional<std::string> readFile(const fs::path& file) {
+// The file's bytes (its first `most` only) when it is a regular file of at most
+// kMaxGameFileBytes. Opened without blocking, so a FIFO put in its place costs nothing.
+std::optional<std::string> readFile(const fs::path& file,
+                                    std::size_t most = std::numeric_limits<std::size_t>::max()) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return std::nullopt;
   struct stat st {};
@@ -399,7 +404,7 @@ std::optional<std::string> readFile(const fs::path& file) {
     ::close(fd);
     return std::nullopt;
   }
-  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::string bytes(std::min(static_cast<std::size_t>(st.st_size), most), '\0');
   std::size_t got = 0;
   while (got < bytes.size()) {
     const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
@@ -464,14 +469,31 @@ std::vector<SavedGame> listGames(const fs::path& folder, std::stop_token stop) {
   return games;
 }
 
-std::size_t pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t maxBytes) {
-  struct Named {
-    fs::path file;
-    std::string stem;  // the start in local time, which orders saved games by age
-    int number = 0;
-    std::uintmax_t bytes = 0;
-  };
-  std::vector<Named> named;
+std::optional<bool> playedFromFileStart(std::string_view start) {
+  constexpr std::string_view kStart =
+      "{\n\"format\": \"korvel-game\",\n\"version\": 1,\n\"played\": ";
+  if (!start.starts_with(kStart)) return std::nullopt;
+  start.remove_prefix(kStart.size());
+  if (start.starts_with("true,\n")) return true;
+  if (start.starts_with("false,\n")) return false;
+  return std::nullopt;
+}
+
+namespace {
+
+// The bytes playedFromFileStart needs.
+constexpr std::size_t kFileStartBytes = 64;
+
+struct NamedGame {
+  fs::path file;
+  std::string stem;  // the start in local time, which orders saved games by age
+  int number = 0;
+  std::uintmax_t bytes = 0;
+};
+
+// The files named as saveGame names them that are regular files, newest first.
+std::vector<NamedGame> namedGames(const fs::path& folder) {
+  std::vector<NamedGame> named;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
@@ -481,22 +503,115 @@ std::size_t pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t 
     const auto bytes = it->file_size(statError);
     named.push_back({it->path(), name.substr(0, 19), number, statError ? 0 : bytes});
   }
-  std::sort(named.begin(), named.end(), [](const Named& a, const Named& b) {
+  std::sort(named.begin(), named.end(), [](const NamedGame& a, const NamedGame& b) {
     return a.stem != b.stem ? a.stem > b.stem : a.number > b.number;
   });
-  // Past the newest `keep` files named as games, or past `maxBytes` of them, each file that
-  // reads as a game goes; only those are read, so a save into a full folder reads one or two.
-  std::size_t removed = 0;
-  std::uintmax_t total = 0;
-  for (std::size_t i = 0; i < named.size(); ++i) {
-    total += named[i].bytes;
-    if (i == 0 || (i < keep && total <= maxBytes)) continue;
-    const auto bytes = readFile(named[i].file);
-    if (!bytes || !gameHeadFromJson(*bytes)) continue;
-    std::error_code removeError;
-    if (fs::remove(named[i].file, removeError)) ++removed;
+  return named;
+}
+
+enum class Kind { Played, Watched, Other };
+
+// What the file holds: its start tells for a file this program wrote, unless `whole` asks for
+// the whole file to be read; any other file is read whole. Other: it does not read as a game.
+Kind kindOf(const fs::path& file, bool whole) {
+  if (!whole) {
+    const auto start = readFile(file, kFileStartBytes);
+    if (!start) return Kind::Other;
+    if (const auto played = playedFromFileStart(*start))
+      return *played ? Kind::Played : Kind::Watched;
   }
-  return removed;
+  const auto bytes = readFile(file);
+  const auto game = bytes ? gameHeadFromJson(*bytes) : std::nullopt;
+  if (!game) return Kind::Other;
+  return game->played ? Kind::Played : Kind::Watched;
+}
+
+}  // namespace
+
+GamesFolderUse gamesFolderUse(const fs::path& folder) {
+  GamesFolderUse use;
+  for (const NamedGame& g : namedGames(folder)) {
+    ++use.games;
+    use.bytes += g.bytes;
+  }
+  return use;
+}
+
+PruneResult pruneGames(const fs::path& folder, std::size_t keep, std::uintmax_t maxBytes) {
+  const std::vector<NamedGame> named = namedGames(folder);
+  PruneResult result;
+  for (const NamedGame& g : named) result.left.bytes += g.bytes;
+  result.left.games = named.size();
+  // Within both bounds nothing is read: the common case of a save costs a listing.
+  if (named.size() > keep || result.left.bytes > maxBytes) {
+    // What stays whatever happens (the newest and the games played), then the watched games
+    // newest first into the room left; from the first that does not fit on, the older ones go.
+    // A file that does not read as a game is no game: it neither counts nor goes.
+    std::vector<bool> watched(named.size(), false);
+    std::size_t games = 0;
+    std::uintmax_t bytes = 0;
+    for (std::size_t i = 0; i < named.size(); ++i) {
+      const Kind kind = i == 0 ? Kind::Played : kindOf(named[i].file, false);
+      watched[i] = kind == Kind::Watched;
+      if (kind != Kind::Played) continue;
+      ++games;
+      bytes += named[i].bytes;
+    }
+    bool full = false;
+    for (std::size_t i = 0; i < named.size(); ++i) {
+      if (!watched[i]) continue;
+      full = full || games >= keep || bytes > maxBytes || named[i].bytes > maxBytes - bytes;
+      if (!full) {
+        ++games;
+        bytes += named[i].bytes;
+        continue;
+      }
+      // Read whole before it goes: a damaged file is never removed.
+      std::error_code removeError;
+      if (kindOf(named[i].file, true) == Kind::Watched && fs::remove(named[i].file, removeError)) {
+        ++result.removed;
+        --result.left.games;
+        result.left.bytes -= named[i].bytes;
+      }
+    }
+  }
+  result.overSize = result.left.bytes > maxBytes;
+  result.overCount = result.left.games > keep;
+  return result;
+}
+
+namespace {
+
+// "130 MiB", or "900 KiB" under a MiB: a folder's use rounded up and its limit down, so that
+// the one never reads as the other.
+std::string amount(std::uintmax_t bytes, bool up) {
+  const bool mib = bytes >= (1u << 20);
+  const std::uintmax_t unit = mib ? 1u << 20 : 1u << 10;
+  return std::to_string((bytes + (up ? unit - 1 : 0)) / unit) + (mib ? " MiB" : " KiB");
+}
+
+std::string grouped(std::size_t n) {
+  const std::string digits = std::to_string(n);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string overKeptNote(const GamesFolderUse& use, std::size_t keep, std::uintmax_t maxBytes) {
+  std::string what;
+  if (use.bytes > maxBytes)
+    what = "The saved games take " + amount(use.bytes, true) + ", more than the " +
+           amount(maxBytes, false);
+  else if (use.games > keep)
+    what = "There are " + grouped(use.games) + " saved games, more than the " + grouped(keep);
+  else
+    return {};
+  return what + " kept; games you played are never removed.";
 }
 
 }  // namespace korvel::client

@@ -28,9 +28,24 @@ inline constexpr std::uintmax_t kMaxHeadFileBytes =
 inline constexpr std::uintmax_t kMaxWrittenGameBytes =
     kMaxTurns * kMaxTurnFileBytes + kMaxHeadFileBytes;
 static_assert(kMaxWrittenGameBytes <= kMaxGameFileBytes, "a saved game must read back");
+// A game the user only watched is written only up to the size the largest real game takes: every
+// turn a game keeps, each at the widest a real game makes one (eight tiles with their numbers at
+// their widest, a main word and eight cross words of at most eleven letters, the rack), and names
+// of the hundred characters the program lets a player take, each at its longest in UTF-8 (a
+// record holds no control characters, which alone would take more). Only a broken or hostile host
+// sends more, and what it sends is then not saved at all: a record cut to fit would no longer
+// replay to its final scores, and would still take the room.
+inline constexpr std::uintmax_t kRealNameBytes = 4 * 100;
+inline constexpr std::uintmax_t kRealTurnFileBytes =
+    256 + kRealNameBytes + 9 * (11 + 3) + 64 * kMaxTurnTiles;
+inline constexpr std::uintmax_t kMaxWatchedGameBytes = kGameTurns * kRealTurnFileBytes + 4096 +
+                                                       121 * 40 + 4 * (kRealNameBytes + 40) +
+                                                       4 * (kRealNameBytes + 8);
+static_assert(kMaxWatchedGameBytes <= kMaxWrittenGameBytes);
 // The games folder keeps the newest this many games, and no more than this many bytes of them
-// (a thousand real games take a few megabytes; a host sending games of the largest size would
-// otherwise fill gigabytes).
+// (a thousand real games take a few megabytes). Only games the user watched are ever removed to
+// keep to them: a host that sends game after game fills the folder with watched games, which
+// push out older watched games but never one the user played.
 inline constexpr std::size_t kKeptGames = 1000;
 inline constexpr std::uintmax_t kKeptGameBytes = 128u << 20;
 
@@ -52,21 +67,51 @@ enum class NoReplace { Rename, Link };
 
 // Writes the record as a new file in `folder` (made when missing), named after its start time
 // ("2026-12-07_18-22-14.json", then "-2", "-3", ... when taken): written whole to a temporary
-// file of its own, then given the first free name, so that writers in several processes never
-// lose each other's games. Returns its path, or nullopt when it could not be written (then no
-// file is left behind); a record whose file would not read back is not written.
+// file of its own and flushed to the disk, then given the first free name (the folder flushed
+// too), so that writers in several processes never lose each other's games and a power cut
+// never leaves an empty one. Returns its path, or nullopt when it could not be written (then no
+// file is left behind); a record whose file would not read back is not written, nor a watched
+// game larger than kMaxWatchedGameBytes (watchedGameTooLarge).
 std::optional<std::filesystem::path> saveGame(const std::filesystem::path& folder,
                                               const GameRecord& record,
                                               NoReplace how = NoReplace::Rename);
+// Whether saveGame refuses the record for its size: a game the user did not play whose file
+// would take more than kMaxWatchedGameBytes.
+bool watchedGameTooLarge(const GameRecord& record);
 // Reads one saved game; nullopt when it is missing, too large, not a regular file or damaged.
 std::optional<GameRecord> loadGame(const std::filesystem::path& file);
-// Keeps the newest `keep` files named as saveGame names them (by that name: the start in local
-// time, then the number), and of those no more than `maxBytes` counted from the newest (the
-// newest always stays); of the files beyond, those that are regular files (not links) and read
-// as games are removed. Damaged files and files named otherwise are never touched. Returns how
-// many were removed.
-std::size_t pruneGames(const std::filesystem::path& folder, std::size_t keep = kKeptGames,
+// Whether the user played the game of a file that starts with `start` as saveGame writes it
+// (the member comes right after the format and version); nullopt when it does not start so
+// (an older file, or one edited by hand), which then must be read to tell.
+std::optional<bool> playedFromFileStart(std::string_view start);
+
+// The files of the games folder named as saveGame names them (regular files, not links).
+struct GamesFolderUse {
+  std::size_t games = 0;
+  std::uintmax_t bytes = 0;
+};
+GamesFolderUse gamesFolderUse(const std::filesystem::path& folder);
+struct PruneResult {
+  std::size_t removed = 0;
+  GamesFolderUse left;  // what the folder holds afterwards
+  // Still more than kept: the games the user played (with damaged files and the newest game)
+  // alone take more, and none of them is removed.
+  bool overSize = false;
+  bool overCount = false;
+};
+// Keeps the folder to `keep` files named as saveGame names them and `maxBytes` of them, by
+// removing games the user only watched, oldest first (by the name: the start in local time,
+// then the number): the newest watched games stay as far as the room the others leave allows.
+// A game the user played, the newest file, damaged files, links and files named otherwise are
+// never removed (damaged files do not count against the bounds either); a folder that holds no more
+// than kept is only listed, not read, and one beyond has the start of each file read to tell played
+// from watched, and a watched game read whole before it goes.
+PruneResult pruneGames(const std::filesystem::path& folder, std::size_t keep = kKeptGames,
                        std::uintmax_t maxBytes = kKeptGameBytes);
+// The line Past Games shows while the games the user played take more than the folder keeps:
+// "" while they fit.
+std::string overKeptNote(const GamesFolderUse& use, std::size_t keep = kKeptGames,
+                         std::uintmax_t maxBytes = kKeptGameBytes);
 
 struct SavedGame {
   std::filesystem::path file;

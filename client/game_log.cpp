@@ -25,9 +25,9 @@ std::size_t jsonByteBytes(unsigned char c) {
 }
 
 // Names and words as the record keeps them: read by the program's one text rule (a Windows-1252
-// peer's "Jürgen" stays "Jürgen"; control characters dropped), then cut without splitting a character to what takes at most
-// `most` bytes in the game file, so that the record is always valid UTF-8 and its file small
-// enough to read back whatever characters a host sends.
+// peer's "Jürgen" stays "Jürgen"; control characters dropped), then cut without splitting a
+// character to what takes at most `most` bytes in the game file, so that the record is always valid
+// UTF-8 and its file small enough to read back whatever characters a host sends.
 std::string recordText(const std::string& bytes, std::size_t most) {
   std::string text = protocol::cleanTextFromBytes(bytes);
   std::size_t used = 0;
@@ -171,6 +171,10 @@ void GameLog::add(TurnRecord turn) {
   seat(turn.seat, turn.player);
   turn.totals = totals_;
   record.turns.push_back(std::move(turn));
+}
+
+void GameLog::moveAccepted() {
+  if (active) record.played = true;
 }
 
 void GameLog::finish(const std::string& winner, const std::array<bool, 4>& seatHeld) {

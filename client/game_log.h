@@ -79,6 +79,9 @@ struct GameRecord {
   // The level of the computer players ("Easy", "Normal", "Strong") when this client hosted the
   // game with some; "" when none played or it is not known (a joined client, an older file).
   std::string computerLevel;
+  // The user made a move in this game that the host accepted (a word, a pass, new tiles); a
+  // game without one was only watched, and may make room for newer games in the folder.
+  bool played = false;
   bool finished = false;
   bool operator==(const GameRecord&) const = default;
 };
@@ -120,6 +123,8 @@ class GameLog {
               const std::array<bool, 4>& seatHeld = {true, true, true, true});
   // A letter found on the board on joining a running game; a cell found twice keeps the last.
   void startCell(int x, int y, int code);
+  // The host accepted a move the user made: the game counts as played.
+  void moveAccepted();
   // Whether the game that just finished is to be saved, counting it as saved when it is: it must
   // hold a turn somebody played, and end kSaveIntervalMs or more after the last game saved. A
   // host that starts and ends games in a loop so gets one file per interval at most, while a

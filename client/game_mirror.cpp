@@ -366,6 +366,7 @@ void GameMirror::goodword(std::string_view body, Outcome& out) {
 void GameMirror::playerror(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
+  moveSent_ = false;
   const int code = r.intField();
   if (auto text = playerrorText(code)) status = *text;
   if (code == 6) reportMissingWords(out);  // "Invalid Word"
@@ -385,6 +386,7 @@ void GameMirror::hepassed(std::string_view body, Outcome& out) {
 
 void GameMirror::timeup(Outcome& out) {
   status = "Time Up!";
+  moveSent_ = false;  // a move still on its way is refused
   logTurn(whoseturn, TurnKind::TimeUp);
   endTurn(out);
   clearwordInto(out);
@@ -447,6 +449,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
 void GameMirror::notiles(std::string_view body, Outcome& out) {
   FieldReader r(body);
   if (r.intField() != myplayer) return;
+  moveSent_ = false;
   status = "There are no more tiles.";
   out.cues.push_back("invalid");
   whoseturn = myplayer;

@@ -248,6 +248,9 @@ class GameMirror {
   std::vector<int> rackCodes() const;
   std::vector<LaidRecord> laid_;
   std::vector<std::string> laidWords_;
+  // A move the user sent that the host has not yet accepted or refused: only the host's word
+  // of such a move makes the game one the user played (a host can claim any turn for any seat).
+  bool moveSent_ = false;
   // Cells laid by key this turn, oldest first (a cell lifted since no longer counts).
   std::vector<std::pair<int, int>> keyLaid_;
 };

@@ -16,6 +16,7 @@ std::vector<int> GameMirror::rackCodes() const {
 }
 
 void GameMirror::logStart(int limit) {
+  moveSent_ = false;
   history.begin(myplayer, limit, true);
   for (int n = 1; n <= std::min(seats, kSeats); ++n) {
     if (seatLabel(n) != kWaiting) history.seat(n, seatLabel(n));
@@ -60,6 +61,10 @@ void GameMirror::logTurn(int n, TurnKind kind, int score) {
     if (!words.empty()) turn.words.assign(words.begin() + 1, words.end());
   }
   if (n == myplayer && kind != TurnKind::Watching) turn.rack = rackCodes();
+  if (n == myplayer && moveSent_ && kind != TurnKind::Watching && kind != TurnKind::TimeUp) {
+    history.moveAccepted();
+    moveSent_ = false;
+  }
   history.add(std::move(turn));
 }
 

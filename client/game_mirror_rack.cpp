@@ -171,7 +171,9 @@ void GameMirror::submitInto(Outcome& out) {
         tiles.push_back({c, r, std::stoi(board[c][r].placedslot)});
     }
   }
-  if (!tiles.empty()) sendIfConnected(out, protocol::toserver::submit(myplayer, tiles));
+  if (tiles.empty()) return;
+  sendIfConnected(out, protocol::toserver::submit(myplayer, tiles));
+  moveSent_ = connected;
 }
 
 Outcome GameMirror::submitword() {
@@ -186,6 +188,7 @@ Outcome GameMirror::passClick() {
   if (!myTurn()) return out;
   whoseturn = 0;
   sendIfConnected(out, protocol::toserver::pass(myplayer));
+  moveSent_ = connected;
   clearwordInto(out);
   return out;
 }
@@ -196,6 +199,7 @@ Outcome GameMirror::newtilesClick() {
   clearwordInto(out);
   whoseturn = 0;  // the board stays locked until the answer
   sendIfConnected(out, protocol::toserver::newtiles(myplayer));
+  moveSent_ = connected;
   return out;
 }
 

@@ -23,8 +23,11 @@ void readHostileFile(std::string_view text) {
   // What reads whole also reads for the list, with the same heading.
   if (!head || head->started != game->started || head->players != game->players ||
       head->finalScores != game->finalScores || head->winner != game->winner ||
-      head->computerLevel != game->computerLevel)
+      head->computerLevel != game->computerLevel || head->played != game->played)
     std::abort();
+  // The start pruning reads alone is read too. It may disagree with a file that names the member
+  // twice; pruning removes a file only when the whole file says watched as well.
+  korvel::client::playedFromFileStart(text);
   const auto again = korvel::client::gameFromJson(korvel::client::gameToJson(*game));
   if (!again || !(*again == *game)) std::abort();
   korvel::client::gameRecordText(*game);

@@ -107,4 +107,22 @@ std::optional<fs::path> setFileAside(const fs::path& file) {
   return std::nullopt;
 }
 
+bool writeAndSync(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return ::fsync(fd) == 0;
+}
+
+bool syncFolder(const fs::path& folder) {
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  const bool ok = ::fsync(dir) == 0;
+  ::close(dir);
+  return ok;
+}
+
 }  // namespace korvel::records

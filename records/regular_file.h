@@ -4,11 +4,15 @@
 // /dev/zero (which never ends), a directory, or a file far larger than the program ever writes.
 // Only a regular file is read, opened without blocking and read up to a size bound; anything else
 // is reported as such and left alone. A damaged file is set aside under a name not yet taken.
+// Writing them: the bytes reach the disk before the file is renamed into place, and the rename
+// before the writer reports success, so a power cut leaves the old file or the new, never an
+// empty one.
 
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvel::records {
 
@@ -36,5 +40,12 @@ std::string fileReadProblem(FileReadStatus status);
 // Moves the file to the first free name of file + ".bad", ".bad-2", ".bad-3", ... in the same
 // folder, never over an existing file; the name it took, or nothing when it could not be moved.
 std::optional<std::filesystem::path> setFileAside(const std::filesystem::path& file);
+
+// Writes all of `bytes` to the open file (short writes and interruptions retried) and flushes
+// them to the disk; false when a write or the flush failed. Call before renaming into place.
+bool writeAndSync(int fd, std::string_view bytes);
+// Flushes the folder's entries to the disk, so that a rename into it outlasts a power cut; false
+// when the folder could not be opened or flushed.
+bool syncFolder(const std::filesystem::path& folder);
 
 }  // namespace korvel::records

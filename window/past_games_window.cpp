@@ -20,19 +20,23 @@ PastGamesWindow::PastGamesWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   table =
       recordTable(this, "Saved games", {"Date", "Players", "Scores", "Winner", "Computer Level"});
   status = new QLabel(this);
+  note = new QLabel(this);
+  note->setTextFormat(Qt::PlainText);
+  note->setWordWrap(true);
+  note->hide();
   openButton = new QPushButton("Open", this);
   auto* reload = new QPushButton("Refresh", this);
   connect(table, &QTableWidget::cellActivated, this, [this](int row) { open(row); });
   connect(openButton, &QPushButton::clicked, this, [this] { open(table->currentRow()); });
   connect(reload, &QPushButton::clicked, this, [this] { refresh(); });
-  connect(&watcher_, &QFutureWatcher<std::vector<korvel::client::SavedGame>>::finished, this,
-          [this] { showList(); });
+  connect(&watcher_, &QFutureWatcher<Listing>::finished, this, [this] { showList(); });
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status, 1);
   buttons->addWidget(reload);
   buttons->addWidget(openButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table);
+  layout->addWidget(note);
   layout->addLayout(buttons);
   resize(680, 380);
 }
@@ -58,12 +62,16 @@ void PastGamesWindow::refresh() {
     games_.clear();
     table->setRowCount(0);
     status->setText("");
+    note->hide();
     return;
   }
   status->setText("Reading the saved games...");
   pending_ = true;
-  watcher_.setFuture(QtConcurrent::run(
-      [dir = folder, stop = stop_.get_token()] { return korvel::client::listGames(dir, stop); }));
+  watcher_.setFuture(QtConcurrent::run([dir = folder, stop = stop_.get_token()] {
+    Listing listing{korvel::client::listGames(dir, stop), {}};
+    listing.note = korvel::client::overKeptNote(korvel::client::gamesFolderUse(dir));
+    return listing;
+  }));
 }
 
 void PastGamesWindow::waitForList() {
@@ -81,7 +89,10 @@ void PastGamesWindow::showList() {
     refresh();
     return;
   }
-  games_ = watcher_.result();
+  Listing listing = watcher_.result();
+  games_ = std::move(listing.games);
+  note->setText(QString::fromStdString(listing.note));
+  note->setVisible(!listing.note.empty());
   table->setRowCount(static_cast<int>(games_.size()));
   for (int r = 0; r < static_cast<int>(games_.size()); ++r) {
     const auto& g = games_[static_cast<std::size_t>(r)];

@@ -2,13 +2,15 @@
 // View, "Past Games": the saved games of the games folder, newest first (date, players, scores,
 // winner, the computer players' level); a file that cannot be read is listed as damaged and
 // left alone. The folder is read off the GUI thread, so the window opens at once however many
-// games (or hostile files) it holds. Opening a game shows it in a review window.
+// games (or hostile files) it holds. Opening a game shows it in a review window. While the games
+// the user played take more than the folder keeps (they are never removed), a line says so.
 
 #include <QFutureWatcher>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 #include "bot/lexicon.h"
@@ -42,6 +44,7 @@ class PastGamesWindow : public QWidget {
 
   QTableWidget* table = nullptr;
   QLabel* status = nullptr;
+  QLabel* note = nullptr;  // overKeptNote's line, hidden while the folder is within its bounds
   QPushButton* openButton = nullptr;
   const std::vector<korvel::client::SavedGame>& games() const { return games_; }
 
@@ -51,8 +54,12 @@ class PastGamesWindow : public QWidget {
  private:
   void showList();
 
+  struct Listing {
+    std::vector<korvel::client::SavedGame> games;
+    std::string note;
+  };
   std::vector<korvel::client::SavedGame> games_;
-  QFutureWatcher<std::vector<korvel::client::SavedGame>> watcher_;
+  QFutureWatcher<Listing> watcher_;
   std::stop_source stop_;
   bool pending_ = false;  // a reading runs whose list is not shown yet
   bool again_ = false;    // a refresh was asked for while it ran

@@ -62,7 +62,11 @@ void Tchat::gameEnded(bool save) {
   const auto& record = game.history.record;
   if (save && !gamesFolder.empty()) {
     if (korvel::client::saveGame(gamesFolder, record)) {
+      // Past Games says so when the games played alone take more than is kept.
       korvel::client::pruneGames(gamesFolder);
+    } else if (korvel::client::watchedGameTooLarge(record)) {
+      addlinetochat("0+This watched game was not saved: it is larger than any real game.",
+                    systemcolor);
     } else {
       addlinetochat("0+This game could not be saved in " + gamesFolder.string() + ".", systemcolor);
     }

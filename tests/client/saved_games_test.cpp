@@ -88,6 +88,26 @@ GameRecord smallGame(std::int64_t started, const std::string& winner) {
   return g;
 }
 
+// A game of `turns` turns, played (the user in seat 1 made a move the host accepted) or watched
+// from a spectator seat.
+GameRecord sizedGame(bool played, int turns) {
+  GameRecord g = smallGame(1'800'000'000, "Ann");
+  g.played = played;
+  g.localSeat = played ? 1 : 6;
+  g.turns.resize(static_cast<std::size_t>(turns), g.turns[0]);
+  return g;
+}
+
+// Writes the record under the name saveGame would give the index-th game of a day (without
+// saveGame's flush to the disk, which would make a run of hundreds of games take seconds).
+fs::path writeGame(const fs::path& folder, int index, const GameRecord& g) {
+  char name[40];
+  std::snprintf(name, sizeof name, "2030-01-01_%02d-%02d-%02d.json", index / 3600, index / 60 % 60,
+                index % 60);
+  std::ofstream(folder / name, std::ios::binary) << gameToJson(g);
+  return folder / name;
+}
+
 }  // namespace
 
 // A host that starts and ends games in a loop: only games with a turn played are saved, and at
@@ -163,15 +183,15 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
   fs::create_symlink(outside, folder.path / "1998-01-01_00-00-00.json");
 
   // Up to the number kept, nothing is read or removed.
-  EXPECT_EQ(pruneGames(folder.path, 15), 0u);
-  EXPECT_EQ(pruneGames(folder.path, 5), 10u);
+  EXPECT_EQ(pruneGames(folder.path, 15).removed, 0u);
+  EXPECT_EQ(pruneGames(folder.path, 5).removed, 10u);
   // The three later games and the last two of the busy second stay.
   for (std::size_t i = 0; i < saved.size(); ++i)
     EXPECT_EQ(fs::exists(saved[i]), i >= 10) << saved[i];
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
   EXPECT_TRUE(fs::is_symlink(folder.path / "1998-01-01_00-00-00.json"));
   EXPECT_TRUE(fs::exists(outside));
-  EXPECT_EQ(pruneGames(folder.path, 5), 0u);
+  EXPECT_EQ(pruneGames(folder.path, 5).removed, 0u);
 
   // The list puts the busy second's later games first too.
   const auto games = listGames(folder.path);
@@ -181,11 +201,154 @@ TEST(SavedGames, TheFolderKeepsTheNewestGamesAndLeavesEverythingElse) {
 
   // Past a number of bytes the oldest go too, however few the games; the newest always stays.
   const auto size = fs::file_size(saved[14]);
-  EXPECT_EQ(pruneGames(folder.path, 1000, 3 * size + size / 2), 2u);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 3 * size + size / 2).removed, 2u);
   for (std::size_t i = 10; i < saved.size(); ++i) EXPECT_EQ(fs::exists(saved[i]), i >= 12);
-  EXPECT_EQ(pruneGames(folder.path, 1000, 1), 2u);
+  EXPECT_EQ(pruneGames(folder.path, 1000, 1).removed, 2u);
   EXPECT_TRUE(fs::exists(saved[14]));
   for (const auto& [name, bytes] : others) EXPECT_EQ(readAll(folder.path / name), bytes) << name;
+}
+
+// A hostile host's run of large watched games among the user's 100 played ones, pruned as they
+// come (every fifth game here, to keep the run short): every played game stays, the watched
+// games left are the newest that fit the room the played ones leave, and when the played games
+// alone take more than is kept they all stay and the result (and Past Games' line) says so.
+TEST(SavedGames, WatchedGamesNeverPushOutPlayedOnes) {
+  const std::uintmax_t watchedBytes = gameToJson(sizedGame(false, 60)).size();
+  const std::string played(100, 'P'), watched(200, 'W');
+  std::string mixed;
+  for (int i = 0; i < 100; ++i) mixed += "WWP";
+  const struct {
+    std::string order;  // 'P' played, 'W' watched, oldest first
+    int playedTurns;
+    std::size_t keep;
+    std::uintmax_t maxBytes;
+    bool overSize, overCount;
+  } cases[] = {
+      {played + watched, 1, 1000, 1u << 20, false, false},
+      {mixed, 1, 1000, 1u << 20, false, false},
+      {watched + played, 1, 1000, 1u << 20, false, false},
+      {played + watched, 1, 150, 1u << 30, false, false},
+      {played + watched, 20, 1000, 256u << 10, true, false},
+      {watched + played, 1, 50, 1u << 30, false, true},
+  };
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(k);
+    TempFolder folder;
+    std::vector<fs::path> files;
+    PruneResult last;
+    for (std::size_t i = 0; i < c.order.size(); ++i) {
+      const bool p = c.order[i] == 'P';
+      files.push_back(
+          writeGame(folder.path, static_cast<int>(i), sizedGame(p, p ? c.playedTurns : 60)));
+      if (i % 5 == 4 || i + 1 == c.order.size()) last = pruneGames(folder.path, c.keep, c.maxBytes);
+    }
+    std::size_t watchedLeft = 0;
+    std::uintmax_t bytes = 0;
+    bool olderGone = false;
+    for (std::size_t i = files.size(); i-- > 0;) {
+      const bool there = fs::exists(files[i]);
+      if (c.order[i] == 'P') {
+        EXPECT_TRUE(there) << i;
+      } else {
+        EXPECT_FALSE(there && olderGone) << i;  // the watched games left are the newest
+        olderGone = olderGone || !there;
+        watchedLeft += there;
+      }
+      if (there) bytes += fs::file_size(files[i]);
+    }
+    EXPECT_EQ(last.left.games, 100 + watchedLeft);
+    EXPECT_EQ(last.left.bytes, bytes);
+    EXPECT_EQ(last.overSize, c.overSize);
+    EXPECT_EQ(last.overCount, c.overCount);
+    EXPECT_EQ(overKeptNote(gamesFolderUse(folder.path), c.keep, c.maxBytes).empty(),
+              !c.overSize && !c.overCount);
+    if (c.overSize || c.overCount) {
+      EXPECT_EQ(watchedLeft, c.order.back() == 'W' ? 1u : 0u);  // the newest file stays
+    } else if (c.keep < 1000) {
+      EXPECT_EQ(100 + watchedLeft, c.keep);
+    } else {  // as full as watched games allow
+      EXPECT_LE(bytes, c.maxBytes);
+      EXPECT_GT(bytes + watchedBytes, c.maxBytes);
+    }
+  }
+}
+
+// The line under Past Games' list: the folder's use rounded up and its limit down, so the one
+// never reads as the other; nothing while the folder is within both bounds.
+TEST(SavedGames, PastGamesSaysWhenThePlayedGamesTakeMoreThanIsKept) {
+  const std::string never = " kept; games you played are never removed.";
+  EXPECT_EQ(overKeptNote({1000, kKeptGameBytes}), "");
+  EXPECT_EQ(overKeptNote({3, kKeptGameBytes + 1}),
+            "The saved games take 129 MiB, more than the 128 MiB" + never);
+  EXPECT_EQ(overKeptNote({1234567, 1}),
+            "There are 1,234,567 saved games, more than the 1,000" + never);
+  EXPECT_EQ(overKeptNote({5, 2000}, 10, 1500),
+            "The saved games take 2 KiB, more than the 1 KiB" + never);
+}
+
+// A file from before games recorded whether the user played counts as played when the user held
+// a player seat, and as watched from a spectator seat; the program's own files tell by their
+// first lines, which pruning reads alone.
+TEST(SavedGames, AnOlderFileCountsAsPlayedFromAPlayerSeat) {
+  const auto older = [](int localSeat) {
+    GameRecord g = sizedGame(true, 30);
+    g.localSeat = localSeat;
+    std::string json = gameToJson(g);
+    return json.erase(json.find("\"played\": true,\n"), 16);
+  };
+  for (int seat : {0, 1, 4, 5, 9}) {
+    EXPECT_EQ(gameFromJson(older(seat)).value().played, seat >= 1 && seat <= 4) << seat;
+    EXPECT_EQ(playedFromFileStart(older(seat)), std::nullopt);
+  }
+  EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(true, 1))), true);
+  EXPECT_EQ(playedFromFileStart(gameToJson(sizedGame(false, 1))), false);
+
+  // Two games kept: the newest and the older one from a player seat; every other watched goes.
+  TempFolder folder;
+  std::ofstream(folder.path / "2029-01-01_00-00-00.json", std::ios::binary) << older(2);
+  std::ofstream(folder.path / "2029-01-01_00-00-01.json", std::ios::binary) << older(7);
+  for (int i = 0; i < 3; ++i) writeGame(folder.path, i, sizedGame(false, 1));
+  EXPECT_EQ(pruneGames(folder.path, 2).removed, 3u);
+  EXPECT_TRUE(fs::exists(folder.path / "2029-01-01_00-00-00.json"));
+  EXPECT_TRUE(pruneGames(folder.path, 1).overCount);
+}
+
+// Only a move the user sent and the host then accepted makes a game played: a host can claim
+// any turn for the user's seat, and a move it refused or never answered does not count.
+TEST(SavedGames, AGameIsPlayedOnlyWhenTheHostAcceptsAMoveTheUserSent) {
+  const std::string pass = "pass", buy = "buy", claimed = toclient::hepassed(2);
+  const struct {
+    std::vector<std::string> steps;  // "pass" and "buy" click; anything else comes from the host
+    bool played;
+  } cases[] = {
+      {{toclient::goodword(2, 2, 2, {{5, 5, 1, code('A')}}, {"a"})}, false},
+      {{pass, toclient::hepassed(1)}, false},
+      {{pass, claimed}, true},
+      {{buy, toclient::newtiles(2, 0, {{1, 9}})}, true},
+      {{buy, toclient::notiles(2), claimed}, false},
+      {{pass, toclient::playerror(2, 4), claimed}, false},
+      {{pass, toclient::timeup(), claimed}, false},
+      {{pass, toclient::winner("Host"), toclient::startgame("Host", "30", 60, "1"), claimed},
+       false},
+  };
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(k);
+    GameMirror m;
+    m.myplayer = 2;
+    m.connected = true;
+    feed(m, toclient::existingplayers({{1, "Host", false}, {2, "Me", false}}));
+    feed(m, toclient::startgame("Host", "30", 60, "1"));
+    feed(m, toclient::nextplayer(2, 0));
+    for (const auto& step : cases[k].steps) {
+      if (step == pass || step == buy)
+        EXPECT_FALSE((step == pass ? m.passClick() : m.newtilesClick()).send.empty());
+      else
+        feed(m, step);
+    }
+    feed(m, toclient::winner("Host"));
+    EXPECT_EQ(gameFromJson(gameToJson(m.history.record))->played, cases[k].played);
+  }
 }
 
 // Two processes save 300 games each, all with the same start second, at the same time (one
@@ -279,7 +442,7 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
     log.add(turn);
   }
   log.finish(hostile + hostile + hostile + hostile + hostile);
-  const GameRecord& g = log.record;
+  GameRecord g = log.record;
   ASSERT_EQ(g.turns.size(), kGameTurns);
   EXPECT_EQ(g.startBoard.size(), 121u);  // a cell announced again replaces its letter
   EXPECT_EQ(g.turns[0].tiles.size(), kMaxTurnTiles);
@@ -291,6 +454,11 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
   EXPECT_LE(jsonTextBytes(g.winner), kMaxWinnerBytes);
 
   TempFolder folder;
+  // Only watched, it is larger than any real game and not saved; played, it is.
+  EXPECT_TRUE(watchedGameTooLarge(g));
+  EXPECT_FALSE(saveGame(folder.path, g));
+  g.played = true;
+  EXPECT_FALSE(watchedGameTooLarge(g));
   const auto file = saveGame(folder.path, g);
   ASSERT_TRUE(file);
   const auto size = fs::file_size(*file);
@@ -311,6 +479,38 @@ TEST(SavedGames, TheLargestGameAHostCanSendReadsBack) {
   bad = smallGame(1'800'000'000, std::string(kMaxGameFileBytes, 'x'));
   EXPECT_FALSE(saveGame(folder.path, bad));
   EXPECT_EQ(filesIn(folder.path).size(), 1u);
+}
+
+// The largest game real players make (every turn a game keeps, each laying eight tiles and
+// forming nine words of eleven letters, numbers at their widest, names of a hundred four-byte
+// characters) is saved when only watched, and the bound is no more than a third above it.
+TEST(SavedGames, TheLargestRealGameIsSavedWhenWatched) {
+  std::string name;
+  for (int i = 0; i < 100; ++i) name += "\xF0\x9F\x98\x80";
+  constexpr int kLeast = std::numeric_limits<int>::min();
+  GameLog log;
+  log.begin(6, 120, false);
+  for (int cell = 0; cell < 121; ++cell) log.startCell(cell % 11, cell / 11, 1 + cell % 26);
+  for (int seat = 1; seat <= 4; ++seat) {
+    log.seat(seat, name);
+    log.setTotal(seat, kLeast);
+  }
+  TurnRecord turn{
+      0,      name, TurnKind::Word,           {}, std::vector<std::string>(9, "QQQQQQQQQQQ"),
+      kLeast, {},   {1, 2, 3, 4, 5, 6, 7, 26}};
+  for (int i = 0; i < 8; ++i) turn.tiles.push_back({i, 10, kLeast, 26});
+  for (std::size_t i = 0; i < kGameTurns; ++i) {
+    turn.seat = 1 + static_cast<int>(i % 4);
+    log.add(turn);
+  }
+  log.finish(name + " and " + name + " and " + name + " and " + name);
+  TempFolder folder;
+  const auto file = saveGame(folder.path, log.record);
+  ASSERT_TRUE(file);
+  const auto size = fs::file_size(*file);
+  RecordProperty("bytes", static_cast<int>(size));
+  EXPECT_LE(size, kMaxWatchedGameBytes);
+  EXPECT_GT(size * 4, kMaxWatchedGameBytes * 3);
 }
 
 // Files that are no game of ours are refused without building what they describe: nesting past

@@ -246,6 +246,7 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   EXPECT_TRUE(record->turns[1].rack.empty());
   EXPECT_EQ(record->finalScores, (std::array<int, 4>{annPoints, 0, 0, 0}));
   EXPECT_EQ(record->winner, "Ann");
+  EXPECT_TRUE(record->played);  // Ann's word was sent and accepted
 
   // A damaged file beside it is listed as damaged and left as it was.
   const fs::path damaged = fs::path(annDir.path().toStdString()) / "1999-01-01_00-00-00.json";
@@ -259,6 +260,7 @@ TEST(TchatHistory, AGameOfThreeClientsIsListedSavedReplayedAndAnalysed) {
   PastGamesWindow* past = host.pastGamesWindow;
   past->waitForList();
   ASSERT_EQ(past->table->rowCount(), 3);
+  EXPECT_TRUE(past->note->isHidden());  // far within what the folder keeps
   EXPECT_EQ(past->table->item(0, 3)->text(), "Ann");
   EXPECT_EQ(past->table->item(0, 1)->text(), "Ann, Bob, Cy");
   EXPECT_EQ(past->table->item(0, 4)->text(), "Strong");
