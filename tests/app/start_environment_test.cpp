@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "dictionary/temp_dir.h"
 
@@ -41,15 +42,69 @@ TEST(StartEnvironment, ChildrenGetTheGivenEnvironmentNotTheProgramsOwn) {
   EXPECT_EQ(std::count(given.begin(), given.end(), "KORVEL_TEST_GIVEN=given"), 1);
   EXPECT_TRUE(std::none_of(given.begin(), given.end(),
                            [](const std::string& e) { return e.starts_with("QT_SCALE_FACTOR="); }));
-  {
-    const StartEnvironmentScope scope;
-    EXPECT_EQ(std::getenv("QT_SCALE_FACTOR"), nullptr);
-    EXPECT_STREQ(std::getenv("KORVEL_TEST_GIVEN"), "given");
-  }
+  // A child's environment is the current one with these changes; the program's stays as it is.
+  const auto changes = environmentChanges(currentEnvironment(), given);
+  EXPECT_EQ(changes, (std::vector<EnvironmentChange>{{"QT_SCALE_FACTOR", std::nullopt},
+                                                     {"KORVEL_TEST_GIVEN", "given"}}));
   EXPECT_STREQ(std::getenv("QT_SCALE_FACTOR"), "1.5");
-  EXPECT_STREQ(std::getenv("KORVEL_TEST_GIVEN"), "changed");
   ::unsetenv("QT_SCALE_FACTOR");
   ::setenv("KORVEL_TEST_GIVEN", "given", 1);
+}
+
+TEST(StartEnvironment, ChangesTurnOneEnvironmentIntoAnother) {
+  struct Case {
+    std::vector<std::string> from, to;
+    std::vector<EnvironmentChange> changes;
+  } cases[] = {
+      {{"A=1", "B=2"}, {"A=1", "B=2"}, {}},
+      {{"A=1", "QT_SCALE_FACTOR=2"}, {"A=1"}, {{"QT_SCALE_FACTOR", std::nullopt}}},
+      {{"A=1"}, {"A=1", "HOME=/h"}, {{"HOME", "/h"}}},
+      {{"A=1"}, {"A=one=1"}, {{"A", "one=1"}}},
+      {{"A="}, {"A=x"}, {{"A", "x"}}},
+      {{"A=x"}, {"A="}, {{"A", ""}}},
+      // The first entry of a name counts; an entry without a name is nothing.
+      {{"A=1", "A=2"}, {"A=1"}, {}},
+      {{"A=1"}, {"A=2", "A=1"}, {{"A", "2"}}},
+      {{"=x", "junk"}, {}, {}},
+      {{"V=\xE9t\xE9"}, {"V=\xC3\xA9"}, {{"V", "\xC3\xA9"}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(environmentChanges(c.from, c.to), c.changes) << ::testing::PrintToString(c.from);
+  }
+}
+
+TEST(StartEnvironment, TheBrowserAndProgramsAreFoundInTheChildsPath) {
+  const std::set<std::string> files{"/usr/bin/xdg-open", "/opt/b/firefox", "/usr/bin/lynx",
+                                    "/home/u/bin/xdg-open"};
+  const auto exists = [&](const std::string& f) { return files.count(f) > 0; };
+  const std::string url = "https://example.org/";
+  using Command = std::optional<std::vector<std::string>>;
+  struct Case {
+    std::vector<std::string> environment;
+    Command command;
+  } cases[] = {
+      {{"PATH=/usr/local/bin:/usr/bin"}, Command({"/usr/bin/xdg-open", url})},
+      {{"PATH=/home/u/bin/:/usr/bin"}, Command({"/home/u/bin/xdg-open", url})},
+      {{}, Command({"/usr/bin/xdg-open", url})},  // no PATH: the system's folders
+      {{"PATH=/opt/b", "BROWSER=firefox:lynx"}, Command({"/opt/b/firefox", url})},
+      {{"PATH=/opt/b", "BROWSER=/usr/bin/lynx"}, Command({"/usr/bin/lynx", url})},
+      {{"PATH=/opt/b", "BROWSER=firefox %s"}, std::nullopt},
+      {{"PATH=/opt/b", "BROWSER=lynx"}, std::nullopt},
+      {{"PATH=/opt/b"}, std::nullopt},
+      // Relative and empty parts are the current folder, which is never searched.
+      {{"PATH=::bin:.", "BROWSER=lynx"}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(browserCommand(url, c.environment, exists), c.command)
+        << ::testing::PrintToString(c.environment);
+  }
+  EXPECT_EQ(findProgram("/opt/b/firefox", {}, exists), "/opt/b/firefox");
+  EXPECT_EQ(findProgram("/opt/b/chromium", {}, exists), std::nullopt);
+  EXPECT_EQ(findProgram("", {"PATH=/usr/bin"}, exists), std::nullopt);
+  EXPECT_EQ(environmentValue({"PATHS=x", "PATH=/a", "PATH=/b"}, "PATH"), "/a");
+  EXPECT_TRUE(isExecutableFile("/bin/sh"));
+  EXPECT_FALSE(isExecutableFile("/bin"));
+  EXPECT_FALSE(isExecutableFile("/etc/hostname-that-is-not-there"));
 }
 
 TEST(StartEnvironment, SpawnsWithArgumentsAndEnvironmentAsBytes) {

@@ -12,6 +12,7 @@ korvel_add_test(app_tests
 )
 if(KORVEL_BUILD_UI)
   korvel_add_test(message_boxes_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/desktop_services_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/message_boxes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_restart_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/turn_notifier_test.cpp
