@@ -132,6 +132,12 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
+  if (const std::string& refused = InstanceGuard::runtimeFolder().problem; !refused.empty()) {
+    log.write("runtime folder: " + refused + "; using " +
+              (InstanceGuard::runtimeFolder().path.empty() ? std::string("none")
+                                                           : InstanceGuard::runtimeFolder().path) +
+              " instead");
+  }
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   // A link clicked while the game runs goes to the running copy's Play with Others window.
   const auto startPlan = korvel::app::planStart(params);
@@ -145,6 +151,8 @@ int main(int argc, char** argv) {
         "front");
     return EXIT_SUCCESS;
   }
+  if (!guard.problem().isEmpty())
+    log.write("single-instance guard: " + guard.problem().toStdString());
   const std::size_t abnormalEnds = log.markRunning();
   log.write("started");
   QApplication::setApplicationName("Korvel");
