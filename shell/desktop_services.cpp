@@ -1,6 +1,7 @@
 #include "shell/desktop_services.h"
 
 #include <QProcess>
+#include <QUrl>
 
 #include "app/start_environment.h"
 #include "app/web_address.h"
@@ -25,7 +26,11 @@ bool SystemDesktopServices::startProgram(const QString& path, const QStringList&
 }
 
 bool SystemDesktopServices::launchUrl(const QString& address) {
-  const auto command = korvel::app::browserCommand(address.toStdString(), environment(),
+  // The opener gets the address as the desktop's URL handler would: parsed strictly, then with
+  // every character a URL may not hold percent-encoded.
+  const QUrl url(address, QUrl::StrictMode);
+  if (!url.isValid()) return false;
+  const auto command = korvel::app::browserCommand(url.toEncoded().toStdString(), environment(),
                                                    korvel::app::isExecutableFile);
   if (!command) return false;
   QStringList arguments;
