@@ -144,14 +144,12 @@ TEST(InstanceGuard, IdleHandOffConnectionsAreCappedAndClosedAfterTwoSeconds) {
   first.clock = [&] { return now; };
   ASSERT_TRUE(first.acquire());
   QSignalSpy invited(&first, &InstanceGuard::invitationRequested);
-  const QString path = QDir(dir.path()).filePath("77nouq");
-
   // Twenty connections that say nothing: sixteen are kept, the others closed as they come.
-  std::vector<std::unique_ptr<QLocalSocket>> idle;
-  for (int i = 0; i < 20; ++i) {
-    idle.push_back(std::make_unique<QLocalSocket>());
-    idle.back()->connectToServer(path);
-    ASSERT_TRUE(idle.back()->waitForConnected(5000));
+  std::vector<std::unique_ptr<QLocalSocket>> idle(20);
+  for (auto& socket : idle) {
+    socket = std::make_unique<QLocalSocket>();
+    socket->connectToServer(QDir(dir.path()).filePath("77nouq"));
+    ASSERT_TRUE(socket->waitForConnected(5000));
   }
   const auto closed = [&] {
     return std::count_if(idle.begin(), idle.end(), [](const auto& s) {
@@ -160,22 +158,18 @@ TEST(InstanceGuard, IdleHandOffConnectionsAreCappedAndClosedAfterTwoSeconds) {
   };
   ASSERT_TRUE(QTest::qWaitFor([&] { return closed() == 4; }, 5000));
   EXPECT_EQ(first.openPeers(), 16u);
-
   now = 1999;
   first.closeQuietPeers();
-  QTest::qWait(20);
-  EXPECT_EQ(closed(), 4);
+  EXPECT_EQ(first.openPeers(), 16u);
   now = 2000;
   first.closeQuietPeers();
   EXPECT_EQ(first.openPeers(), 0u);
   EXPECT_TRUE(QTest::qWaitFor([&] { return closed() == 20; }, 5000));
-
   // The guard still answers a real second copy.
   InstanceGuard linked(dir.path());
   EXPECT_FALSE(linked.acquire("korvel://box:7772"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return invited.count() == 1; }, 5000));
   EXPECT_EQ(invited[0][0].toString(), "korvel://box:7772");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return first.openPeers() == 0; }, 5000));
 }
 
 TEST(InstanceGuard, RunningMarkerIsHeldInTheRuntimeDirectory) {

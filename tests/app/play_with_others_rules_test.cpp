@@ -107,55 +107,35 @@ TEST(HostAddress, FieldAndLinksRefuseEverythingElseWithAReason) {
 }
 
 TEST(HostAddress, ALinkFromOutsideIsJudgedAsTheFieldHoldsItAndJoinReadsTheSame) {
-  const std::string spaces(400, ' ');
-  struct Case {
+  const struct {
     std::string link;
     std::string field;  // what the field holds
     std::string host;   // empty: refused
-    std::string reasonPart;
   } cases[] = {
-      {"korvel://box:9000", "korvel://box:9000", "box", ""},
+      {"korvel://box:9000", "korvel://box:9000", "box"},
       // Controls and direction marks are gone before anything is judged or shown.
-      {"korvel://eve\r", "korvel://eve", "eve", ""},
-      {"korvel://eve\r\n", "korvel://eve", "eve", ""},
-      {"korvel://evil\xE2\x80\xAEgnp.exe", "korvel://evilgnp.exe", "evilgnp.exe", ""},
-      {"\xE2\x81\xA7korvel://box\xE2\x81\xA9", "korvel://box", "box", ""},
-      {"korvel://box   ", "korvel://box   ", "box", ""},
+      {"korvel://eve\r\n", "korvel://eve", "eve"},
+      {"\xE2\x81\xA7korvel://evil\xE2\x80\xAEgnp.exe", "korvel://evilgnp.exe", "evilgnp.exe"},
+      {"korvel://box   ", "korvel://box   ", "box"},
       // Refused links stay in the field to be mended, and Join refuses them the same way.
-      {"korvel://box:7772 now", "korvel://box:7772 now", "", "more than an address"},
-      {"korvel://b\xE2\x80\xAEox/x", "korvel://box/x", "", "more than an address"},
-      {"korvel://box:0", "korvel://box:0", "", "from 1 to 65535"},
-      // A link longer than the field: nothing of it is kept, since a cut one reads otherwise.
-      {"korvel://eve" + spaces + "x", "", "", "too long"},
-      {"korvel://eve" + std::string(300, 'e'), "", "", "too long"},
-      // Not a link at all: the field keeps nothing that Join could read as an address.
-      {"eve", "", "", "starts with korvel://"},
-      {"\r\neve:7772", "", "", "starts with korvel://"},
+      {"korvel://box:7772 now", "korvel://box:7772 now", ""},
+      // Longer than the field, or no link: nothing is kept, since a cut one reads otherwise.
+      {"korvel://eve" + std::string(400, ' ') + "x", "", ""},
+      {"eve", "", ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.link));
     const AddressEntry entry = invitationEntry(c.link, 7772);
-    EXPECT_EQ(entry.text, c.field);
-    const AddressReading join = readHostAddress(entry.text, 7772);
-    EXPECT_EQ(entry.reading.address, join.address);
-    // What was judged is what Join reads; an empty field Join refuses on its own.
-    if (!entry.text.empty()) {
-      EXPECT_EQ(entry.reading.error, join.error);
-    }
-    if (c.host.empty()) {
-      EXPECT_FALSE(entry.reading.address);
-      EXPECT_FALSE(join.address);
-      EXPECT_NE(entry.reading.error.find(c.reasonPart), std::string::npos) << entry.reading.error;
-    } else {
-      ASSERT_TRUE(entry.reading.address) << entry.reading.error;
-      EXPECT_EQ(entry.reading.address->host, c.host);
+    EXPECT_EQ(entry.text, c.field) << c.link;
+    EXPECT_EQ(entry.reading.address ? entry.reading.address->host : "", c.host) << c.link;
+    EXPECT_EQ(entry.reading.address.has_value(), entry.reading.error.empty()) << c.link;
+    // What was judged is what Join reads.
+    if (!c.field.empty()) {
+      EXPECT_EQ(readHostAddress(entry.text, 7772).error, entry.reading.error) << c.link;
     }
   }
   // The field's own reading: too long is refused, not read by its start; a quoted text in a
   // message holds no direction mark.
-  EXPECT_NE(readHostAddress("box" + std::string(kMaxAddressText, ' '), 7772).error.find("too long"),
-            std::string::npos);
-  EXPECT_TRUE(readHostAddress("box" + std::string(kMaxAddressText - 3, ' '), 7772).address);
+  EXPECT_FALSE(readHostAddress("box" + std::string(kMaxAddressText, ' '), 7772).address);
   EXPECT_EQ(readHostAddress("evil\xE2\x80\xAEgnp.exe", 7772).error,
             "\"evilgnp.exe\" is not a valid computer name: it may hold only letters, digits, '-' "
             "and '.'.");

@@ -52,59 +52,38 @@ TEST(StartEnvironment, ChildrenGetTheGivenEnvironmentNotTheProgramsOwn) {
 }
 
 TEST(StartEnvironment, ChangesTurnOneEnvironmentIntoAnother) {
-  struct Case {
-    std::vector<std::string> from, to;
-    std::vector<EnvironmentChange> changes;
-  } cases[] = {
-      {{"A=1", "B=2"}, {"A=1", "B=2"}, {}},
-      {{"A=1", "QT_SCALE_FACTOR=2"}, {"A=1"}, {{"QT_SCALE_FACTOR", std::nullopt}}},
-      {{"A=1"}, {"A=1", "HOME=/h"}, {{"HOME", "/h"}}},
-      {{"A=1"}, {"A=one=1"}, {{"A", "one=1"}}},
-      {{"A="}, {"A=x"}, {{"A", "x"}}},
-      {{"A=x"}, {"A="}, {{"A", ""}}},
-      // The first entry of a name counts; an entry without a name is nothing.
-      {{"A=1", "A=2"}, {"A=1"}, {}},
-      {{"A=1"}, {"A=2", "A=1"}, {{"A", "2"}}},
-      {{"=x", "junk"}, {}, {}},
-      {{"V=\xE9t\xE9"}, {"V=\xC3\xA9"}, {{"V", "\xC3\xA9"}}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(environmentChanges(c.from, c.to), c.changes) << ::testing::PrintToString(c.from);
-  }
+  using C = std::vector<EnvironmentChange>;
+  EXPECT_EQ(environmentChanges({"A=1", "B=2"}, {"A=1", "B=2"}), C{});
+  EXPECT_EQ(environmentChanges({"A=1", "B=2"}, {"B=x=1", "C="}),
+            (C{{"A", std::nullopt}, {"B", "x=1"}, {"C", ""}}));
+  // The first entry of a name counts; an entry without a name is nothing.
+  EXPECT_EQ(environmentChanges({"A=1", "A=2", "=x", "junk"}, {"A=1"}), C{});
 }
 
 TEST(StartEnvironment, TheBrowserAndProgramsAreFoundInTheChildsPath) {
-  const std::set<std::string> files{"/usr/bin/xdg-open", "/opt/b/firefox", "/usr/bin/lynx",
-                                    "/home/u/bin/xdg-open"};
+  const std::set<std::string> files{"/usr/bin/xdg-open", "/opt/b/firefox", "/home/u/xdg-open"};
   const auto exists = [&](const std::string& f) { return files.count(f) > 0; };
-  const std::string url = "https://example.org/";
   using Command = std::optional<std::vector<std::string>>;
-  struct Case {
+  const struct {
     std::vector<std::string> environment;
     Command command;
   } cases[] = {
-      {{"PATH=/usr/local/bin:/usr/bin"}, Command({"/usr/bin/xdg-open", url})},
-      {{"PATH=/home/u/bin/:/usr/bin"}, Command({"/home/u/bin/xdg-open", url})},
-      {{}, Command({"/usr/bin/xdg-open", url})},  // no PATH: the system's folders
-      {{"PATH=/opt/b", "BROWSER=firefox:lynx"}, Command({"/opt/b/firefox", url})},
-      {{"PATH=/opt/b", "BROWSER=/usr/bin/lynx"}, Command({"/usr/bin/lynx", url})},
+      {{"PATH=/usr/local/bin:/usr/bin"}, Command({"/usr/bin/xdg-open", "u"})},
+      {{"PATH=/home/u/:/usr/bin"}, Command({"/home/u/xdg-open", "u"})},
+      {{}, Command({"/usr/bin/xdg-open", "u"})},  // no PATH: the system's folders
+      {{"PATH=/opt/b", "BROWSER=firefox:lynx"}, Command({"/opt/b/firefox", "u"})},
+      {{"PATH=/usr", "BROWSER=/opt/b/firefox"}, Command({"/opt/b/firefox", "u"})},
       {{"PATH=/opt/b", "BROWSER=firefox %s"}, std::nullopt},
-      {{"PATH=/opt/b", "BROWSER=lynx"}, std::nullopt},
       {{"PATH=/opt/b"}, std::nullopt},
-      // Relative and empty parts are the current folder, which is never searched.
-      {{"PATH=::bin:.", "BROWSER=lynx"}, std::nullopt},
+      // Relative and empty parts would be the current folder, which is never searched.
+      {{"PATH=::opt/b:.", "BROWSER=firefox"}, std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(browserCommand(url, c.environment, exists), c.command)
+    EXPECT_EQ(browserCommand("u", c.environment, exists), c.command)
         << ::testing::PrintToString(c.environment);
   }
-  EXPECT_EQ(findProgram("/opt/b/firefox", {}, exists), "/opt/b/firefox");
-  EXPECT_EQ(findProgram("/opt/b/chromium", {}, exists), std::nullopt);
-  EXPECT_EQ(findProgram("", {"PATH=/usr/bin"}, exists), std::nullopt);
-  EXPECT_EQ(environmentValue({"PATHS=x", "PATH=/a", "PATH=/b"}, "PATH"), "/a");
   EXPECT_TRUE(isExecutableFile("/bin/sh"));
   EXPECT_FALSE(isExecutableFile("/bin"));
-  EXPECT_FALSE(isExecutableFile("/etc/hostname-that-is-not-there"));
 }
 
 TEST(StartEnvironment, SpawnsWithArgumentsAndEnvironmentAsBytes) {
