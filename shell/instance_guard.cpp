@@ -58,10 +58,19 @@ InstanceGuard::InstanceGuard(const QString& runtimeDir, QObject* parent)
 }
 
 const korvel::app::RuntimeFolder& InstanceGuard::runtimeFolder() {
-  static const korvel::app::RuntimeFolder folder =
+  // A folder made for this process alone (the usual one was refused) goes with it: by the time
+  // statics end, the guard's socket and the marker in it are gone, and rmdir takes only an empty
+  // folder.
+  struct Decided {
+    korvel::app::RuntimeFolder folder;
+    ~Decided() {
+      if (!folder.problem.empty() && !folder.path.empty()) ::rmdir(folder.path.c_str());
+    }
+  };
+  static const Decided decided{
       korvel::app::runtimeFolder(std::getenv("XDG_RUNTIME_DIR"),
-                                 QFile::encodeName(QDir::tempPath()).toStdString(), ::getuid());
-  return folder;
+                                 QFile::encodeName(QDir::tempPath()).toStdString(), ::getuid())};
+  return decided.folder;
 }
 
 QString InstanceGuard::runtimeDirectory() {

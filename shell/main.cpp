@@ -132,11 +132,9 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
-  if (const std::string& refused = InstanceGuard::runtimeFolder().problem; !refused.empty()) {
-    log.write("runtime folder: " + refused + "; using " +
-              (InstanceGuard::runtimeFolder().path.empty() ? std::string("none")
-                                                           : InstanceGuard::runtimeFolder().path) +
-              " instead");
+  if (const auto& folder = InstanceGuard::runtimeFolder(); !folder.problem.empty()) {
+    log.write("runtime folder: " + folder.problem + "; using " +
+              (folder.path.empty() ? std::string("none") : folder.path) + " instead");
   }
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   // A link clicked while the game runs goes to the running copy's Play with Others window.
