@@ -5,6 +5,8 @@
 #include <charconv>
 #include <vector>
 
+#include "protocol/text_encoding.h"
+
 namespace korvel::app {
 
 namespace {
@@ -32,8 +34,10 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
+// Typed text quoted in a message, without the controls that would break the message's line or
+// turn it around on screen.
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  return "\"" + protocol::cleanTextFromBytes(text) + "\"";
 }
 
 // Four numbers 0 to 255 without leading zeros ("010" would mean octal to some readers).
@@ -205,6 +209,10 @@ AddressReading readInvitationLink(std::string_view text, int defaultPort) {
 }
 
 AddressReading readHostAddress(std::string_view text, int defaultPort) {
+  if (text.size() > kMaxAddressText) {
+    return refused("The address is too long: it has more than " + std::to_string(kMaxAddressText) +
+                   " characters.");
+  }
   text = trimmed(text);
   if (text.empty()) return refused("Type the address of the computer that hosts the game.");
   if (looksLikeInvitationLink(text)) return readInvitationLink(text, defaultPort);
@@ -214,6 +222,21 @@ AddressReading readHostAddress(std::string_view text, int defaultPort) {
                    "192.168.1.20, with \":port\" if the host gave one.");
   }
   return readHostPort(text, defaultPort, true);
+}
+
+AddressEntry invitationEntry(std::string_view link, int defaultPort) {
+  std::string text = protocol::cleanTextFromBytes(link);
+  if (text.size() > kMaxAddressText) {
+    return {{},
+            refused("The invitation link is too long to be one: it has more than " +
+                    std::to_string(kMaxAddressText) + " characters.")};
+  }
+  if (!looksLikeInvitationLink(trimmed(text))) {
+    return {{},
+            refused("An invitation link starts with korvel:// followed by the host's address.")};
+  }
+  AddressReading reading = readHostAddress(text, defaultPort);
+  return {std::move(text), std::move(reading)};
 }
 
 std::string unreachableReason(const HostAddress& address) {

@@ -3,6 +3,7 @@
 // into a host and a port, links written for this computer's addresses, and a failed connection
 // told in words a player understands.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,9 +34,25 @@ bool looksLikeInvitationLink(std::string_view text);
 // dotted IPv4 address or a bracketed IPv6 address; PORT is 1 to 65535, defaultPort when left out.
 AddressReading readInvitationLink(std::string_view text, int defaultPort);
 
+// The most the "Host Address" field holds, in bytes of UTF-8 (never more characters than that,
+// so the field, limited to this many characters, never cuts a text that fits).
+inline constexpr std::size_t kMaxAddressText = 300;
+
 // The "Host Address" field: surrounding spaces are ignored; a name or address, "address:port",
-// a bare or bracketed IPv6 address ("[2001:db8::1]:8000"), or an invitation link.
+// a bare or bracketed IPv6 address ("[2001:db8::1]:8000"), or an invitation link. Longer than
+// kMaxAddressText is refused.
 AddressReading readHostAddress(std::string_view text, int defaultPort);
+
+// An invitation link that arrived from outside (the command line, another copy, a click in the
+// chat) as the field takes it: its text is the link cleaned by the one text rule (no control or
+// direction mark, so what the field shows is what it holds), and reading is the field's reading
+// of exactly that text, the one Join makes. Text that is not a link, or too long for the field
+// (a cut link could read as another address), leaves the field empty and says why.
+struct AddressEntry {
+  std::string text;
+  AddressReading reading;
+};
+AddressEntry invitationEntry(std::string_view link, int defaultPort);
 
 // Whether the program can reach the address: its connections are IPv4 only, so an IPv6 address
 // gets the reason it cannot be joined; empty when it can.

@@ -6,6 +6,8 @@ list(APPEND KORVEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/hosting_help.cpp
   ${CMAKE_CURRENT_LIST_DIR}/player_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recent_hosts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runtime_folder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/handoff_limits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp

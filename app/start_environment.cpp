@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -13,12 +14,6 @@ extern char** environ;
 namespace korvel::app {
 
 namespace {
-
-std::vector<std::string> currentEnvironment() {
-  std::vector<std::string> entries;
-  for (char** e = environ; e != nullptr && *e != nullptr; ++e) entries.emplace_back(*e);
-  return entries;
-}
 
 std::map<std::string, std::string> byName(const std::vector<std::string>& entries) {
   std::map<std::string, std::string> vars;
@@ -45,6 +40,12 @@ std::vector<char*> pointers(const std::vector<std::string>& strings) {
 
 }  // namespace
 
+std::vector<std::string> currentEnvironment() {
+  std::vector<std::string> entries;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) entries.emplace_back(*e);
+  return entries;
+}
+
 void captureStartEnvironment() {
   if (!captured()) captured() = currentEnvironment();
 }
@@ -53,35 +54,72 @@ std::vector<std::string> startEnvironment() {
   return captured() ? *captured() : currentEnvironment();
 }
 
-StartEnvironmentScope::StartEnvironmentScope() {
-  if (!captured()) return;
-  const auto given = byName(*captured());
-  const auto now = byName(currentEnvironment());
+std::vector<EnvironmentChange> environmentChanges(const std::vector<std::string>& from,
+                                                  const std::vector<std::string>& to) {
+  const auto now = byName(from);
+  const auto wanted = byName(to);
+  std::vector<EnvironmentChange> changes;
   for (const auto& [name, value] : now) {
-    const auto it = given.find(name);
-    if (it != given.end() && it->second == value) continue;
-    restore_.emplace_back(name, value);
-    if (it == given.end()) {
-      ::unsetenv(name.c_str());
-    } else {
-      ::setenv(name.c_str(), it->second.c_str(), 1);
-    }
+    if (!wanted.count(name)) changes.push_back({name, std::nullopt});
   }
-  for (const auto& [name, value] : given) {
-    if (now.count(name)) continue;
-    restore_.emplace_back(name, std::nullopt);
-    ::setenv(name.c_str(), value.c_str(), 1);
+  for (const auto& [name, value] : wanted) {
+    const auto it = now.find(name);
+    if (it == now.end() || it->second != value) changes.push_back({name, value});
   }
+  return changes;
 }
 
-StartEnvironmentScope::~StartEnvironmentScope() {
-  for (const auto& [name, value] : restore_) {
-    if (value) {
-      ::setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name.c_str());
-    }
+std::optional<std::string> environmentValue(const std::vector<std::string>& environment,
+                                            std::string_view name) {
+  for (const std::string& entry : environment) {
+    if (entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name))
+      return entry.substr(name.size() + 1);
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> findProgram(
+    const std::string& name, const std::vector<std::string>& environment,
+    const std::function<bool(const std::string&)>& isExecutable) {
+  if (name.empty()) return std::nullopt;
+  if (name.find('/') != std::string::npos) {
+    if (isExecutable(name)) return name;
+    return std::nullopt;
+  }
+  const std::string path = environmentValue(environment, "PATH").value_or("/usr/bin:/bin");
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t end = std::min(path.find(':', at), path.size());
+    // An empty part means the current folder, which a program started from anywhere must not
+    // search: a file planted there would run instead of the browser.
+    const std::string folder = path.substr(at, end - at);
+    if (!folder.empty() && folder.front() == '/') {
+      const std::string file = folder + (folder.back() == '/' ? "" : "/") + name;
+      if (isExecutable(file)) return file;
+    }
+    at = end + 1;
+  }
+  return std::nullopt;
+}
+
+bool isExecutableFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<std::vector<std::string>> browserCommand(
+    const std::string& address, const std::vector<std::string>& environment,
+    const std::function<bool(const std::string&)>& isExecutable) {
+  if (auto opener = findProgram("xdg-open", environment, isExecutable))
+    return std::vector<std::string>{*opener, address};
+  // $BROWSER lists commands separated by ':', the first one preferred.
+  const std::string browsers = environmentValue(environment, "BROWSER").value_or("");
+  const std::string first = browsers.substr(0, browsers.find(':'));
+  if (first.find_first_of(" \t%") != std::string::npos) return std::nullopt;
+  if (auto browser = findProgram(first, environment, isExecutable))
+    return std::vector<std::string>{*browser, address};
+  return std::nullopt;
 }
 
 std::optional<pid_t> spawnProgram(const std::string& file, const std::vector<std::string>& argv,

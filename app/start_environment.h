@@ -7,8 +7,10 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvel::app {
@@ -19,19 +21,40 @@ void captureStartEnvironment();
 // The captured entries; the current environment when nothing was captured.
 std::vector<std::string> startEnvironment();
 
-// While alive, every variable that differs from the captured environment has its captured value
-// (or is unset), so that a library starting a child (QProcess, the desktop's URL handler) hands
-// on the given environment; the program's own values are put back on destruction.
-class StartEnvironmentScope {
- public:
-  StartEnvironmentScope();
-  ~StartEnvironmentScope();
-  StartEnvironmentScope(const StartEnvironmentScope&) = delete;
-  StartEnvironmentScope& operator=(const StartEnvironmentScope&) = delete;
+// The environment now in effect ("NAME=value" entries).
+std::vector<std::string> currentEnvironment();
 
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> restore_;
+// One variable to change: set to value, or removed when there is none.
+struct EnvironmentChange {
+  std::string name;
+  std::optional<std::string> value;
+  bool operator==(const EnvironmentChange&) const = default;
 };
+// What turns the environment `from` into `to`, by name in order; the first entry of a name
+// counts. A child is given its environment this way (the current one with these changes), and
+// the program's own never changes: setenv while other threads read the environment is unsafe.
+std::vector<EnvironmentChange> environmentChanges(const std::vector<std::string>& from,
+                                                  const std::vector<std::string>& to);
+
+// The value of a variable in environment entries; nothing when it is not there.
+std::optional<std::string> environmentValue(const std::vector<std::string>& environment,
+                                            std::string_view name);
+
+// The program file a name stands for with this environment: a name holding '/' is itself; any
+// other is looked up in the environment's PATH, the first file that isExecutable accepts.
+std::optional<std::string> findProgram(const std::string& name,
+                                       const std::vector<std::string>& environment,
+                                       const std::function<bool(const std::string&)>& isExecutable);
+
+// True for a regular file this process may execute.
+bool isExecutableFile(const std::string& path);
+
+// The command (program file first) that opens a web address in the user's browser with this
+// environment: xdg-open, the desktop's own opener, found in its PATH; else the program $BROWSER
+// names (its first choice, when that is a single program); nothing when there is neither.
+std::optional<std::vector<std::string>> browserCommand(
+    const std::string& address, const std::vector<std::string>& environment,
+    const std::function<bool(const std::string&)>& isExecutable);
 
 // Starts the program file with these arguments (argv[0] first) and environment, all as bytes, in
 // a session of its own; its process id, or nothing when it could not be started (no such file,

@@ -92,7 +92,8 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   addressEdit = new QLineEdit(this);
   addressEdit->setAccessibleName("Host Address");
   addressEdit->setPlaceholderText("192.168.1.20, name:port or korvel://...");
-  addressEdit->setMaxLength(300);
+  // The rule refuses a longer text, so the field never cuts a link that the rule would judge.
+  addressEdit->setMaxLength(int(korvel::app::kMaxAddressText));
   addressLabel->setBuddy(addressEdit);
   joinButton = new QPushButton("&Join", this);
   joinButton->setAccessibleName("Join");
@@ -190,11 +191,11 @@ void TPlayWithOthers::open() {
 }
 
 void TPlayWithOthers::openWithLink(const QString& link) {
-  addressEdit->setText(link);
-  setMessage(addressMessage, {});
+  // The field holds exactly the text judged here, which is what Join reads again.
+  const auto entry = korvel::app::invitationEntry(link.toStdString(), gamePort);
+  addressEdit->setText(QString::fromStdString(entry.text));
+  setMessage(addressMessage, QString::fromStdString(entry.reading.error));
   open();
-  const auto reading = korvel::app::readInvitationLink(link.toStdString(), gamePort);
-  if (!reading.address) setMessage(addressMessage, QString::fromStdString(reading.error));
   joinButton->setFocus();
 }
 

@@ -1,11 +1,13 @@
 // The text rule against arbitrary bytes: what it shows is always valid UTF-8 without 0xFF,
 // valid UTF-8 passes unchanged, and its UTF-8 check agrees with a decoder written the other way
-// round (decode each code point, then judge its value).
+// round (decode each code point, then judge its value). An invitation link read from the same
+// bytes is judged exactly as the field then holds it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "app/host_address.h"
 #include "protocol/message.h"
 #include "protocol/text_encoding.h"
 
@@ -63,7 +65,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto b = static_cast<unsigned char>(clean[i]);
     if (b < 0x20 || b == 0x7F) __builtin_trap();
     if (b == 0xC2 && static_cast<unsigned char>(clean[i + 1]) <= 0x9F) __builtin_trap();
+    // No direction mark or Unicode line break is left.
+    if (b == 0xD8 && static_cast<unsigned char>(clean[i + 1]) == 0x9C) __builtin_trap();
+    if (b == 0xE2) {
+      const auto second = static_cast<unsigned char>(clean[i + 1]);
+      const auto third = static_cast<unsigned char>(clean[i + 2]);
+      if (second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xA8 && third <= 0xAE)))
+        __builtin_trap();
+      if (second == 0x81 && third >= 0xA6 && third <= 0xA9) __builtin_trap();
+    }
   }
+  // A link from outside: the field holds clean text that fits it, judged exactly as Join
+  // judges it, and a refused link never leaves an address behind.
+  const auto entry = korvel::app::invitationEntry(bytes, 7772);
+  if (entry.text.size() > korvel::app::kMaxAddressText ||
+      cleanTextFromBytes(entry.text) != entry.text)
+    __builtin_trap();
+  const auto join = korvel::app::readHostAddress(entry.text, 7772);
+  if (join.address != entry.reading.address) __builtin_trap();
+  if (!entry.text.empty() && join.error != entry.reading.error) __builtin_trap();
+  if (entry.reading.address.has_value() == !entry.reading.error.empty()) __builtin_trap();
   const std::string chat = chatTextFromBytes(bytes);
   if (!isUtf8(chat) || chat.find('\0') != std::string::npos) __builtin_trap();
   const std::string name = cleanName(bytes);

@@ -67,7 +67,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # "Arial" resolves to Liberation Sans; sound plays through libqt6multimedia6, which carries its
 # own backend plugins and is found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Web addresses open through xdg-open (or $BROWSER without it).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)

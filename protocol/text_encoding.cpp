@@ -35,6 +35,15 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// The controls after a lead byte 0xE2 that the one-line text rule drops: the bidirectional marks
+// U+200E and U+200F, embeddings and overrides U+202A to U+202E and isolates U+2066 to U+2069
+// (any of them turns the text after it around on screen: U+202E before "gnp.exe" shows it as
+// "exe.png"), and the line and paragraph separators U+2028 and U+2029, line breaks like '\n'.
+bool isDroppedFormatControl(std::uint8_t second, std::uint8_t third) {
+  if (second == 0x80) return third == 0x8E || third == 0x8F || (third >= 0xA8 && third <= 0xAE);
+  return second == 0x81 && third >= 0xA6 && third <= 0xA9;
+}
+
 }  // namespace
 
 bool isUtf8(std::string_view bytes) {
@@ -89,14 +98,24 @@ std::string textFromBytes(std::string_view bytes) {
 
 std::string cleanTextFromBytes(std::string_view bytes) {
   std::string text = textFromBytes(bytes);
-  // The text is valid UTF-8 here, so 0xC2 always leads a two-byte sequence and the C1 controls
-  // are exactly 0xC2 0x80 to 0xC2 0x9F; every other control is a single byte.
+  // The text is valid UTF-8 here, so a lead byte is always followed by its whole sequence: the
+  // C1 controls are exactly 0xC2 0x80 to 0xC2 0x9F, every other control is a single byte, and
+  // the bidirectional controls are the three-byte sequences isDroppedFormatControl names.
   std::size_t out = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto b = static_cast<std::uint8_t>(text[i]);
     if (b < 0x20 || b == 0x7F) continue;
     if (b == 0xC2 && static_cast<std::uint8_t>(text[i + 1]) <= 0x9F) {
       ++i;
+      continue;
+    }
+    if (b == 0xD8 && static_cast<std::uint8_t>(text[i + 1]) == 0x9C) {  // U+061C
+      ++i;
+      continue;
+    }
+    if (b == 0xE2 && isDroppedFormatControl(static_cast<std::uint8_t>(text[i + 1]),
+                                            static_cast<std::uint8_t>(text[i + 2]))) {
+      i += 2;
       continue;
     }
     text[out++] = text[i];

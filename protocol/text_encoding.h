@@ -23,7 +23,11 @@ std::string textFromBytes(std::string_view bytes);
 // textFromBytes without control characters, for text that is one line: names, words, phrases,
 // the server's status texts. C0 (U+0000 to U+001F, tab and line breaks included), DEL and C1
 // (U+0080 to U+009F) are dropped, so none reaches a label, an accessible name, a saved game or
-// a record (a NUL cut the text assistive tools read; a line break made a name two lines).
+// a record (a NUL cut the text assistive tools read; a line break made a name two lines). The
+// bidirectional controls (U+200E, U+200F, U+061C, U+202A to U+202E, U+2066 to U+2069) are dropped
+// too: one of them reverses what follows it on screen, so an address or a name would show as
+// another and a message quoting it would read backwards; so are the line and paragraph
+// separators U+2028 and U+2029.
 std::string cleanTextFromBytes(std::string_view bytes);
 
 // textFromBytes without NUL, for chat lines: a NUL would cut the text assistive tools read and

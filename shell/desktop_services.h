@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,24 @@ class DesktopServices {
  protected:
   // Hands a checked web address to the desktop; true when the desktop accepted it.
   virtual bool launchUrl(const QString& address) = 0;
+};
+
+// The desktop's own: the browser through xdg-open (or $BROWSER), programs through QProcess. Each
+// child is given its environment directly; the program's own environment is never changed.
+class SystemDesktopServices : public DesktopServices {
+ public:
+  // The environment children start with: the one the program was given
+  // (korvel::app::startEnvironment()) unless set.
+  std::optional<std::vector<std::string>> childEnvironment;
+
+  bool startProgram(const QString& path, const QStringList& arguments) override;
+
+ protected:
+  bool launchUrl(const QString& address) override;
+
+ private:
+  std::vector<std::string> environment() const;
+  bool startDetached(const std::string& file, const QStringList& arguments);
 };
 
 // The process-wide services. Defaults to the desktop's own.

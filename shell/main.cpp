@@ -133,6 +133,10 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
+  if (const auto& folder = InstanceGuard::runtimeFolder(); !folder.problem.empty()) {
+    log.write("runtime folder: " + folder.problem + "; using " +
+              (folder.path.empty() ? std::string("none") : folder.path) + " instead");
+  }
   InstanceGuard guard(InstanceGuard::runtimeDirectory());
   // A link clicked while the game runs goes to the running copy's Play with Others window.
   const auto startPlan = korvel::app::planStart(params);
@@ -146,6 +150,8 @@ int main(int argc, char** argv) {
         "front");
     return EXIT_SUCCESS;
   }
+  if (!guard.problem().isEmpty())
+    log.write("single-instance guard: " + guard.problem().toStdString());
   const std::size_t abnormalEnds = log.markRunning();
   log.write("started");
   QApplication::setApplicationName("Korvel");

@@ -3,8 +3,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QVariantMap>
+#include <algorithm>
 
 #include "client/turn_alert_text.h"
 
@@ -18,6 +20,13 @@ const QString kInterface = "org.freedesktop.Notifications";
 
 DbusTurnNotifier::DbusTurnNotifier(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
+  clock = [] {
+    static QElapsedTimer started;
+    if (!started.isValid()) started.start();
+    return started.elapsed();
+  };
+  paceTimer_.setSingleShot(true);
+  connect(&paceTimer_, &QTimer::timeout, this, &DbusTurnNotifier::showWaiting);
   if (!bus_.isConnected()) return;
   bus_.connect(kService, kPath, kInterface, "ActionInvoked", this,
                SLOT(onActionInvoked(uint, QString)));
@@ -26,6 +35,28 @@ DbusTurnNotifier::DbusTurnNotifier(QDBusConnection bus, QObject* parent)
 
 void DbusTurnNotifier::notify(const QString& summary, const QString& body) {
   if (!bus_.isConnected()) return;
+  waitingSummary_ = summary;
+  if (const auto now = pacer_.offer(clock(), body.toStdString())) {
+    send(summary, QString::fromStdString(*now));
+  }
+  armPaceTimer();
+}
+
+void DbusTurnNotifier::showWaiting() {
+  if (const auto now = pacer_.due(clock())) send(waitingSummary_, QString::fromStdString(*now));
+  armPaceTimer();
+}
+
+void DbusTurnNotifier::armPaceTimer() {
+  const auto at = pacer_.dueAt();
+  if (!at) {
+    paceTimer_.stop();
+    return;
+  }
+  paceTimer_.start(int(std::max<qint64>(0, *at - clock())));
+}
+
+void DbusTurnNotifier::send(const QString& summary, const QString& body) {
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
   // Servers that read markup in the body would take a player's name like "<b>Eve</b>" as
   // formatting.

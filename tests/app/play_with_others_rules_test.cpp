@@ -106,6 +106,41 @@ TEST(HostAddress, FieldAndLinksRefuseEverythingElseWithAReason) {
   EXPECT_FALSE(readInvitationLink("box:7772", 7772).address);
 }
 
+TEST(HostAddress, ALinkFromOutsideIsJudgedAsTheFieldHoldsItAndJoinReadsTheSame) {
+  const struct {
+    std::string link;
+    std::string field;  // what the field holds
+    std::string host;   // empty: refused
+  } cases[] = {
+      {"korvel://box:9000", "korvel://box:9000", "box"},
+      // Controls and direction marks are gone before anything is judged or shown.
+      {"korvel://eve\r\n", "korvel://eve", "eve"},
+      {"\xE2\x81\xA7korvel://evil\xE2\x80\xAEgnp.exe", "korvel://evilgnp.exe", "evilgnp.exe"},
+      {"korvel://box   ", "korvel://box   ", "box"},
+      // Refused links stay in the field to be mended, and Join refuses them the same way.
+      {"korvel://box:7772 now", "korvel://box:7772 now", ""},
+      // Longer than the field, or no link: nothing is kept, since a cut one reads otherwise.
+      {"korvel://eve" + std::string(400, ' ') + "x", "", ""},
+      {"eve", "", ""},
+  };
+  for (const auto& c : cases) {
+    const AddressEntry entry = invitationEntry(c.link, 7772);
+    EXPECT_EQ(entry.text, c.field) << c.link;
+    EXPECT_EQ(entry.reading.address ? entry.reading.address->host : "", c.host) << c.link;
+    EXPECT_EQ(entry.reading.address.has_value(), entry.reading.error.empty()) << c.link;
+    // What was judged is what Join reads.
+    if (!c.field.empty()) {
+      EXPECT_EQ(readHostAddress(entry.text, 7772).error, entry.reading.error) << c.link;
+    }
+  }
+  // The field's own reading: too long is refused, not read by its start; a quoted text in a
+  // message holds no direction mark.
+  EXPECT_FALSE(readHostAddress("box" + std::string(kMaxAddressText, ' '), 7772).address);
+  EXPECT_EQ(readHostAddress("evil\xE2\x80\xAEgnp.exe", 7772).error,
+            "\"evilgnp.exe\" is not a valid computer name: it may hold only letters, digits, '-' "
+            "and '.'.");
+}
+
 TEST(HostAddress, LinksAndShownAddressesBracketIpv6AndOnlyIpv4IsReachable) {
   EXPECT_EQ(invitationLink("192.168.1.20", 7772), "korvel://192.168.1.20:7772");
   EXPECT_EQ(invitationLink("2001:db8::1", 8000), "korvel://[2001:db8::1]:8000");

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "dictionary/temp_dir.h"
 
@@ -41,15 +42,48 @@ TEST(StartEnvironment, ChildrenGetTheGivenEnvironmentNotTheProgramsOwn) {
   EXPECT_EQ(std::count(given.begin(), given.end(), "KORVEL_TEST_GIVEN=given"), 1);
   EXPECT_TRUE(std::none_of(given.begin(), given.end(),
                            [](const std::string& e) { return e.starts_with("QT_SCALE_FACTOR="); }));
-  {
-    const StartEnvironmentScope scope;
-    EXPECT_EQ(std::getenv("QT_SCALE_FACTOR"), nullptr);
-    EXPECT_STREQ(std::getenv("KORVEL_TEST_GIVEN"), "given");
-  }
+  // A child's environment is the current one with these changes; the program's stays as it is.
+  const auto changes = environmentChanges(currentEnvironment(), given);
+  EXPECT_EQ(changes, (std::vector<EnvironmentChange>{{"QT_SCALE_FACTOR", std::nullopt},
+                                                     {"KORVEL_TEST_GIVEN", "given"}}));
   EXPECT_STREQ(std::getenv("QT_SCALE_FACTOR"), "1.5");
-  EXPECT_STREQ(std::getenv("KORVEL_TEST_GIVEN"), "changed");
   ::unsetenv("QT_SCALE_FACTOR");
   ::setenv("KORVEL_TEST_GIVEN", "given", 1);
+}
+
+TEST(StartEnvironment, ChangesTurnOneEnvironmentIntoAnother) {
+  using C = std::vector<EnvironmentChange>;
+  EXPECT_EQ(environmentChanges({"A=1", "B=2"}, {"A=1", "B=2"}), C{});
+  EXPECT_EQ(environmentChanges({"A=1", "B=2"}, {"B=x=1", "C="}),
+            (C{{"A", std::nullopt}, {"B", "x=1"}, {"C", ""}}));
+  // The first entry of a name counts; an entry without a name is nothing.
+  EXPECT_EQ(environmentChanges({"A=1", "A=2", "=x", "junk"}, {"A=1"}), C{});
+}
+
+TEST(StartEnvironment, TheBrowserAndProgramsAreFoundInTheChildsPath) {
+  const std::set<std::string> files{"/usr/bin/xdg-open", "/opt/b/firefox", "/home/u/xdg-open"};
+  const auto exists = [&](const std::string& f) { return files.count(f) > 0; };
+  using Command = std::optional<std::vector<std::string>>;
+  const struct {
+    std::vector<std::string> environment;
+    Command command;
+  } cases[] = {
+      {{"PATH=/usr/local/bin:/usr/bin"}, Command({"/usr/bin/xdg-open", "u"})},
+      {{"PATH=/home/u/:/usr/bin"}, Command({"/home/u/xdg-open", "u"})},
+      {{}, Command({"/usr/bin/xdg-open", "u"})},  // no PATH: the system's folders
+      {{"PATH=/opt/b", "BROWSER=firefox:lynx"}, Command({"/opt/b/firefox", "u"})},
+      {{"PATH=/usr", "BROWSER=/opt/b/firefox"}, Command({"/opt/b/firefox", "u"})},
+      {{"PATH=/opt/b", "BROWSER=firefox %s"}, std::nullopt},
+      {{"PATH=/opt/b"}, std::nullopt},
+      // Relative and empty parts would be the current folder, which is never searched.
+      {{"PATH=::opt/b:.", "BROWSER=firefox"}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(browserCommand("u", c.environment, exists), c.command)
+        << ::testing::PrintToString(c.environment);
+  }
+  EXPECT_TRUE(isExecutableFile("/bin/sh"));
+  EXPECT_FALSE(isExecutableFile("/bin"));
 }
 
 TEST(StartEnvironment, SpawnsWithArgumentsAndEnvironmentAsBytes) {

@@ -1,6 +1,7 @@
 korvel_add_test(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/failure_text_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/handoff_rules_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_log_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/play_with_others_rules_test.cpp
@@ -12,6 +13,7 @@ korvel_add_test(app_tests
 )
 if(KORVEL_BUILD_UI)
   korvel_add_test(message_boxes_tests UI
+    ${CMAKE_CURRENT_LIST_DIR}/desktop_services_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/message_boxes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_restart_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/turn_notifier_test.cpp

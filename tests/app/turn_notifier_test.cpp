@@ -61,6 +61,8 @@ TEST(TurnNotifier, SendsToTheSessionsNotificationServiceAndActivationRaises) {
   ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
 
   DbusTurnNotifier notifier(QDBusConnection::connectToBus(bus.address, "game"));
+  qint64 now = 100000;
+  notifier.clock = [&] { return now; };
   int activations = 0;
   notifier.activated = [&] { ++activations; };
   notifier.notify("Your turn in Korvel", "<b>Eve</b> laid QUIZ for 34");
@@ -87,10 +89,25 @@ TEST(TurnNotifier, SendsToTheSessionsNotificationServiceAndActivationRaises) {
   QTest::qWait(50);
   EXPECT_EQ(activations, 1);
 
-  // The next turn's notification replaces the one on screen.
-  notifier.notify("Your turn in Korvel", "Bob passed");
+  // A host changing the turn many times a second: nothing more until five seconds after the
+  // first, then the latest, replacing the one on screen.
+  for (int i = 0; i < 200; ++i) {
+    now += 20;
+    notifier.notify("Your turn in Korvel", QString("Bob passed %1").arg(i));
+  }
+  EXPECT_EQ(notifier.waitingDueAt(), 105000);
+  notifier.showWaiting();  // the pacing timer, early
+  QTest::qWait(50);
+  EXPECT_EQ(fake.calls.size(), 1u);
+  now = 105000;
+  notifier.showWaiting();
   ASSERT_TRUE(QTest::qWaitFor([&] { return fake.calls.size() == 2; }, 5000));
+  EXPECT_EQ(fake.calls[1].body, "Bob passed 199");
   EXPECT_EQ(fake.calls[1].replaces, 41u);
+  EXPECT_EQ(notifier.waitingDueAt(), std::nullopt);
+  notifier.showWaiting();
+  QTest::qWait(50);
+  EXPECT_EQ(fake.calls.size(), 2u);
   QDBusConnection::disconnectFromBus("service");
 }
 

@@ -183,6 +183,31 @@ TEST(TPlayWithOthers, AnInvitationLinkFillsTheAddressReadyToJoinWithEnter) {
   QTest::keyClick(&g.window, Qt::Key_Return);
   EXPECT_TRUE(g.starts.empty());
 
+  // A refused link never joins: the field holds what was judged, and Join judges it the same.
+  const QString refusedLinks[] = {
+      "korvel://eve" + QString(400, ' ') + "x",  // longer than the field
+      "korvel://eve:7772 now",                   // more than an address
+      "eve",                                     // no link at all
+  };
+  for (const QString& link : refusedLinks) {
+    SCOPED_TRACE(link.toStdString());
+    g.window.openWithLink(link);
+    const QString reason = g.window.addressMessage->text();
+    EXPECT_FALSE(reason.isEmpty());
+    g.window.JoinClick();
+    EXPECT_TRUE(g.starts.empty());
+    EXPECT_FALSE(g.window.addressMessage->text().isEmpty());
+    EXPECT_TRUE(g.lookedUp.empty());
+  }
+  // A direction override shows nothing reversed: the field holds the host Join will reach.
+  g.window.openWithLink(QString::fromUtf8("korvel://evil\u202Egnp.exe\r"));
+  EXPECT_EQ(g.window.addressEdit->text(), "korvel://evilgnp.exe");
+  EXPECT_TRUE(g.window.addressMessage->isHidden());
+  g.window.JoinClick();
+  ASSERT_EQ(g.starts.size(), 1u);
+  EXPECT_EQ(g.starts[0].arguments[1], "evilgnp.exe");
+  g.starts.clear();
+
   // A join that failed in a new copy comes back with its reason.
   g.window.showJoinFailure("10.0.0.9", "Nobody is hosting at 10.0.0.9 port 7772");
   EXPECT_EQ(g.window.addressEdit->text(), "10.0.0.9");

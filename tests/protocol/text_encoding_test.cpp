@@ -109,3 +109,21 @@ TEST(TextEncoding, NamesWordsAndPhrasesLoseEveryControlCharacterAndChatLosesNul)
   };
   for (const auto& c : cases) EXPECT_EQ(cleanTextFromBytes(c.bytes), c.clean) << c.what;
 }
+
+TEST(TextEncoding, BidirectionalControlsAreDroppedAndTheirNeighboursStay) {
+  // Every bidirectional control and the two Unicode line breaks.
+  for (const char* c :
+       {"\xE2\x80\x8E", "\xE2\x80\x8F", "\xD8\x9C", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAA",
+        "\xE2\x80\xAB", "\xE2\x80\xAC", "\xE2\x80\xAD", "\xE2\x80\xAE", "\xE2\x81\xA6",
+        "\xE2\x81\xA7", "\xE2\x81\xA8", "\xE2\x81\xA9"}) {
+    EXPECT_EQ(cleanTextFromBytes(std::string("korvel://evil") + c + "gnp.exe" + c),
+              "korvel://evilgnp.exe");
+    EXPECT_EQ(cleanName(std::string(c) + "Eve"), "Eve");
+  }
+  // Their neighbours are text and stay: zero-width joiner, en quad, narrow no-break space,
+  // figure dash, function application, U+206A, Arabic letters; 8-bit text is read first.
+  const std::string kept =
+      "\xE2\x80\x8D\xE2\x80\x80\xE2\x80\xAF\xE2\x80\x92\xE2\x81\xA1\xE2\x81\xAA\xD8\x9B\xD8\xA7";
+  EXPECT_EQ(cleanTextFromBytes(kept), kept);
+  EXPECT_EQ(cleanTextFromBytes("\xE2\x80\xAE\xFF"), "\xC3\xA2\xE2\x82\xAC\xC2\xAE\xC3\xBF");
+}
