@@ -164,24 +164,20 @@ void BrowseWorker::daemonLost(bool clientGone) {
 
 void BrowseWorker::serviceEvent(int interfaceIndex, int protocol, int event, const char* name,
                                 const char* domain, bool local) {
+  const auto what = static_cast<AvahiBrowserEvent>(event);
+  // Only these two name a service (the others come without one).
+  if (what != AVAHI_BROWSER_NEW && what != AVAHI_BROWSER_REMOVE) return;
+  if (!name || !domain) return;
   const ServiceKey key{interfaceIndex, protocol, name, domain};
-  switch (static_cast<AvahiBrowserEvent>(event)) {
-    case AVAHI_BROWSER_NEW:
-      if (!plan_.seen(key, nowMs())) return;
-      if (local) local_.push_back(key);
-      schedule();
-      break;
-    case AVAHI_BROWSER_REMOVE:
-      if (plan_.gone(key)) freeResolver(key);
-      std::erase(local_, key);
-      if (list_.removed(key)) rowsChanged();
-      schedule();
-      break;
-    case AVAHI_BROWSER_FAILURE:
-    case AVAHI_BROWSER_CACHE_EXHAUSTED:
-    case AVAHI_BROWSER_ALL_FOR_NOW:
-      break;
+  if (what == AVAHI_BROWSER_NEW) {
+    if (!plan_.seen(key, nowMs())) return;
+    if (local) local_.push_back(key);
+  } else {
+    if (plan_.gone(key)) freeResolver(key);
+    std::erase(local_, key);
+    if (list_.removed(key)) rowsChanged();
   }
+  schedule();
 }
 
 void BrowseWorker::resolverEvent(AvahiServiceResolver* resolver, int interfaceIndex, int event,

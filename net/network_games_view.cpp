@@ -189,7 +189,11 @@ void NetworkGamesView::showGames(const std::vector<FoundGame>& games) {
   model_->setGames(games);
   if (top) {
     const int row = model_->rowOf(top->first, top->second);
-    if (row >= 0) table_->scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtTop);
+    if (row >= 0) {
+      // The scroll range follows the new row count first, so that the place is not clamped.
+      table_->doItemsLayout();
+      table_->scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtTop);
+    }
   }
   unavailable_->hide();
   table_->show();

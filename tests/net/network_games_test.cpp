@@ -8,17 +8,25 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QScrollBar>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <future>
 #include <iostream>
+#include <memory>
 #include <set>
 #include <string>
 
 #include "net/avahi_poll.h"
+#include "net/avahi_thread.h"
 #include "net/game_publisher.h"
 #include "net/network_games_view.h"
 
@@ -84,12 +92,112 @@ TEST(NetworkGamesView, ShowsPlainCellsKeepsTheSelectionAndJoinsOnEnterOrDoubleCl
   EXPECT_EQ(view.model()->rowCount(), 0);
 }
 
+// The service name of the game shown in a row.
+std::string nameAt(const NetworkGamesView& view, int row) {
+  if (row < 0 || row >= view.model()->rowCount()) return {};
+  return view.model()->games()[static_cast<std::size_t>(row)].name;
+}
+
+// Other games coming, going and changing while one is selected and the table is scrolled: the
+// rows change in place (never a reset), the selection stays on its game, and the game at the top
+// stays at the top, so the row under the mouse is still the row the player aims at.
+TEST(NetworkGamesView, ChurnOfOtherGamesKeepsTheSelectionAndTheScrolledPlace) {
+  NetworkGamesView view(nullptr, NetworkGamesView::Source::Fed);
+  view.resize(600, 200);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  const auto named = [](int i) {
+    const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+    return game("s" + n, "Host" + n, "10.0.0." + std::to_string(i + 1), 1);
+  };
+  std::vector<FoundGame> base;
+  for (int i = 0; i < 40; ++i) base.push_back(named(i));
+  view.showGames(base);
+  QTableView* table = view.table();
+  QCoreApplication::processEvents();  // the table lays out its new rows
+  table->scrollTo(view.model()->index(20, 0), QAbstractItemView::PositionAtTop);
+  ASSERT_GT(table->verticalScrollBar()->value(), 0);
+  ASSERT_EQ(nameAt(view, table->rowAt(0)), "s20");
+  table->selectRow(24);
+  QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+
+  for (int round = 0; round < 30; ++round) {
+    std::vector<FoundGame> games;
+    for (int i = 0; i < 40; ++i) {
+      // A changing third of the other games is gone this round.
+      if (i != 20 && i != 24 && (i + round) % 3 == 0) continue;
+      FoundGame g = named(i);
+      if (i == 24) g.game.players = 1 + round % 4;      // the selected game's record changes
+      if (i == 30 && round % 2) g.game.host = "Aaron";  // another one renames its host
+      games.push_back(g);
+    }
+    // Newcomers sort before and after the top game.
+    games.push_back(game("new" + std::to_string(round), "Host" + std::to_string(round % 4) + "x",
+                         "10.1.0.1", 2));
+    games.push_back(game("late" + std::to_string(round), "Zed", "10.1.0.2", 2));
+    std::stable_sort(games.begin(), games.end(), [](const FoundGame& a, const FoundGame& b) {
+      return a.game.host < b.game.host;
+    });
+    view.showGames(games);
+    ASSERT_EQ(view.model()->games(), games) << "round " << round;
+    EXPECT_EQ(nameAt(view, table->currentIndex().row()), "s24") << "round " << round;
+    const auto selected = table->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1) << "round " << round;
+    EXPECT_EQ(nameAt(view, selected[0].row()), "s24") << "round " << round;
+    EXPECT_EQ(view.model()->index(selected[0].row(), NetworkGamesModel::PlayersColumn).data(),
+              1 + round % 4);
+    EXPECT_EQ(nameAt(view, table->rowAt(0)), "s20") << "round " << round;
+  }
+  EXPECT_EQ(resets.size(), 0);
+}
+
+// Ending never waits long for the Avahi thread: a worker inside a call that does not return (a
+// bus that never answers) is left behind, and ends by itself once the call returns. A worker that
+// is free ends on its own thread before the owner goes on.
+TEST(AvahiThread, EndingLeavesAWorkerStuckInACallAndDeletesAFreeOneOnItsThread) {
+  const auto watch = [](QObject* worker, std::shared_ptr<std::atomic<QThread*>> deletedOn) {
+    QObject::connect(worker, &QObject::destroyed,
+                     [deletedOn] { *deletedOn = QThread::currentThread(); });
+  };
+  auto freeDeletedOn = std::make_shared<std::atomic<QThread*>>(nullptr);
+  {
+    auto* worker = new QObject;
+    watch(worker, freeDeletedOn);
+    AvahiThread thread("free", worker);
+    thread.post([] {});
+  }
+  ASSERT_NE(freeDeletedOn->load(), nullptr);
+  EXPECT_NE(freeDeletedOn->load(), QThread::currentThread());
+
+  auto stuckDeletedOn = std::make_shared<std::atomic<QThread*>>(nullptr);
+  std::promise<void> answer;
+  std::shared_future<void> answered = answer.get_future().share();
+  QSemaphore inCall;
+  {
+    auto* worker = new QObject;
+    watch(worker, stuckDeletedOn);
+    AvahiThread thread("stuck", worker);
+    thread.post([&inCall, answered] {
+      inCall.release();
+      answered.wait();
+    });
+    inCall.acquire();
+  }
+  // Past the owner's end while the call still hangs.
+  EXPECT_EQ(stuckDeletedOn->load(), nullptr);
+  answer.set_value();
+  QTRY_VERIFY_WITH_TIMEOUT(stuckDeletedOn->load() != nullptr, 10000);
+  EXPECT_NE(stuckDeletedOn->load(), QThread::currentThread());
+}
+
 TEST(NetworkGames, WithoutADaemonTheTableSaysSoAndPublishingDoesNothing) {
   QTemporaryDir dir;
   const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
   qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + dir.filePath("no-bus").toUtf8());
   {
     NetworkGamesView view;
+    // Browsing starts when the view is first shown.
+    view.show();
     GamePublisher publisher;
     publisher.publish(7772, {"1.0.2", "Ann", 1, 0, GameState::Waiting});
     QTRY_VERIFY_WITH_TIMEOUT(!view.unavailableLabel()->isHidden(), 5000);
