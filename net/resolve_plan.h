@@ -20,8 +20,8 @@ namespace korvel::net {
 class ResolvePlan {
  public:
   static constexpr std::size_t kMaxKnown = 256;
-  static constexpr std::size_t kMaxResolving = 32;
-  static constexpr std::size_t kMaxStartsPerSecond = 16;
+  static constexpr std::size_t kMaxResolving = 64;
+  static constexpr std::size_t kMaxStartsPerSecond = 32;
   static constexpr std::int64_t kResolveDeadlineMs = 10000;
   static constexpr std::int64_t kRetryAfterMs = 60000;
 

@@ -1,5 +1,10 @@
-// The games table, the adapter without avahi-daemon, and two network namespaces with their own
-// daemons: two host korvels publish in one, the table in the other finds both and joins one.
+// The games table (churn included), the Avahi thread's end, the adapter without avahi-daemon, and
+// two network namespaces with their own daemons: two host korvels and a hostile stranger publish
+// in one, the table in the other finds both games, never the stranger's, and joins one.
+#include <avahi-client/client.h>
+#include <avahi-client/publish.h>
+#include <avahi-common/error.h>
+#include <avahi-common/simple-watch.h>
 #include <gtest/gtest.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -28,6 +33,7 @@
 #include "net/avahi_poll.h"
 #include "net/avahi_thread.h"
 #include "net/game_publisher.h"
+#include "net/game_record.h"
 #include "net/network_games_view.h"
 
 namespace {
@@ -323,7 +329,12 @@ TEST(NetworkGames, GamesHostedInOneNetworkNamespaceAreFoundAndJoinedFromAnother)
     QFile::setPermissions(work.filePath(dir),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
-  const QString hosts = R"(trap 'kill "$a" "$b" 2>/dev/null' TERM
+  // A stranger in the hosts' namespace announces first: 128 services that never resolve and one
+  // pointing at 127.0.0.1. The real games still have to be found, the bogus one never listed.
+  const QString hosts = R"(trap 'kill "$a" "$b" "$s" 2>/dev/null' TERM
+KORVEL_NETNS_STRANGER=$2/flooded "$4" --gtest_filter=NetworkGamesStranger.* & s=$!
+for _ in $(seq 200); do [ -e "$2/flooded" ] && break; sleep 0.05; done
+[ -e "$2/flooded" ] || { echo "the stranger did not announce"; exit 1; }
 XDG_RUNTIME_DIR=$2/runtime HOME=$2 KORVEL_PORT=7781 "$1" Ann 10.77.7.1 true & a=$!
 XDG_RUNTIME_DIR=$3/runtime HOME=$3 KORVEL_PORT=7782 "$1" Ann 10.77.7.1 true & b=$!
 wait)";
@@ -334,7 +345,7 @@ wait)";
   host.setProcessChannelMode(QProcess::MergedChannels);
   host.start("ip", {"netns", "exec", namespaces.host, AVAHI_SCOPE, work.filePath("korvel-host"),
                     "sh", "-c", hosts, "sh", KORVEL_EXE, work.filePath("korvel-host/first"),
-                    work.filePath("korvel-host/second")});
+                    work.filePath("korvel-host/second"), QCoreApplication::applicationFilePath()});
   ASSERT_TRUE(host.waitForStarted(10000));
 
   // The guest is this test program again, inside the other namespace, running only the test
@@ -348,7 +359,7 @@ wait)";
               {"netns", "exec", namespaces.guest, AVAHI_SCOPE, work.filePath("korvel-guest"),
                QCoreApplication::applicationFilePath(), "--gtest_filter=NetworkGamesGuest.*"});
   ASSERT_TRUE(guest.waitForStarted(10000));
-  const bool finished = guest.waitForFinished(90000);
+  const bool finished = guest.waitForFinished(150000);
   const QString report = QString::fromLocal8Bit(guest.readAll());
   std::cout << report.toStdString();
   host.terminate();
@@ -380,7 +391,7 @@ TEST(NetworkGamesGuest, FindsTheHostsGamesJoinsOneAndSeesItsPlayersChange) {
   QTRY_VERIFY_WITH_TIMEOUT(view.model()->rowCount() == 2 && rowOf(view, first) >= 0 &&
                                cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn) ==
                                    "1",  // the host's own seat
-                           30000);
+                           90000);
   std::cout << "found both games after " << clock.elapsed() << " ms" << std::endl;
   EXPECT_GE(rowOf(view, "10.77.7.1:7782"), 0);
   std::set<std::string> names;
@@ -405,6 +416,67 @@ TEST(NetworkGamesGuest, FindsTheHostsGamesJoinsOneAndSeesItsPlayersChange) {
   QTRY_COMPARE_WITH_TIMEOUT(cell(view, rowOf(view, first), NetworkGamesModel::PlayersColumn),
                             QString("2"), 10000);
   std::cout << "saw the second player after " << clock.elapsed() << " ms" << std::endl;
+  // The stranger's game at 127.0.0.1 came from another machine: never listed.
+  for (const FoundGame& g : view.model()->games()) {
+    EXPECT_NE(g.game.host, "Mallory") << g.address;
+    EXPECT_EQ(g.address.rfind("127.", 0), std::string::npos) << g.game.host;
+  }
+}
+
+// The stranger of the test above, in the hosts' namespace: 128 services whose host has no address
+// (every resolver of them fails) and one whose host is announced at 127.0.0.1, each with a good
+// record. It writes the file KORVEL_NETNS_STRANGER names once all are on the network, then stays
+// until it is ended.
+TEST(NetworkGamesStranger, AnnouncesAFloodOfDeadServicesAndALoopbackGame) {
+  const QByteArray marker = qgetenv("KORVEL_NETNS_STRANGER");
+  if (marker.isEmpty()) GTEST_SKIP() << "runs inside the network namespace test";
+  struct Stranger {
+    AvahiSimplePoll* poll = avahi_simple_poll_new();
+    AvahiClient* client = nullptr;
+    int established = 0;
+  } stranger;
+  int error = 0;
+  stranger.client = avahi_client_new(avahi_simple_poll_get(stranger.poll), AvahiClientFlags(0),
+                                     nullptr, nullptr, &error);
+  ASSERT_NE(stranger.client, nullptr) << avahi_strerror(error);
+  const auto onGroup = [](AvahiEntryGroup*, AvahiEntryGroupState state, void* userdata) {
+    if (state == AVAHI_ENTRY_GROUP_ESTABLISHED) ++static_cast<Stranger*>(userdata)->established;
+  };
+  // Avahi caps the entries of one group; sixteen services a group.
+  const int kGroups = 8, kPerGroup = 16;
+  for (int g = 0; g <= kGroups; ++g) {
+    AvahiEntryGroup* group = avahi_entry_group_new(stranger.client, onGroup, &stranger);
+    ASSERT_NE(group, nullptr);
+    if (g == kGroups) {
+      AvahiAddress loopback;
+      ASSERT_NE(avahi_address_parse("127.0.0.1", AVAHI_PROTO_INET, &loopback), nullptr);
+      ASSERT_EQ(avahi_entry_group_add_address(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
+                                              AvahiPublishFlags(0), "loopy.local", &loopback),
+                0);
+      ASSERT_EQ(avahi_entry_group_add_service(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
+                                              AvahiPublishFlags(0), "Korvel game of Mallory",
+                                              korvel::net::kServiceType, nullptr, "loopy.local",
+                                              7772, "v=1.0.2", "host=Mallory", "players=1",
+                                              "watchers=0", "state=waiting", nullptr),
+                0);
+    }
+    for (int i = 0; g < kGroups && i < kPerGroup; ++i) {
+      const std::string name = "Flood " + std::to_string(g * kPerGroup + i);
+      ASSERT_EQ(avahi_entry_group_add_service(
+                    group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, AvahiPublishFlags(0), name.c_str(),
+                    korvel::net::kServiceType, nullptr, "nowhere.local", 7772, "v=1.0.2",
+                    "host=Flood", "players=1", "watchers=0", "state=waiting", nullptr),
+                0)
+          << name;
+    }
+    ASSERT_EQ(avahi_entry_group_commit(group), 0);
+  }
+  while (stranger.established <= kGroups)
+    ASSERT_EQ(avahi_simple_poll_iterate(stranger.poll, -1), 0);
+  QFile flooded(QString::fromLocal8Bit(marker));
+  ASSERT_TRUE(flooded.open(QIODevice::WriteOnly));
+  flooded.close();
+  avahi_simple_poll_loop(stranger.poll);
 }
 
 }  // namespace
