@@ -144,7 +144,11 @@ void BrowseWorker::start() {
 
 void BrowseWorker::daemonReady() {
   emit availability(true);
-  if (browser_) return;
+  if (browser_) {
+    // Back from renaming its host: the lookups that waited meanwhile go ahead.
+    schedule();
+    return;
+  }
   browser_ = avahi_service_browser_new(connection_->client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
                                        korvel::net::kServiceType, nullptr, AvahiLookupFlags(0),
                                        GameBrowserCallbacks::browse, this);
