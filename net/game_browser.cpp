@@ -50,14 +50,11 @@ class BrowseWorker : public QObject {
   // Starts and stops resolvers as the plan says, and sets the timer for its next turn.
   void schedule();
   void freeResolver(const ServiceKey& key);
-  bool isLocal(const ServiceKey& key) const;
   void rowsChanged();
 
   AvahiConnection* connection_ = nullptr;
   AvahiServiceBrowser* browser_ = nullptr;
   std::vector<Resolver> resolvers_;
-  // Sightings Avahi marked as this machine's own when it reported them (bounded by the plan).
-  std::vector<ServiceKey> local_;
   korvel::net::GameList list_;
   korvel::net::ResolvePlan plan_;
   QTimer* due_ = nullptr;
@@ -159,7 +156,6 @@ void BrowseWorker::daemonLost(bool clientGone) {
   // Browser and resolvers were freed with the client.
   browser_ = nullptr;
   resolvers_.clear();
-  local_.clear();
   plan_.clear();
   due_->stop();
   if (list_.clear()) rowsChanged();
@@ -174,11 +170,9 @@ void BrowseWorker::serviceEvent(int interfaceIndex, int protocol, int event, con
   if (!name || !domain) return;
   const ServiceKey key{interfaceIndex, protocol, name, domain};
   if (what == AVAHI_BROWSER_NEW) {
-    if (!plan_.seen(key, nowMs())) return;
-    if (local) local_.push_back(key);
+    if (!plan_.seen(key, nowMs(), local)) return;
   } else {
     if (plan_.gone(key)) freeResolver(key);
-    std::erase(local_, key);
     if (list_.removed(key)) rowsChanged();
   }
   schedule();
@@ -193,7 +187,7 @@ void BrowseWorker::resolverEvent(AvahiServiceResolver* resolver, int interfaceIn
   const ServiceKey key = it->key;
   bool changedRows;
   if (event == AVAHI_RESOLVER_FOUND) {
-    const bool fromThisMachine = local || isLocal(key) || loopbackInterface(interfaceIndex);
+    const bool fromThisMachine = local || plan_.local(key) || loopbackInterface(interfaceIndex);
     changedRows = list_.resolved(key, address, port, txt, fromThisMachine);
     // A listed sighting keeps its resolver, which reports the host's record updates; any other
     // is freed and tried again later.
@@ -240,10 +234,6 @@ void BrowseWorker::freeResolver(const ServiceKey& key) {
   if (it == resolvers_.end()) return;
   avahi_service_resolver_free(it->resolver);
   resolvers_.erase(it);
-}
-
-bool BrowseWorker::isLocal(const ServiceKey& key) const {
-  return std::find(local_.begin(), local_.end(), key) != local_.end();
 }
 
 void BrowseWorker::rowsChanged() {

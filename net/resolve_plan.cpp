@@ -11,7 +11,12 @@ ResolvePlan::Entry* ResolvePlan::find(const ServiceKey& key) {
   return it == entries_.end() ? nullptr : &*it;
 }
 
-bool ResolvePlan::seen(const ServiceKey& key, std::int64_t nowMs) {
+bool ResolvePlan::local(const ServiceKey& key) const {
+  return std::any_of(entries_.begin(), entries_.end(),
+                     [&](const Entry& e) { return e.key == key && e.local; });
+}
+
+bool ResolvePlan::seen(const ServiceKey& key, std::int64_t nowMs, bool local) {
   if (find(key)) return false;
   if (entries_.size() >= kMaxKnown) {
     // Room is made only by a sighting that rests after failing: the one resting longest ahead.
@@ -24,7 +29,7 @@ bool ResolvePlan::seen(const ServiceKey& key, std::int64_t nowMs) {
     if (resting == entries_.end()) return false;
     entries_.erase(resting);
   }
-  entries_.push_back({key, State::Waiting, nowMs, nextOrder_++});
+  entries_.push_back({key, State::Waiting, nowMs, nextOrder_++, local});
   return true;
 }
 

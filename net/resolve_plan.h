@@ -25,9 +25,12 @@ class ResolvePlan {
   static constexpr std::int64_t kResolveDeadlineMs = 10000;
   static constexpr std::int64_t kRetryAfterMs = 60000;
 
-  // The browser reports a sighting. False when it is not kept: known already, or the table is
-  // full of sightings that are resolving or listed (a resting one makes room instead).
-  bool seen(const ServiceKey& key, std::int64_t nowMs);
+  // The browser reports a sighting, `local` when Avahi marks it as this machine's own. False
+  // when it is not kept: known already, or the table is full of sightings that are resolving or
+  // listed (a resting one makes room instead).
+  bool seen(const ServiceKey& key, std::int64_t nowMs, bool local = false);
+  // Whether a kept sighting was reported as this machine's own.
+  bool local(const ServiceKey& key) const;
   // The browser saw it go. True when it had a resolver, which the caller frees.
   bool gone(const ServiceKey& key);
   // Its resolver answered and the list `listed` the sighting or not. True when the resolver is
@@ -57,6 +60,7 @@ class ResolvePlan {
     State state = State::Waiting;
     std::int64_t at = 0;  // Waiting: ready from; Resolving: started at
     std::uint64_t order = 0;
+    bool local = false;
   };
   Entry* find(const ServiceKey& key);
   std::size_t startsWithin(std::int64_t nowMs);

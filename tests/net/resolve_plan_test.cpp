@@ -72,7 +72,9 @@ TEST(ResolvePlan, SightingsAreCappedResolversFreedAndTimersSetAsTheRulesSay) {
   // Known once; a repeat is not a second sighting.
   EXPECT_TRUE(plan.seen(key("a"), 0));
   EXPECT_FALSE(plan.seen(key("a"), 0));
-  EXPECT_TRUE(plan.seen(key("a", 3), 0));
+  EXPECT_TRUE(plan.seen(key("a", 3), 0, true));
+  EXPECT_TRUE(plan.local(key("a", 3)));
+  EXPECT_FALSE(plan.local(key("a")));
   EXPECT_EQ(plan.nextDueMs(0), 0);
   auto work = plan.due(0);
   EXPECT_EQ(work.start.size(), 2u);
@@ -80,6 +82,7 @@ TEST(ResolvePlan, SightingsAreCappedResolversFreedAndTimersSetAsTheRulesSay) {
   // Gone while resolving: the caller frees its resolver; a sighting never started has none.
   EXPECT_TRUE(plan.gone(key("a", 3)));
   EXPECT_FALSE(plan.gone(key("a", 3)));
+  EXPECT_FALSE(plan.local(key("a", 3)));
   EXPECT_TRUE(plan.seen(key("b"), 10));
   EXPECT_FALSE(plan.gone(key("b")));
   // An answer the list refuses frees the resolver and rests the sighting.
