@@ -63,6 +63,12 @@ void NetworkGamesModel::setGames(const std::vector<FoundGame>& games) {
       emit dataChanged(index(row, 0), index(row, kColumns - 1));
     }
   }
+  // Left over only when a game was listed twice before.
+  if (games_.size() > games.size()) {
+    beginRemoveRows({}, static_cast<int>(games.size()), rowCount() - 1);
+    games_.resize(games.size());
+    endRemoveRows();
+  }
 }
 
 int NetworkGamesModel::rowOf(const std::string& name, const std::string& domain) const {
