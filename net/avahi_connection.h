@@ -1,8 +1,9 @@
 #pragma once
-// One connection to avahi-daemon through Avahi's client library, on Qt's event loop. Without a
-// daemon (or without a system bus) nothing fails: the connection reports itself unavailable and
-// tries again now and then, and becomes ready when the daemon appears. Only this adapter and its
-// two users (GamePublisher, GameBrowser) include Avahi's headers.
+// One connection to avahi-daemon through Avahi's client library, on the event loop of the thread
+// it is made on (an AvahiThread: making a client waits for the bus). Without a daemon (or without
+// a system bus) nothing fails: the connection reports itself unavailable and tries again now and
+// then, and becomes ready when the daemon appears. Only this adapter and its two users
+// (GamePublisher, GameBrowser) include Avahi's headers.
 
 #include <QObject>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #pragma once
 // Avahi's main-loop interface (AvahiPoll) on Qt's event loop: a file descriptor watch is a pair
 // of QSocketNotifiers, a timeout a single-shot QTimer. Avahi's callbacks therefore run on the
-// GUI thread, between other events, and nothing waits.
+// thread whose loop made them (an AvahiThread, never the GUI thread), between its other events.
 
 #include <avahi-common/watch.h>
 

@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
   QObject::connect(&browser, &GameBrowser::changed, [&] {
-    std::printf("after %.2f s: %zu game(s)\n", elapsed(), browser.list().games().size());
-    for (const auto& g : browser.list().games()) {
+    std::printf("after %.2f s: %zu game(s)\n", elapsed(), browser.games().size());
+    for (const auto& g : browser.games()) {
       found = true;
       const bool v6 = g.address.find(':') != std::string::npos;
       std::printf("  %s\t%s%s%s:%u\tplayers %d\twatchers %d\t%s\tversion %s\n", g.game.host.c_str(),

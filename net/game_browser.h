@@ -1,17 +1,20 @@
 #pragma once
 // Finds the games published on the network: a service browser for `_korvel._tcp` in the default
-// domain and a resolver for each sighting, whose answers (also later changes of the TXT record)
-// feed a korvel::net::GameList. Without a daemon the browser says so through available() and
-// finds games once the daemon appears.
+// domain and resolvers for its sightings, whose answers (also later changes of the TXT record)
+// feed a korvel::net::GameList. All of it runs on an AvahiThread; this object, on the GUI thread,
+// only holds the latest rows and says when they change. How many sightings are resolved, and how
+// fast, follows korvel::net::ResolvePlan. Without a daemon (or while the bus does not answer
+// within kAnswerDeadlineMs) available() is false, and games are found once the daemon appears.
 
 #include <QObject>
+#include <QTimer>
+#include <memory>
 #include <vector>
 
 #include "net/game_list.h"
 
-class AvahiConnection;
-struct AvahiServiceBrowser;
-struct AvahiServiceResolver;
+class AvahiThread;
+class BrowseWorker;
 
 class GameBrowser : public QObject {
   Q_OBJECT
@@ -19,37 +22,23 @@ class GameBrowser : public QObject {
   explicit GameBrowser(QObject* parent = nullptr);
   ~GameBrowser() override;
 
-  const korvel::net::GameList& list() const { return list_; }
-  // False while avahi-daemon cannot be reached.
+  const std::vector<korvel::net::FoundGame>& games() const { return games_; }
+  // False while avahi-daemon cannot be reached or has not answered yet in kAnswerDeadlineMs.
   bool available() const { return available_; }
 
-  // Resolvers running at once; sightings beyond these are not resolved.
-  static constexpr std::size_t kMaxResolvers = korvel::net::GameList::kMaxGames * 2;
+  static constexpr int kAnswerDeadlineMs = 5000;
 
  signals:
-  // The list's rows changed.
+  // games() changed.
   void changed();
   // available() changed.
   void availabilityChanged(bool available);
 
  private:
-  friend struct GameBrowserCallbacks;
-  struct Resolver {
-    korvel::net::ServiceKey key;
-    AvahiServiceResolver* resolver;
-  };
-  void daemonReady();
-  void daemonLost(bool clientGone);
-  void serviceEvent(int interfaceIndex, int protocol, int event, const char* name, const char* type,
-                    const char* domain);
-  void resolverEvent(AvahiServiceResolver* resolver, int interfaceIndex, int event,
-                     const char* address, int port, const std::vector<std::string>& txt);
-  void dropResolver(const korvel::net::ServiceKey& key);
   void setAvailable(bool available);
 
-  AvahiConnection* connection_;
-  AvahiServiceBrowser* browser_ = nullptr;
-  std::vector<Resolver> resolvers_;
-  korvel::net::GameList list_;
+  std::vector<korvel::net::FoundGame> games_;
   bool available_ = true;
+  QTimer deadline_;
+  std::unique_ptr<AvahiThread> thread_;
 };

@@ -1,7 +1,10 @@
 // The found games: sightings merged into one row per service, in a stable order.
 #include "net/game_list.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -22,6 +25,39 @@ int addressRank(const std::string& address) {
   return linkLocal ? 3 : 2;
 }
 
+// An IPv4 address (four bytes): never 0.0.0.0/8, multicast or broadcast; loopback only locally.
+bool v4Acceptable(const unsigned char* a, bool fromThisMachine) {
+  if (a[0] == 0 || a[0] >= 224) return false;
+  return a[0] != 127 || fromThisMachine;
+}
+
+}  // namespace
+
+bool addressAcceptable(std::string_view address, bool fromThisMachine) {
+  if (address.empty() || address.size() > 64) return false;
+  std::string numeric(address);
+  if (const auto percent = numeric.find('%'); percent != std::string::npos) {
+    // A zone only follows an IPv6 address, and names an interface.
+    if (percent + 1 == numeric.size() || numeric.find(':') > percent) return false;
+    numeric.resize(percent);
+  }
+  unsigned char bytes[16];
+  if (inet_pton(AF_INET, numeric.c_str(), bytes) == 1) return v4Acceptable(bytes, fromThisMachine);
+  if (inet_pton(AF_INET6, numeric.c_str(), bytes) != 1) return false;
+  static const unsigned char zero[16] = {};
+  static const unsigned char mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+  if (std::memcmp(bytes, zero, 15) == 0 && (bytes[15] == 0 || bytes[15] == 1)) {
+    // "::" is nobody; "::1" is this machine.
+    return bytes[15] == 1 && fromThisMachine;
+  }
+  if (bytes[0] == 0xff) return false;  // multicast
+  // An IPv4 address written as IPv6 follows the IPv4 rules.
+  if (std::memcmp(bytes, mapped, 12) == 0) return v4Acceptable(bytes + 12, fromThisMachine);
+  return true;
+}
+
+namespace {
+
 std::string folded(const std::string& text) {
   std::string out = text;
   for (char& c : out) {
@@ -33,9 +69,9 @@ std::string folded(const std::string& text) {
 }  // namespace
 
 bool GameList::resolved(const ServiceKey& key, const std::string& address, int port,
-                        const std::vector<std::string>& txt) {
+                        const std::vector<std::string>& txt, bool fromThisMachine) {
   const auto game = decodeTxt(txt);
-  if (!game || port <= 0 || port > 65535 || address.empty() || address.size() > 64) {
+  if (!game || port <= 0 || port > 65535 || !addressAcceptable(address, fromThisMachine)) {
     return removed(key);
   }
   auto it = std::find_if(sightings_.begin(), sightings_.end(),
@@ -54,6 +90,11 @@ bool GameList::resolved(const ServiceKey& key, const std::string& address, int p
   it->port = static_cast<std::uint16_t>(port);
   it->game = *game;
   return rebuild();
+}
+
+bool GameList::holds(const ServiceKey& key) const {
+  return std::any_of(sightings_.begin(), sightings_.end(),
+                     [&](const Sighting& s) { return s.key == key; });
 }
 
 bool GameList::removed(const ServiceKey& key) {

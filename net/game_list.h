@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/game_record.h"
@@ -32,6 +33,13 @@ struct FoundGame {
   bool operator==(const FoundGame&) const = default;
 };
 
+// Whether a resolved address can be listed: a numeric IPv4 or IPv6 address (a link-local IPv6
+// one may carry "%interface"), not unspecified or multicast, and a loopback address (127.0.0.0/8,
+// ::1, ::ffff:127.x.x.x) only when the service came from this machine (`fromThisMachine`: Avahi
+// marks it local, or it was seen on the loopback interface). Anyone on the link can announce a
+// record pointing at 127.0.0.1; joining it would join whatever this machine runs there.
+bool addressAcceptable(std::string_view address, bool fromThisMachine);
+
 class GameList {
  public:
   // Rows beyond this are not added; so many games on one link is either a party or a flood.
@@ -40,9 +48,12 @@ class GameList {
   static constexpr std::size_t kMaxSightings = 8;
 
   // A sighting resolved (again): adds or updates it. A record that does not decode, a port of 0
-  // or an empty address drops the sighting instead. True when the rows changed.
+  // or an address that addressAcceptable() refuses drops the sighting instead. True when the rows
+  // changed.
   bool resolved(const ServiceKey& key, const std::string& address, int port,
-                const std::vector<std::string>& txt);
+                const std::vector<std::string>& txt, bool fromThisMachine = false);
+  // Whether the sighting is kept (it may not be the one shown).
+  bool holds(const ServiceKey& key) const;
   // The browser saw the sighting go (or its resolving failed). True when the rows changed.
   bool removed(const ServiceKey& key);
   // Everything gone (the daemon went away). True when there were rows.

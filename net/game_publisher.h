@@ -5,16 +5,17 @@
 // network. The service is withdrawn by withdraw() or when the publisher is destroyed. Without a
 // daemon nothing is published and nothing fails; when the daemon appears later the game is
 // published then. A name taken by another service is replaced by Avahi's alternative
-// ("... #2").
+// ("... #2"). The Avahi work runs on an AvahiThread: no call here waits for the daemon or the bus.
 
 #include <QObject>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "net/game_record.h"
 
-class AvahiConnection;
-struct AvahiEntryGroup;
+class AvahiThread;
+class PublishWorker;
 
 class GamePublisher : public QObject {
   Q_OBJECT
@@ -29,30 +30,15 @@ class GamePublisher : public QObject {
   void withdraw();
 
   // The name the service is registered under now (after any collision), empty when none is.
-  std::string serviceName() const { return established_ ? name_ : std::string(); }
+  std::string serviceName() const { return serviceName_; }
 
  signals:
   // The service is registered on the network (again), under serviceName().
   void published();
 
  private:
-  friend struct GamePublisherCallbacks;
-  void groupState(AvahiEntryGroup* group, int state);
-  void daemonReady();
-  void daemonLost(bool clientGone);
-  // Makes the entry group hold the current announcement: adds the service, or updates its TXT
-  // record when only that changed.
-  void apply();
-  void resetGroup();
-  void rename();
-
-  AvahiConnection* connection_;
-  AvahiEntryGroup* group_ = nullptr;
-  std::string name_;
-  int port_ = 0;
-  std::optional<korvel::net::GameAnnouncement> wanted_;
-  // What the group holds, when it holds anything.
-  int groupPort_ = 0;
-  std::optional<korvel::net::GameAnnouncement> inGroup_;
-  bool established_ = false;
+  PublishWorker* worker_;
+  std::unique_ptr<AvahiThread> thread_;
+  std::optional<std::pair<int, korvel::net::GameAnnouncement>> sent_;
+  std::string serviceName_;
 };

@@ -1,11 +1,13 @@
-// The found games as a table; the selection follows its game when rows come and go.
+// The found games as a table, changed row by row so the selection and the scrolled place hold.
 #include "net/network_games_view.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,11 +18,64 @@
 using korvel::net::FoundGame;
 using korvel::net::GameState;
 
+namespace {
+
+bool sameGame(const FoundGame& a, const FoundGame& b) {
+  return a.name == b.name && a.domain == b.domain;
+}
+
+}  // namespace
+
 void NetworkGamesModel::setGames(const std::vector<FoundGame>& games) {
   if (games == games_) return;
-  beginResetModel();
-  games_ = games;
-  endResetModel();
+  // Rows whose game is gone, from the bottom up.
+  for (int row = rowCount() - 1; row >= 0; --row) {
+    const FoundGame& old = games_[static_cast<std::size_t>(row)];
+    if (std::any_of(games.begin(), games.end(),
+                    [&](const FoundGame& g) { return sameGame(g, old); }))
+      continue;
+    beginRemoveRows({}, row, row);
+    games_.erase(games_.begin() + row);
+    endRemoveRows();
+  }
+  // Then each place in the new order: the game already there is updated; one further down moves
+  // up into it; a new one is inserted. The rows above `row` are final.
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const int row = static_cast<int>(i);
+    const auto at = std::find_if(games_.begin() + row, games_.end(),
+                                 [&](const FoundGame& g) { return sameGame(g, games[i]); });
+    if (at == games_.end()) {
+      beginInsertRows({}, row, row);
+      games_.insert(games_.begin() + row, games[i]);
+      endInsertRows();
+      continue;
+    }
+    const int from = static_cast<int>(at - games_.begin());
+    if (from != row) {
+      beginMoveRows({}, from, from, {}, row);
+      FoundGame moved = std::move(*at);
+      games_.erase(at);
+      games_.insert(games_.begin() + row, std::move(moved));
+      endMoveRows();
+    }
+    if (games_[i] != games[i]) {
+      games_[i] = games[i];
+      emit dataChanged(index(row, 0), index(row, kColumns - 1));
+    }
+  }
+  // Left over only when a game was listed twice before.
+  if (games_.size() > games.size()) {
+    beginRemoveRows({}, static_cast<int>(games.size()), rowCount() - 1);
+    games_.resize(games.size());
+    endRemoveRows();
+  }
+}
+
+int NetworkGamesModel::rowOf(const std::string& name, const std::string& domain) const {
+  for (std::size_t i = 0; i < games_.size(); ++i) {
+    if (games_[i].name == name && games_[i].domain == domain) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 int NetworkGamesModel::rowCount(const QModelIndex& parent) const {
@@ -77,7 +132,8 @@ NetworkGamesView::NetworkGamesView(QWidget* parent, Source source)
     : QWidget(parent),
       model_(new NetworkGamesModel(this)),
       table_(new QTableView(this)),
-      unavailable_(new QLabel(this)) {
+      unavailable_(new QLabel(this)),
+      source_(source) {
   table_->setModel(model_);
   table_->setAccessibleName(tr("Games on this network"));
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -103,18 +159,22 @@ NetworkGamesView::NetworkGamesView(QWidget* parent, Source source)
   layout->addWidget(table_);
   layout->addWidget(unavailable_);
   setFocusProxy(table_);
+}
 
-  if (source == Source::Live) {
-    browser_ = new GameBrowser(this);
-    connect(browser_, &GameBrowser::changed, this, [this] { showGames(browser_->list().games()); });
-    connect(browser_, &GameBrowser::availabilityChanged, this, [this](bool available) {
-      if (available) {
-        showGames(browser_->list().games());
-      } else {
-        showUnavailable();
-      }
-    });
-  }
+void NetworkGamesView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (source_ != Source::Live || browser_) return;
+  browser_ = new GameBrowser(this);
+  connect(browser_, &GameBrowser::changed, this, [this] {
+    if (browser_->available()) showGames(browser_->games());
+  });
+  connect(browser_, &GameBrowser::availabilityChanged, this, [this](bool available) {
+    if (available) {
+      showGames(browser_->games());
+    } else {
+      showUnavailable();
+    }
+  });
 }
 
 QString NetworkGamesView::unavailableText() {
@@ -122,21 +182,23 @@ QString NetworkGamesView::unavailableText() {
 }
 
 void NetworkGamesView::showGames(const std::vector<FoundGame>& games) {
-  // The selected game stays selected wherever its row goes.
-  const QModelIndex current = table_->currentIndex();
-  std::optional<std::pair<std::string, std::string>> selected;
-  if (current.isValid() && current.row() < model_->rowCount()) {
-    const FoundGame& g = model_->games()[static_cast<std::size_t>(current.row())];
-    selected.emplace(g.name, g.domain);
+  // The selection follows its game by itself (the model moves rows, never resets). A scrolled
+  // table keeps the game at its top there, so rows coming and going above do not shift the row
+  // under the mouse; a table at its top stays at the top, where new games show.
+  QScrollBar* scroll = table_->verticalScrollBar();
+  const int topRow = scroll->value() > 0 ? table_->rowAt(0) : -1;
+  std::optional<std::pair<std::string, std::string>> top;
+  if (topRow >= 0 && topRow < model_->rowCount()) {
+    const FoundGame& g = model_->games()[static_cast<std::size_t>(topRow)];
+    top.emplace(g.name, g.domain);
   }
   model_->setGames(games);
-  if (selected) {
-    for (int row = 0; row < model_->rowCount(); ++row) {
-      const FoundGame& g = model_->games()[static_cast<std::size_t>(row)];
-      if (std::make_pair(g.name, g.domain) == *selected) {
-        table_->setCurrentIndex(model_->index(row, 0));
-        break;
-      }
+  if (top) {
+    const int row = model_->rowOf(top->first, top->second);
+    if (row >= 0) {
+      // The scroll range follows the new row count first, so that the place is not clamped.
+      table_->doItemsLayout();
+      table_->scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtTop);
     }
   }
   unavailable_->hide();

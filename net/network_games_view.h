@@ -1,8 +1,10 @@
 #pragma once
 // "Games on this network": a table of the games found by DNS-SD (host name, address, players,
-// watchers, state), kept up to date as they come, change and go. Double-click or Enter on a row
-// asks to join that game. Without avahi-daemon the table gives way to one line saying what is
-// missing. Every cell is plain text: host names come from the network.
+// watchers, state), kept up to date as they come, change and go: only the rows that changed are
+// inserted, updated, moved or removed, so the selection and the game at the top of a scrolled
+// table stay where they are. Double-click or Enter on a row asks to join that game. Without
+// avahi-daemon the table gives way to one line saying what is missing. Every cell is plain text:
+// host names come from the network.
 
 #include <QAbstractTableModel>
 #include <QWidget>
@@ -20,7 +22,11 @@ class NetworkGamesModel : public QAbstractTableModel {
   enum Column { HostColumn, AddressColumn, PlayersColumn, WatchersColumn, StateColumn, kColumns };
 
   using QAbstractTableModel::QAbstractTableModel;
+  // Makes the rows `games`, changing only the rows that differ (a game is its service name and
+  // domain): never a reset.
   void setGames(const std::vector<korvel::net::FoundGame>& games);
+  // The row of the game with this service name and domain, or -1.
+  int rowOf(const std::string& name, const std::string& domain) const;
   const std::vector<korvel::net::FoundGame>& games() const { return games_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -35,8 +41,9 @@ class NetworkGamesModel : public QAbstractTableModel {
 class NetworkGamesView : public QWidget {
   Q_OBJECT
  public:
-  // Live: the view browses the network itself. Fed: it shows what showGames() and
-  // showUnavailable() give it (tests, or an owner with its own browser).
+  // Live: the view browses the network itself, from the first time it is shown (a program that
+  // never shows it never talks to Avahi). Fed: it shows what showGames() and showUnavailable()
+  // give it (tests, or an owner with its own browser).
   enum class Source { Live, Fed };
 
   explicit NetworkGamesView(QWidget* parent = nullptr, Source source = Source::Live);
@@ -58,6 +65,7 @@ class NetworkGamesView : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void joinRow(int row);
@@ -65,5 +73,6 @@ class NetworkGamesView : public QWidget {
   NetworkGamesModel* model_;
   QTableView* table_;
   QLabel* unavailable_;
+  Source source_;
   GameBrowser* browser_ = nullptr;
 };

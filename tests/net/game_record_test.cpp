@@ -227,5 +227,54 @@ TEST(GameList, OrdersByHostAndCapsTheRows) {
   EXPECT_EQ(list.games().at(0).address, "fe80::2");
 }
 
+// Loopback is accepted from this machine only; no address is ever nobody's or a group's.
+TEST(GameList, AcceptsALoopbackAddressOnlyFromThisMachine) {
+  const struct {
+    const char* address;
+    bool fromThisMachine;
+    bool accepted;
+  } cases[] = {
+      {"192.168.1.20", false, true},
+      {"fe80::1%eth0", false, true},
+      {"2001:db8::5", false, true},
+      {"127.0.0.1", false, false},
+      {"127.0.0.1", true, true},
+      {"127.255.0.9", false, false},
+      {"::1", false, false},
+      {"::1", true, true},
+      {"::ffff:127.0.0.1", false, false},
+      {"::ffff:127.0.0.1", true, true},
+      {"::ffff:10.0.0.1", false, true},
+      {"0.0.0.0", true, false},
+      {"::", true, false},
+      {"224.0.0.251", false, false},
+      {"255.255.255.255", false, false},
+      {"ff02::fb", true, false},
+      {"10.0.0.1%eth0", false, false},
+      {"fe80::1%", false, false},
+      {"localhost", true, false},
+      {"", true, false},
+      {"1.2.3", false, false},
+      {"10.0.0.1 ", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(addressAcceptable(c.address, c.fromThisMachine), c.accepted)
+        << c.address << (c.fromThisMachine ? " from this machine" : " from elsewhere");
+  }
+  // The list applies it: a record from elsewhere pointing here is left out, and drops an
+  // earlier good sighting of the same service.
+  GameList list;
+  const ServiceKey key{2, 0, "Korvel game of Eve", "local"};
+  EXPECT_FALSE(list.resolved(key, "127.0.0.1", 7772, record("Eve")));
+  EXPECT_FALSE(list.holds(key));
+  EXPECT_TRUE(list.resolved(key, "10.0.0.7", 7772, record("Eve")));
+  EXPECT_TRUE(list.holds(key));
+  EXPECT_TRUE(list.resolved(key, "127.0.0.1", 7772, record("Eve")));
+  EXPECT_TRUE(list.games().empty());
+  EXPECT_TRUE(list.resolved(key, "127.0.0.1", 7772, record("Eve"), true));
+  ASSERT_EQ(list.games().size(), 1u);
+  EXPECT_EQ(list.games()[0].address, "127.0.0.1");
+}
+
 }  // namespace
 }  // namespace korvel::net

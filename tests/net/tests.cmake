@@ -1,6 +1,7 @@
 korvel_add_test(net_tests
   ${CMAKE_CURRENT_LIST_DIR}/game_record_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_mapping_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resolve_plan_test.cpp
 )
 if(KORVEL_BUILD_UI)
   # The NAT-PMP and UPnP requests against stand-in routers on loopback, and their worker.
