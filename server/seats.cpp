@@ -14,19 +14,29 @@ int ServerCore::chooseseat(bool hostclient) const {
   const int first = hostseatreserved && !hostclient ? 2 : 1;
   // A kept seat counts as taken: it waits for its own player.
   for (int s = first; s <= seatsused; ++s) {
-    if (!players[s].inuse && !iskept(s)) return s;
+    if (!players[s].inuse && !iskept(s) && !connections_[s].claiming) return s;
   }
-  return std::max(seatsused, first - 1) + 1;
+  const int next = std::max(seatsused, first - 1) + 1;
+  if (next <= kMaxSeat) return next;
+  // A full house lets a kept seat's player back: the seat is given for its login alone.
+  for (int s = 2; s <= maxplayers; ++s) {
+    if (iskept(s) && !players[s].inuse && !connections_[s].claiming) return s;
+  }
+  return next;
 }
 
 void ServerCore::seataccepted(int seat, std::uint64_t sock) {
   if (!validseat(seat)) return;
   if (seat > seatsused) seatsused = seat;
-  players[seat].inuse = true;
+  connections_[seat] = {};
+  if (iskept(seat)) {
+    connections_[seat].claiming = true;
+  } else {
+    players[seat].inuse = true;
+  }
   players[seat].sock = sock;
   removing_[seat] = false;
-  connections_[seat] = {};
-  sendto(seat, toclient::sendlogininfo(seat));
+  out_.send(seat, toclient::sendlogininfo(seat));
 }
 
 void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
@@ -44,8 +54,27 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   // announces the player as usual. The name alone is anybody's (everybody sees it): without the
   // key the login is a newcomer's.
   const int keptseat = gameon ? keptseatfor(name) : 0;
-  if (keptseat != 0 && !connections_[seat].key.empty() &&
-      connections_[seat].key == kept[keptseat].key) {
+  const bool ownkey = keptseat != 0 && !connections_[seat].key.empty() &&
+                      connections_[seat].key == kept[keptseat].key;
+  if (connections_[seat].claiming) {
+    // Given a kept seat of a full house: its own player takes it; anybody else is refused as
+    // at a full house. A seat whose grace time ended meanwhile is free for this login.
+    connections_[seat].claiming = false;
+    if (iskept(seat) && !(ownkey && keptseat == seat)) {
+      out_.send(seat, toclient::full());
+      removing_[seat] = true;
+      out_.closeSeat(seat);
+      return;
+    }
+    if (iskept(seat)) kept[seat] = {};
+    players[seat].inuse = true;
+  } else if (ownkey) {
+    // Somebody given this seat at a full house meanwhile is not its player.
+    if (connections_[keptseat].claiming) {
+      out_.send(keptseat, toclient::full());
+      removing_[keptseat] = true;
+      out_.closeSeat(keptseat);
+    }
     rejoin(seat, keptseat);
     return;
   }

@@ -74,10 +74,12 @@ void ServerCore::dispatch(std::string_view line, int seat) {
       {"CMD_pass", &ServerCore::pass},
       {"CMD_newtiles", &ServerCore::newtiles},
   };
-  // A line still queued from a connection that has since closed speaks for nobody.
-  if (!validseat(seat) || !players[seat].inuse) return;
+  // A line still queued from a connection that has since closed speaks for nobody; one claiming
+  // a kept seat may only offer its key and log in.
+  if (!validseat(seat) || (!players[seat].inuse && !claiming(seat))) return;
   const protocol::SplitLine split = protocol::splitLine(line);
   if (split.command.empty()) return;
+  if (claiming(seat) && split.command != "CMD_seatkey" && split.command != "CMD_logininfo") return;
   for (const Entry& e : kTable) {
     if (e.command != split.command) continue;
     try {

@@ -115,7 +115,8 @@ class ServerCore {
   void dispatch(std::string_view line, int seat);
 
   // Accepting a connection: the seat it gets (the lowest free one up to seatsused, else the next
-  // one), or kRefusedSeat or more when all nine are in use. While `hostseatreserved` is set, seat 1
+  // one); when all nine are in use or kept, a kept seat that nobody is claiming, for its own
+  // player only (see claiming); else kRefusedSeat or more. While `hostseatreserved` is set, seat 1
   // goes only to the host's own client (`hostclient`), so that nobody who connects first can take
   // the host's seat and with it the right to start games and remove participants.
   int chooseseat(bool hostclient = false) const;
@@ -128,6 +129,9 @@ class ServerCore {
   void departure(int seat);
   // Closes the seat's connection if the seat is in use; its seat is not kept.
   void disconnectsock(int seat);
+  // A connection given a kept seat of a full house: until its login shows the seat's name and key
+  // it speaks for nobody; any other login is told the game is full and closed.
+  bool claiming(int seat) const;
 
   // Handlers of the command table; `sender` is the seat of the connection the message came on.
   void receivedlogininfo(std::string_view argument, int sender);
@@ -182,6 +186,7 @@ class ServerCore {
   // Per connection: whether it has logged in (a second login is ignored), the key it offered for
   // its login, and how many offered keys fitted no kept seat.
   struct Connection {
+    bool claiming = false;
     bool loggedin = false;
     std::string key;
     int wrongkeys = 0;
@@ -195,6 +200,10 @@ class ServerCore {
 // True for a seat number that may hold a connection.
 inline bool validseat(int seat) {
   return seat >= 1 && seat <= ServerCore::kMaxSeat;
+}
+
+inline bool ServerCore::claiming(int seat) const {
+  return validseat(seat) && connections_[seat].claiming;
 }
 
 }  // namespace korvel::server

@@ -129,7 +129,9 @@ void TServer::wakeQueue() {
 
 void TServer::tempsockDisconnect(TSock* Sender) {
   const int seat = Sender->tag;
-  if (seatSock(seat) == Sender && core_->players[seat].inuse) Sender->close();
+  if (seatSock(seat) == Sender && (core_->players[seat].inuse || core_->claiming(seat))) {
+    Sender->close();
+  }
 }
 
 void TServer::tempsockInfo(TSock* sender, int, const std::string& Msg) {

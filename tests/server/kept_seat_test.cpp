@@ -302,16 +302,72 @@ TEST(KeptSeat, AKeptSeatIsSkippedAndItsRackNeverGoesToAStranger) {
   EXPECT_FALSE(h.core.iskept(3));
 }
 
-TEST(KeptSeat, AFullHouseWithAKeptSeatRefusesStrangersUntilTheGraceTimeEnds) {
-  Harness h;
-  threePlayerGame(h);
-  h.join("Dee");
-  for (const char* name : {"S5", "S6", "S7", "S8", "S9"}) h.join(name);
-  h.core.departure(4);
-  EXPECT_GE(h.core.chooseseat(), ServerCore::kRefusedSeat);
-  // The departure itself ticked nothing; the grace time runs on the game's clock.
-  h.ticks(ServerCore::kDefaultKeepSeconds);
-  EXPECT_EQ(h.core.chooseseat(), 4);
+// Nine connections in use and Dee's seat 4 kept: the next comer is given seat 4 for its login
+// alone. Only Dee with her key takes it; anybody else hears the game is full and is closed, and
+// the seat waits on.
+TEST(KeptSeat, AFullHouseLetsAKeptSeatsPlayerBackAndNobodyElse) {
+  enum class Ends { Back, Refused, Seated };
+  struct Case {
+    const char* what;
+    std::string name;
+    bool key;                             // offers Dee's key before logging in
+    std::function<void(Harness&)> first;  // after seat 4 is given, before the login
+    Ends ends;
+  } cases[] = {
+      {"Dee with her key", "Dee", true, [](Harness&) {}, Ends::Back},
+      {"Dee's name without the key", "Dee", false, [](Harness&) {}, Ends::Refused},
+      {"a stranger", "Eve", false, [](Harness&) {}, Ends::Refused},
+      {"a stranger with Dee's key", "Eve", true, [](Harness&) {}, Ends::Refused},
+      {"moves before the login speak for nobody", "Dee", true,
+       [](Harness& h) {
+         const std::string before = h.state();
+         h.line(4, "CMD_pass+4+");
+         h.line(4, "CMD_chat+4+hello");
+         h.line(4, "CMD_justwatch+4+1");
+         EXPECT_EQ(h.state(), before);
+         EXPECT_TRUE(h.take().empty());
+       },
+       Ends::Back},
+      {"the grace time ends meanwhile: the seat is anybody's", "Eve", false,
+       [](Harness& h) { h.ticks(ServerCore::kDefaultKeepSeconds); }, Ends::Seated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Harness h;
+    threePlayerGame(h);
+    h.join("Dee");
+    for (const char* name : {"S5", "S6", "S7", "S8", "S9"}) h.join(name);
+    const auto rack = h.core.players[4].tiles;
+    const std::string deeKey = h.out.keys[4];
+    h.core.departure(4);
+    h.take();
+    ASSERT_EQ(h.accept(), 4);
+    EXPECT_EQ(h.take(), Lines{"4 CMD_sendlogininfo+4"});
+    EXPECT_GE(h.core.chooseseat(), ServerCore::kRefusedSeat) << "one claim at a time";
+    c.first(h);
+    if (c.key) h.line(4, "CMD_seatkey+" + deeKey);
+    h.line(4, "CMD_logininfo+4+1.0.2+" + c.name);
+    const Lines told = h.take();
+    switch (c.ends) {
+      case Ends::Back:
+        EXPECT_FALSE(h.core.iskept(4));
+        EXPECT_EQ(h.core.players[4].name, "Dee");
+        EXPECT_EQ(h.core.players[4].tiles, rack);
+        EXPECT_TRUE(h.out.closed.empty());
+        break;
+      case Ends::Refused:
+        EXPECT_EQ(to(4, told), Lines{"4 CMD_full+"});
+        EXPECT_EQ(h.out.closed, std::vector<int>{4});
+        EXPECT_TRUE(h.core.iskept(4));
+        EXPECT_EQ(h.core.players[4].tiles, rack);
+        EXPECT_EQ(h.accept(), 4) << "the seat can be claimed again";
+        break;
+      case Ends::Seated:
+        EXPECT_EQ(h.core.players[4].name, "Eve");
+        EXPECT_TRUE(h.out.closed.empty());
+        break;
+    }
+  }
 }
 
 TEST(KeptSeat, PeersThatNeverDropSeeTheSameBytesAsWhenTheSeatIsTakenOverAtOnce) {
