@@ -70,6 +70,13 @@ std::string lastTryText(TryMet met) {
   return {};
 }
 
+TryMet errorMet(std::string_view message) {
+  if (message.find("(ConnectionRefusedError)") != std::string_view::npos) return TryMet::Refused;
+  // A host that resets the connection as soon as it is made may fail it before it is reported.
+  if (message.find("(RemoteHostClosedError)") != std::string_view::npos) return TryMet::Reset;
+  return TryMet::Unreachable;
+}
+
 HeldGame HeldGame::of(const GameMirror& game, std::string name) {
   HeldGame held;
   held.seat = game.myplayer;
@@ -151,13 +158,13 @@ void Reconnect::connected(Clock::time_point now) {
   attempt_->landed.seats = held_.seats;
 }
 
-Reconnect::Step Reconnect::socketError(bool refused) {
+Reconnect::Step Reconnect::socketError(TryMet met) {
   if (!active_) return Step::Wait;
   if (attempt_) {
     attempt_->reset = true;
     return Step::Wait;
   }
-  return ended(refused ? TryMet::Refused : TryMet::Unreachable);
+  return ended(met);
 }
 
 Reconnect::Step Reconnect::socketClosed() {
@@ -237,6 +244,10 @@ Reconnect::Step Reconnect::take(std::string_view line, Outcome& out) {
   a.landed.handle(split.command, split.argument, ignored);
   if (!a.loggedIn || !a.stats) return Step::Wait;
   return land(judgeLanding(held_, a.landed, a.startedAnew));
+}
+
+void Reconnect::leftOver(std::string_view tail) {
+  if (attempt_ && !tail.empty() && tail.rfind("CMD_", 0) != 0) attempt_->strange = true;
 }
 
 void Reconnect::stop() {

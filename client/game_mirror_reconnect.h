@@ -34,6 +34,9 @@ enum class TryMet {
 };
 // "Last try: ..." in a few plain words; "" for Nothing.
 std::string lastTryText(TryMet met);
+// What a socket error ("Error #0 (ConnectionRefusedError)") says of an attempt: the name in
+// brackets is the socket library's.
+TryMet errorMet(std::string_view message);
 
 // The game this window played when its connection dropped, as much of it as tells that game from
 // another one.
@@ -96,13 +99,16 @@ class Reconnect {
   Step tick(Clock::time_point now);
   // An attempt got through at `now`.
   void connected(Clock::time_point now);
-  // The socket reported an error; `refused` when the host's machine answered that nobody
-  // listens. Before a connection it ends the attempt; after one, the close follows.
-  Step socketError(bool refused);
+  // The socket reported an error (errorMet). Before a connection it ends the attempt; after one,
+  // the close follows.
+  Step socketError(TryMet met);
   // The socket closed: a connected attempt ended by the host (or the network) under it.
   Step socketClosed();
   // One line of the host while talking. The login answer goes into out.send.
   Step take(std::string_view line, Outcome& out);
+  // Text the host left without a terminator when its connection ended: a peer that speaks no
+  // game at all never sends one.
+  void leftOver(std::string_view tail);
   // An attempt connected, or the player left: no more attempts.
   void stop();
 

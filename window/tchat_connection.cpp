@@ -319,11 +319,13 @@ void Tchat::reconnectInfo(int kind, const std::string& msg) {
     return;
   }
   if (kind == 7) {
-    reconnectStep(reconnect.socketError(msg.find("(ConnectionRefusedError)") != std::string::npos));
+    reconnectStep(reconnect.socketError(korvel::client::errorMet(msg)));
   } else if (kind == 2) {
     // How this attempt ended says nothing about the next connection.
     closedByHost_ = false;
     connectionFailed_ = false;
+    reconnect.leftOver(sockTail_.pendingTail());
+    sockTail_.reset();
     reconnectStep(reconnect.socketClosed());
   }
 }
@@ -353,7 +355,7 @@ void Tchat::reconnectStep(korvel::client::Reconnect::Step step) {
     case Step::Drop:
       // The host answered but did not seat this window: this connection is over, the next tick
       // tries again.
-      sock->close();
+      if (sock->state() != TSock::State::NoHandle) sock->close();
       receivedlist.clear();
       sockTail_.reset();
       break;

@@ -91,10 +91,10 @@ TEST(Reconnect, AttemptsEveryTickUntilTheTimeIsOverOrTheHostRefusesThreeTimesInA
           got.push_back(r.tick(lost + e.at));
           break;
         case Event::Refused:
-          got.push_back(r.socketError(true));
+          got.push_back(r.socketError(TryMet::Refused));
           break;
         case Event::Failed:
-          got.push_back(r.socketError(false));
+          got.push_back(r.socketError(TryMet::Unreachable));
           break;
         case Event::Stop:
           r.stop();
@@ -249,7 +249,7 @@ TEST(Reconnect, TheHostsAnswerToALoginSaysWhetherTheWindowIsBackInItsOwnSeatAndG
 TEST(Reconnect, AnAttemptThatGetsThroughEndsOnlyWhenTheHostSeatsTheWindowOrTheTimeIsOver) {
   using namespace std::chrono_literals;
   struct Event {
-    enum { Tick, Connect, Line, Error, Refused, Closed } kind;
+    enum { Tick, Connect, Line, LeftOver, Error, Refused, Closed } kind;
     std::chrono::milliseconds at{};
     std::string line{};
   };
@@ -277,6 +277,14 @@ TEST(Reconnect, AnAttemptThatGetsThroughEndsOnlyWhenTheHostSeatsTheWindowOrTheTi
        {tick2, connect2, {Event::Error}, {Event::Closed}, {Event::Tick, 4s}},
        {Step::Try, Step::Wait, Step::Wait, Step::Wait, Step::Try},
        TryMet::Reset},
+      {"reset before the connection was reported",
+       {tick2, {Event::Error, {}, "Error #1 (RemoteHostClosedError)"}, {Event::Tick, 4s}},
+       {Step::Try, Step::Wait, Step::Try},
+       TryMet::Reset},
+      {"no route to the host",
+       {tick2, {Event::Error, {}, "Error #5 (NetworkError)"}, {Event::Tick, 4s}},
+       {Step::Try, Step::Wait, Step::Try},
+       TryMet::Unreachable},
       {"closed after the accept",
        {tick2, connect2, {Event::Closed}, {Event::Tick, 4s}},
        {Step::Try, Step::Wait, Step::Wait, Step::Try},
@@ -295,6 +303,14 @@ TEST(Reconnect, AnAttemptThatGetsThroughEndsOnlyWhenTheHostSeatsTheWindowOrTheTi
        {tick2, connect2, {Event::Line, {}, "SSH-2.0-OpenSSH_9.2"}, {Event::Closed}},
        {Step::Try, Step::Wait, Step::Wait, Step::Wait},
        TryMet::NotUnderstood},
+      {"garbage that never ends a message, then the close",
+       {tick2, connect2, {Event::LeftOver, {}, "HTTP/1.1 400 Bad Request\r\n"}, {Event::Closed}},
+       {Step::Try, Step::Wait, Step::Wait, Step::Wait},
+       TryMet::NotUnderstood},
+      {"a message cut short by the close is no garbage",
+       {tick2, connect2, {Event::LeftOver, {}, "CMD_chat+1+Ann+hel"}, {Event::Closed}},
+       {Step::Try, Step::Wait, Step::Wait, Step::Wait},
+       TryMet::Closed},
       {"no login asked for within 10 s: that attempt is given up for a new one",
        {tick2, connect2, {Event::Tick, 4s}, {Event::Tick, 11999ms}, {Event::Tick, 12s}},
        {Step::Try, Step::Wait, Step::Wait, Step::Wait, Step::Try},
@@ -357,11 +373,16 @@ TEST(Reconnect, AnAttemptThatGetsThroughEndsOnlyWhenTheHostSeatsTheWindowOrTheTi
         case Event::Line:
           got.push_back(r.take(e.line, out));
           break;
+        case Event::LeftOver:
+          r.leftOver(e.line);
+          got.push_back(Step::Wait);
+          break;
         case Event::Error:
-          got.push_back(r.socketError(false));
+          got.push_back(r.socketError(korvel::client::errorMet(e.line)));
           break;
         case Event::Refused:
-          got.push_back(r.socketError(true));
+          got.push_back(
+              r.socketError(korvel::client::errorMet("Error #0 (ConnectionRefusedError)")));
           break;
         case Event::Closed:
           got.push_back(r.socketClosed());
