@@ -64,6 +64,18 @@ Landing judgeLanding(const HeldGame& held, const GameMirror& landed, bool starte
 // What the window says when it does not get its seat back.
 std::string landingText(Landing landing);
 
+// One reconnect attempt that got through: the host's lines as a newcomer's mirror learns them.
+struct ReconnectAttempt {
+  GameMirror landed;
+  std::chrono::steady_clock::time_point deadline{};
+  std::vector<std::string> lines;
+  bool loggedIn = false;  // the host announced the window on the seat it gave
+  bool stats = false;     // ... and sent that seat the running game
+  bool startedAnew = false;
+  bool strange = false;  // a line that is not a message of the game
+  bool reset = false;    // the connection failed with an error
+};
+
 class Reconnect {
  public:
   using Clock = std::chrono::steady_clock;
@@ -120,16 +132,7 @@ class Reconnect {
   std::vector<std::string> takeLines() { return std::move(lines_); }
 
  private:
-  struct Attempt {
-    GameMirror landed;
-    Clock::time_point deadline{};
-    std::vector<std::string> lines;
-    bool loggedIn = false;  // the host announced the window on the seat it gave
-    bool stats = false;     // ... and sent that seat the running game
-    bool startedAnew = false;
-    bool strange = false;  // a line that is not a message of the game
-    bool reset = false;    // the connection failed with an error
-  };
+  using Attempt = ReconnectAttempt;
   Step ended(TryMet met);
   Step dropped(TryMet met);
   Step land(Landing landing);
