@@ -360,6 +360,8 @@ void Tchat::reconnectStep(korvel::client::Reconnect::Step step) {
       sockTail_.reset();
       break;
     case Step::GiveUp:
+      korvel::app::programLog().write("reconnecting gave up after its time " +
+                                      korvel::client::lastTryText(reconnect.lastMet()));
       stopReconnecting();
       close();
       return;
