@@ -126,6 +126,7 @@ void Reconnect::start(Clock::time_point now, HeldGame held) {
   active_ = true;
   deadline_ = now + kFor;
   refusals_ = 0;
+  opening_ = false;
   held_ = std::move(held);
   attempt_.reset();
   met_ = TryMet::Nothing;
@@ -140,7 +141,13 @@ Reconnect::Step Reconnect::tick(Clock::time_point now) {
     stop();
     return Step::GiveUp;
   }
-  if (!attempt_) return Step::Try;
+  if (!attempt_) {
+    // The attempt before has neither connected nor failed by now: a host whose machine is gone
+    // answers nothing at all.
+    if (opening_) ended(TryMet::Unreachable);
+    opening_ = true;
+    return Step::Try;
+  }
   if (now < attempt_->deadline) return Step::Wait;
   // Seated, but no game came with the seat: the host is not playing the held game any more.
   if (attempt_->loggedIn) return land(Landing::OtherGame);
@@ -148,11 +155,13 @@ Reconnect::Step Reconnect::tick(Clock::time_point now) {
   met_ = failedAs(*attempt_, TryMet::Silent);
   attempt_.reset();
   refusals_ = 0;
+  opening_ = true;
   return Step::Try;
 }
 
 void Reconnect::connected(Clock::time_point now) {
   if (!active_) return;
+  opening_ = false;
   attempt_.emplace();
   attempt_->deadline = now + kAnswerWithin;
   attempt_->landed.seats = held_.seats;
@@ -180,6 +189,7 @@ TryMet Reconnect::failedAs(const Attempt& a, TryMet otherwise) const {
 
 Reconnect::Step Reconnect::ended(TryMet met) {
   if (!active_) return Step::Wait;
+  opening_ = false;
   met_ = met;
   // Only refusals in a row say the host ended: a network still down answers nothing at all, or
   // an error of its own, and a host that answers anything is still there.
@@ -252,6 +262,7 @@ void Reconnect::leftOver(std::string_view tail) {
 
 void Reconnect::stop() {
   active_ = false;
+  opening_ = false;
   refusals_ = 0;
   attempt_.reset();
 }

@@ -142,6 +142,8 @@ class Reconnect {
   bool active_ = false;
   Clock::time_point deadline_{};
   int refusals_ = 0;
+  // A connection was asked for and has reported nothing yet.
+  bool opening_ = false;
   HeldGame held_;
   std::optional<Attempt> attempt_;
   TryMet met_ = TryMet::Nothing;
