@@ -191,6 +191,9 @@ class GameMirror {
   // The connection to the host was made again: the mirror forgets the seats, board, rack and
   // clock and learns them anew as a newcomer does; the game's record and the options stay.
   void startOver();
+  // The host plays on without this window: the game stops as it stands on screen (board, scores,
+  // record), nothing more is sent, and the status and a chat line say why.
+  void leftBehind(const std::string& why, Outcome& out);
 
   // One second of the turn clock (`turntimeTimer`).
   Outcome tick();

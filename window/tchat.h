@@ -210,11 +210,14 @@ class Tchat : public QMainWindow {
   void showHostingHelp();
   void sendloginfo(const std::string& number);
   // Reconnecting when the connection to the host drops while this client plays in a running
-  // game (tchat_connection.cpp): a banner with "Leave", an attempt on each tick of
-  // `reconnectTimer` (tests call reconnectTick), the game going on in this window on success.
+  // game (tchat_connection.cpp): a banner with "Leave" and what the last attempt met, an attempt
+  // on each tick of `reconnectTimer` (tests call reconnectTick), the game going on in this window
+  // once the host gives it its seat again. A host that plays on without that seat leaves the
+  // window disconnected, its last game still on view, saying so.
   korvel::client::Reconnect reconnect;
   QTimer reconnectTimer;
   QWidget* reconnectBanner = nullptr;
+  QLabel* reconnectText = nullptr;
   QPushButton* button_leave = nullptr;
   void reconnectTick();
   void leaveReconnecting();
@@ -394,7 +397,13 @@ class Tchat : public QMainWindow {
   void sockInfo(TSock* sender, int kind, const std::string& msg);
   void startReconnecting();
   void reconnectInfo(int kind, const std::string& msg);
+  // One line of the host while a reconnect attempt talks to it.
+  void reconnectLine(const std::string& line);
+  void reconnectStep(korvel::client::Reconnect::Step step);
+  void showLastTry();
   void stopReconnecting();
+  // One line of the host for the game: the window's own commands, else the mirror.
+  void dispatch(const std::string& line);
   // Runs a handler; an error it raises abandons it and is shown in a message box.
   void guarded(const std::function<void()>& handler);
 
@@ -438,4 +447,6 @@ class Tchat : public QMainWindow {
   bool connectionFailed_ = false;
   bool closedByHost_ = false;
   bool reconnectAfterHostClosed_ = false;
+  // The host plays on without this window's seat: the window stays, disconnected.
+  bool leftBehind_ = false;
 };

@@ -149,7 +149,25 @@ void Tchat::sendloginfo(const std::string& number) {
 }
 
 void Tchat::sockRead(TSock* sender) {
-  if (sockTail_.arrive(sender->receive(), receivedlist) > 0 && !Timer1.isActive()) Timer1.start();
+  if (!reconnect.talking()) {
+    if (sockTail_.arrive(sender->receive(), receivedlist) > 0 && !Timer1.isActive()) {
+      Timer1.start();
+    }
+    return;
+  }
+  // A reconnect attempt's lines are judged as they arrive, so that what the host said is known
+  // before the end of its connection is.
+  korvel::protocol::ReceiveQueue arrived;
+  sockTail_.arrive(sender->receive(), arrived);
+  while (!arrived.empty()) {
+    const auto line = arrived.take();
+    if (reconnect.talking()) {
+      guarded([&] { reconnectLine(line.text); });
+    } else if (sock->connected() && !leftBehind_) {
+      receivedlist.append(line.text);  // back in the seat: the game's own lines
+    }
+  }
+  if (!receivedlist.empty() && !Timer1.isActive()) Timer1.start();
 }
 
 void Tchat::processsocktimer() {
@@ -159,7 +177,15 @@ void Tchat::processsocktimer() {
   }
   const auto line = receivedlist.take();
   if (receivedlist.empty()) Timer1.stop();
-  const auto split = korvel::protocol::splitLine(line.text);
+  if (reconnect.talking()) {
+    reconnectLine(line.text);
+    return;
+  }
+  dispatch(line.text);
+}
+
+void Tchat::dispatch(const std::string& text) {
+  const auto split = korvel::protocol::splitLine(text);
   if (split.command.empty()) return;
   if (auto it = commands_.find(split.command); it != commands_.end()) {
     it->second(split.argument);
@@ -177,6 +203,7 @@ void Tchat::processsocktimer() {
 }
 
 void Tchat::sockInfo(TSock*, int kind, const std::string& msg) {
+  if (leftBehind_) return;  // the window stays with its last game, whatever the socket says
   if (kind == 1) connectTimer_.stop();
   if (msg == "Socket Closed" && joinAbandoned_) {
     // The join given up after its time: the window stays, with the reason in the chat.
@@ -231,7 +258,8 @@ korvel::client::Reconnect::Clock::time_point clockNow(
 void Tchat::startReconnecting() {
   game.connected = false;  // nothing is sent, and closing the window asks nothing
   turntime.stop();
-  reconnect.start(clockNow(now));
+  reconnect.start(clockNow(now),
+                  korvel::client::HeldGame::of(game, korvel::protocol::cleanName(playername)));
   if (!reconnectBanner) {
     auto* banner = new QFrame(this);
     banner->setObjectName("reconnectBanner");
@@ -244,45 +272,36 @@ void Tchat::startReconnecting() {
     auto* row = new QHBoxLayout(banner);
     row->setContentsMargins(12, 8, 12, 8);
     row->setSpacing(12);
-    auto* text = new QLabel("Connection to the host lost. Reconnecting...", banner);
-    text->setAccessibleName(text->text());
+    reconnectText = new QLabel(banner);
+    reconnectText->setTextFormat(Qt::PlainText);
     button_leave = new QPushButton("Leave", banner);
     button_leave->setAccessibleName("Leave");
-    row->addWidget(text);
+    row->addWidget(reconnectText);
     row->addWidget(button_leave);
     connect(button_leave, &QPushButton::clicked, this, &Tchat::leaveReconnecting);
     reconnectBanner = banner;
     reconnectTimer.setInterval(int(korvel::client::Reconnect::kEvery.count()));
     connect(&reconnectTimer, &QTimer::timeout, this, &Tchat::reconnectTick);
   }
-  reconnectBanner->adjustSize();
-  reconnectBanner->move((width() - reconnectBanner->width()) / 2, height() / 3);
+  showLastTry();
   reconnectBanner->show();
   reconnectBanner->raise();
   reconnectTimer.start();
 }
 
+void Tchat::showLastTry() {
+  if (!reconnectBanner) return;
+  std::string text = "Connection to the host lost. Reconnecting...";
+  const std::string last = korvel::client::lastTryText(reconnect.lastMet());
+  if (!last.empty()) text += "\n" + last;
+  reconnectText->setText(QString::fromStdString(text));
+  reconnectText->setAccessibleName(reconnectText->text());
+  reconnectBanner->adjustSize();
+  reconnectBanner->move((width() - reconnectBanner->width()) / 2, height() / 3);
+}
+
 void Tchat::reconnectTick() {
-  using Step = korvel::client::Reconnect::Step;
-  switch (reconnect.tick(clockNow(now))) {
-    case Step::Try:
-      // An attempt still under way is abandoned for a fresh one; its close is not a new loss.
-      if (sock->state() != TSock::State::NoHandle) sock->close();
-      try {
-        sock->open();
-      } catch (const ESockError&) {
-        // The host's name did not resolve (the network is still down): the next tick tries again.
-        reconnectInfo(7, "");
-      }
-      break;
-    case Step::GiveUp:
-      stopReconnecting();
-      close();
-      break;
-    case Step::Wait:
-    case Step::HostEnded:
-      break;
-  }
+  reconnectStep(reconnect.tick(clockNow(now)));
 }
 
 void Tchat::reconnectInfo(int kind, const std::string& msg) {
@@ -296,23 +315,94 @@ void Tchat::reconnectInfo(int kind, const std::string& msg) {
   }
   if (kind == 1) {
     // Connected again: the host asks for a login as of any newcomer, and a host that kept the
-    // seat puts this client back into it. Until then the mirror knows nothing of the game.
-    stopReconnecting();
+    // seat puts this client back into it. What it says is judged before the mirror learns it.
     receivedlist.clear();
     sockTail_.reset();
-    game.startOver();
-    syncView();
-    paintbox_board->update();
+    reconnect.connected(clockNow(now));
     return;
   }
-  if (kind != 7 || sock->connected()) return;
-  const bool refused = msg.find("(ConnectionRefusedError)") != std::string::npos;
-  if (reconnect.failed(refused) == korvel::client::Reconnect::Step::HostEnded) {
-    stopReconnecting();
-    messageBoxes().showMessage("The host has ended the game", [window = QPointer<Tchat>(this)] {
-      if (window) window->close();
-    });
+  if (kind == 7) {
+    reconnectStep(reconnect.socketError(korvel::client::errorMet(msg)));
+  } else if (kind == 2) {
+    // How this attempt ended says nothing about the next connection.
+    closedByHost_ = false;
+    connectionFailed_ = false;
+    reconnect.leftOver(sockTail_.pendingTail());
+    sockTail_.reset();
+    reconnectStep(reconnect.socketClosed());
   }
+}
+
+void Tchat::reconnectLine(const std::string& line) {
+  korvel::client::Outcome out;
+  const auto step = reconnect.take(line, out);
+  for (const auto& message : out.send) sock->send(message);
+  reconnectStep(step);
+}
+
+void Tchat::reconnectStep(korvel::client::Reconnect::Step step) {
+  using Step = korvel::client::Reconnect::Step;
+  switch (step) {
+    case Step::Wait:
+      break;
+    case Step::Try:
+      // An attempt still under way is abandoned for a fresh one; its close is not a new loss.
+      if (sock->state() != TSock::State::NoHandle) sock->close();
+      try {
+        sock->open();
+      } catch (const ESockError&) {
+        // The host's name did not resolve (the network is still down): the next tick tries again.
+        reconnectInfo(7, "");
+      }
+      break;
+    case Step::Drop:
+      // The host answered but did not seat this window: this connection is over, the next tick
+      // tries again.
+      if (sock->state() != TSock::State::NoHandle) sock->close();
+      receivedlist.clear();
+      sockTail_.reset();
+      break;
+    case Step::GiveUp:
+      korvel::app::programLog().write("reconnecting gave up after its time " +
+                                      korvel::client::lastTryText(reconnect.lastMet()));
+      stopReconnecting();
+      close();
+      return;
+    case Step::HostEnded:
+      stopReconnecting();
+      messageBoxes().showMessage("The host has ended the game", [window = QPointer<Tchat>(this)] {
+        if (window) window->close();
+      });
+      return;
+    case Step::Back: {
+      // The host gave this window its seat: the mirror learns the game as a newcomer does, and
+      // the record goes on.
+      stopReconnecting();
+      game.startOver();
+      game.myplayer = reconnect.seat();
+      game.connected = true;
+      syncView();
+      paintbox_board->update();
+      for (const std::string& line : reconnect.takeLines()) {
+        guarded([&] { dispatch(line); });
+      }
+      return;
+    }
+    case Step::Elsewhere: {
+      // The host plays on without this window's seat: nothing more of it is shown, and the last
+      // game stays on view with its chat and record.
+      stopReconnecting();
+      leftBehind_ = true;
+      sock->close();
+      const std::string why = korvel::client::landingText(reconnect.landing());
+      korvel::app::programLog().write("reconnecting ended: " + why);
+      korvel::client::Outcome out;
+      game.leftBehind(why, out);
+      render(out);
+      return;
+    }
+  }
+  showLastTry();
 }
 
 void Tchat::stopReconnecting() {

@@ -11,6 +11,7 @@ if(KORVEL_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/clock_contrast_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_history_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tchat_others_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tchat_reconnect_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/record_tables_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp
   )
