@@ -84,6 +84,7 @@ HeldGame HeldGame::of(const GameMirror& game, std::string name) {
   held.seats = game.seats;
   held.turnSeconds = game.turnlimit;
   held.tilesLeft = bagCount(game);
+  held.seatKey = game.seatKey;
   for (int x = 0; x < kBoardCells; ++x) {
     for (int y = 0; y < kBoardCells; ++y) {
       const tboard& cell = game.board[x][y];
@@ -234,6 +235,7 @@ Reconnect::Step Reconnect::take(std::string_view line, Outcome& out) {
     }
     a.loggedIn = false;
     a.stats = false;
+    if (!held_.seatKey.empty()) out.send.push_back(protocol::toserver::seatkey(held_.seatKey));
     out.send.push_back(protocol::toserver::logininfo(std::to_string(*seat), protocol::kVersion,
                                                      held_.name + protocol::kTerminator));
     return Step::Wait;

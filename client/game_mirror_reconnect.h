@@ -46,6 +46,7 @@ struct HeldGame {
   int seats = kSeats;
   int turnSeconds = 0;
   int tilesLeft = kBagSize;
+  std::string seatKey;  // offered before the login: what gets the seat back from a keyed host
   // Cells holding a letter of the host's board (not the player's own tiles laid this turn).
   std::array<std::array<bool, kBoardCells>, kBoardCells> occupied{};
   static HeldGame of(const GameMirror& game, std::string name);

@@ -75,8 +75,12 @@ class Rejoin : public ::testing::Test {
     bob = join("Bob");
     ASSERT_TRUE(QTest::qWaitFor([&] { return bob->game.myplayer == 2; }, 5000));
     host->sock->send(korvel::protocol::toserver::startgame("Ann", "30", "60", "1"));
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return host->game.myTurn() && bob->game.rack[7].code > 0; }, 5000));
+    // The seat key comes right after the rack: what Bob's window offers to get the seat back.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return host->game.myTurn() && bob->game.rack[7].code > 0 && !bob->game.seatKey.empty();
+        },
+        5000));
   }
   void TearDown() override {
     bob.reset();
