@@ -45,13 +45,15 @@ QueuedLine ReceiveQueue::take() {
   return line;
 }
 
-std::size_t ReceiveQueue::discard(int seat, std::uint64_t origin) {
+std::size_t ReceiveQueue::discard(int seat, std::uint64_t origin,
+                                  std::vector<std::string>* removedLines) {
   const auto it = seats_.find(seat);
   if (it == seats_.end()) return 0;
   SeatLines& waiting = it->second;
   std::size_t removed = 0;
   std::erase_if(waiting.lines, [&](const QueuedLine& line) {
     if (line.origin != origin) return false;
+    if (removedLines) removedLines->push_back(line.text);
     waiting.cost -= kEntryCost + line.text.size();
     ++removed;
     return true;

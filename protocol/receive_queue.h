@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvel::protocol {
 
@@ -42,8 +43,10 @@ class ReceiveQueue {
   // 0) this is first in, first out.
   QueuedLine take();
   // Removes at once every waiting line that came from the connection `origin` on `seat` (it has
-  // left), so that those lines cost no tick. Returns how many were removed.
-  std::size_t discard(int seat, std::uint64_t origin);
+  // left), so that those lines cost no tick. Returns how many were removed; `removedLines`, when
+  // given, receives them in their order.
+  std::size_t discard(int seat, std::uint64_t origin,
+                      std::vector<std::string>* removedLines = nullptr);
   bool empty() const { return size_ == 0; }
   std::size_t size() const { return size_; }
   void clear() {

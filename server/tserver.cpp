@@ -138,12 +138,18 @@ void TServer::tempsockInfo(TSock* sender, int, const std::string& Msg) {
   if (Msg != "Socket Closed") return;
   const int seat = sender->tag;
   // What the connection left waiting speaks for nobody any more: gone at once, not a tick each.
+  std::vector<std::string> unread;
   if (auto handle = handles_.find(sender); handle != handles_.end()) {
-    receivedlist.discard(seat, handle->second);
+    receivedlist.discard(seat, handle->second, &unread);
   }
   // Only the seat's present connection speaks for it: an old connection of a reused seat does
   // not free its new occupant.
   if (seatSock(seat) != sender) return;
+  // A player who left on purpose says so just before closing; when the close comes before the
+  // queue has reached that line, the line still decides whether the seat is kept.
+  for (const std::string& line : unread) {
+    if (line.starts_with("CMD_leaving+")) showingErrors([&] { core_->dispatch(line, seat); });
+  }
   tails_[sender].reset();
   core_->departure(seat);
 }

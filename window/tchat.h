@@ -301,6 +301,9 @@ class Tchat : public QMainWindow {
   // A logout, `kill` or Ctrl+C: the window closes now without asking (nobody may be there to
   // answer), saving what closing it saves.
   void endOnRequest();
+  // The player leaves the running game on purpose (CMD_leaving), so the host need not keep the
+  // seat.
+  void tellHostLeaving();
 
   // Widgets.
   QWidget* panel_board = nullptr;

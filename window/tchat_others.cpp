@@ -15,10 +15,10 @@
 #include "window/tchat.h"
 
 bool Tchat::startAs(const QStringList& arguments, int port, bool portMapping) {
-  if (const auto question = korvel::client::leaveQuestion(game, solo)) {
-    if (!messageBoxes().askYesNo(QString::fromStdString(*question))) return false;
-  }
+  const auto question = korvel::client::leaveQuestion(game, solo);
+  if (question && !messageBoxes().askYesNo(QString::fromStdString(*question))) return false;
   if (!restartAs || !restartAs(arguments, port, portMapping)) return false;
+  if (question) tellHostLeaving();
   leaving_ = true;
   close();
   return true;

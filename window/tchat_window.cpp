@@ -53,6 +53,14 @@ void Tchat::bringToFront() {
   activateWindow();
 }
 
+void Tchat::tellHostLeaving() {
+  // Leaving on purpose: the host frees the seat at once instead of keeping it (hosts that do not
+  // know the word keep it as for a drop).
+  if (!game.hosting && sock->connected()) {
+    sock->send(korvel::protocol::toserver::leaving(game.myplayer));
+  }
+}
+
 void Tchat::endOnRequest() {
   leaving_ = true;
   close();
@@ -69,11 +77,7 @@ void Tchat::closeEvent(QCloseEvent* event) {
         return;
       }
       leaving_ = true;
-      // Leaving on purpose: the host frees the seat at once instead of keeping it (hosts that do
-      // not know the word keep it as for a drop).
-      if (!game.hosting && sock->connected()) {
-        sock->send(korvel::protocol::toserver::leaving(game.myplayer));
-      }
+      tellHostLeaving();
     }
   }
   FormClose();

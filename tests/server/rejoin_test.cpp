@@ -231,3 +231,13 @@ TEST_F(Rejoin, AWindowStartedAgainGetsItsSeatBackByItsKeyAndTheNameAloneDoesNot)
   EXPECT_FALSE(server->core().iskept(3));
   EXPECT_EQ(impostor->game.myplayer, 4);
 }
+
+// Leaving by the menu is not a drop: the window tells the host, which frees the seat at once.
+TEST_F(Rejoin, APlayerWhoLeavesOnPurposeFreesTheSeatAtOnce) {
+  bob->close();  // "Leave this game?" Yes
+  bob.reset();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !server->core().players[2].inuse; }, 5000));
+  EXPECT_FALSE(server->core().iskept(2));
+  auto cy = join("Cy");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return cy->game.myplayer == 2; }, 5000));
+}
