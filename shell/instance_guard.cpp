@@ -44,6 +44,13 @@ struct InstanceGuard::Peer {
   bool dropped = false;
 };
 
+InstanceGuard::~InstanceGuard() {
+  // The server's connections from other copies go with it, after this object's own members:
+  // their last signals must not reach the limits and peers that are gone by then.
+  for (QLocalSocket* socket : server_.findChildren<QLocalSocket*>()) socket->disconnect(this);
+  for (QLocalSocket* socket : findChildren<QLocalSocket*>()) socket->disconnect(this);
+}
+
 InstanceGuard::InstanceGuard(const QString& runtimeDir, QObject* parent)
     : QObject(parent),
       path_(runtimeDir.isEmpty() ? QString() : QDir(runtimeDir).filePath("77nouq")) {

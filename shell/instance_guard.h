@@ -23,6 +23,7 @@ class InstanceGuard : public QObject {
   Q_OBJECT
  public:
   explicit InstanceGuard(const QString& runtimeDir, QObject* parent = nullptr);
+  ~InstanceGuard() override;
 
   // True when this copy runs: it holds the guard now, or nobody could be asked and the guard
   // could not be taken (problem() says why). False when another copy runs; it has been asked to
