@@ -444,6 +444,13 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     out.clock = Outcome::Clock::Restart;
   }
   heldtile.clear();
+  // A window that joins or comes back in the middle of a turn shows whose turn it is at once, its
+  // own included (a kept seat keeps its turn), not only from the next turn on.
+  if (whose >= 1 && whose <= seats && whose <= kSeats) {
+    turnTop = kSeatTop[whose - 1] - 3;
+    buttonsVisible = whose == myplayer;
+    status = whose == myplayer ? "Your Turn." : seatLabel(whose) + "'s turn.";
+  }
 }
 
 void GameMirror::notiles(std::string_view body, Outcome& out) {

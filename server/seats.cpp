@@ -224,7 +224,8 @@ void ServerCore::departure(int seat) {
   p.inuse = false;
   p.name.clear();
   p.watching = false;
-  if (gameon && seat == currentplayer && seat != 1) findplayer();
+  // A kept seat keeps its turn: its clock runs on, and a player back in time plays it.
+  if (gameon && seat == currentplayer && seat != 1 && !iskept(seat)) findplayer();
 }
 
 int ServerCore::keptseatfor(const std::string& name) const {

@@ -525,6 +525,15 @@ TEST(GameMirrorTurns, ArrivingInARunningGame) {
   EXPECT_EQ(m.rack[1].code, 11);
   EXPECT_EQ(m.tilesleft, "35");
   EXPECT_EQ(out.clock, Outcome::Clock::Restart);
+  // The turn shows at once: the marker at the seat to move, its name in the status line.
+  EXPECT_EQ(m.turnTop, korvel::client::kSeatTop[1] - 3);
+  EXPECT_EQ(m.status, m.seat[1].name + "'s turn.");
+  EXPECT_FALSE(m.buttonsVisible);
+  // Back in a kept seat whose turn it still is: the turn is this window's own.
+  feed(m, toclient::gamestats(3, 45, 20, 3, 40, {5, 7, 0, 0}, {{2, 11}}));
+  EXPECT_TRUE(m.myTurn() && m.buttonsVisible);
+  EXPECT_EQ(m.status, "Your Turn.");
+  EXPECT_EQ(m.turnclock, 20);
   feed(m, toclient::loadboard(3, {{0, 0, 26}, {10, 10, 1}}));
   EXPECT_EQ(m.board[0][0].letter, 26);
   EXPECT_EQ(m.board[10][10].letter, 1);

@@ -395,3 +395,39 @@ TEST(KeptSeat, PeersThatNeverDropSeeTheSameBytesAsWhenTheSeatIsTakenOverAtOnce) 
   EXPECT_EQ(to(4, kept), Lines{"4 CMD_sendlogininfo+4"});
   EXPECT_FALSE(to(1, kept).empty());
 }
+
+// A player whose connection drops on their own turn keeps it: the clock runs on for the seat, a
+// player back in time finds the turn still theirs with the time left, and a player who is not
+// back loses the turn to time as anybody does.
+TEST(KeptSeat, AKeptSeatKeepsItsTurn) {
+  for (const bool back : {true, false}) {
+    SCOPED_TRACE(back ? "back in time" : "not back");
+    Harness h;
+    threePlayerGame(h);
+    h.line(1, "CMD_pass+1+");
+    h.ticks(3);
+    ASSERT_EQ(h.core.currentplayer, 2);
+    h.take();
+    h.core.departure(2);
+    EXPECT_EQ(h.take(), (Lines{"1 CMD_playerdisconnected+2+Bob", "3 CMD_playerdisconnected+2+Bob"}))
+        << "the turn is not passed on";
+    h.ticks(10);
+    if (back) {
+      ASSERT_EQ(h.accept(), 4);
+      h.comeBack(4, 2, "Bob");
+      h.take();
+      h.line(2, "CMD_logininfo+2+1.0.2+Bob");
+      std::vector<korvel::protocol::SlotEntry> rack;
+      for (int k = 1; k <= 8; ++k) rack.push_back({k, h.core.players[2].tiles[k]});
+      EXPECT_EQ(to(2, h.take()).back(),
+                recorded(2, toclient::gamestats(2, 90, 80, 2, h.core.drawn, {0, 0, 0, 0}, rack)));
+      h.line(2, "CMD_pass+2+");
+      EXPECT_EQ(to(1, h.take()), Lines{"1 CMD_hepassed+2+"});
+    } else {
+      h.ticks(80);
+      EXPECT_EQ(to(1, h.take()), Lines{"1 CMD_timeup+"});
+    }
+    h.ticks(4);
+    EXPECT_EQ(h.core.currentplayer, 3);
+  }
+}

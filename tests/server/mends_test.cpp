@@ -124,6 +124,7 @@ TEST(Mends, NobodyLeftToPlayEndsTheGame) {
   };
   for (const auto& c : cases) {
     Harness h;
+    h.core.keepseconds = 0;  // a kept seat would keep its turn
     h.join("Ann");
     if (c.players == 2) h.join("Bob");
     h.line(1, "CMD_startgame+Ann+30+60+0+");
