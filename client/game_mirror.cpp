@@ -84,6 +84,7 @@ bool GameMirror::handle(std::string_view command, std::string_view body, Outcome
       {"CMD_newplayerinfo", &GameMirror::newplayerinfo},
       {"CMD_existingplayers", &GameMirror::newplayerinfo},
       {"CMD_playerdisconnected", &GameMirror::playerdisconnected},
+      {"CMD_seatkept", &GameMirror::seatkept},
       {"CMD_justwatching", &GameMirror::justwatching},
       {"CMD_startgame", &GameMirror::startthegame},
       {"CMD_nextplayer", &GameMirror::getnextplayer},
@@ -153,6 +154,8 @@ void GameMirror::newplayerinfo(std::string_view body, Outcome& out) {
     }
     if (n <= seats) {
       seat[n - 1].name = name;
+      seat[n - 1].away.clear();
+      seat[n - 1].awaySeconds = 0;
       if (flag == "1") seat[n - 1].eyes = true;
     } else {
       setSpectator(n, name);
@@ -170,9 +173,10 @@ void GameMirror::playerdisconnected(std::string_view body, Outcome& out) {
   if (n <= seats) {
     SeatView& s = seat[n - 1];
     // A seat that shows its stand-by name had nobody in it.
-    if (s.name != kWaiting && s.name != s.standby) {
-      out.chat.push_back("0+" + s.name + " disconnected.");
-    }
+    const bool someone = s.name != kWaiting && s.name != s.standby && s.awaySeconds == 0;
+    if (someone) out.chat.push_back("0+" + s.name + " disconnected.");
+    s.away = someone ? s.name : std::string();
+    s.awaySeconds = 0;
     s.name = kWaiting;
     s.eyes = false;
     return;
@@ -181,6 +185,41 @@ void GameMirror::playerdisconnected(std::string_view body, Outcome& out) {
   if (auto it = std::find(spectators.begin(), spectators.end(), entry); it != spectators.end()) {
     out.chat.push_back("0+" + name + " has left.");
     spectators.erase(it);
+  }
+}
+
+std::string awayLabel(const std::string& name, int seconds) {
+  const int s = seconds % 60;
+  return name + " (away) " + std::to_string(seconds / 60) + (s < 10 ? ":0" : ":") +
+         std::to_string(s);
+}
+
+void GameMirror::seatkept(std::string_view body, Outcome&) {
+  FieldReader r(body);
+  const int n = r.intField();
+  const int seconds = protocol::parseInt(r.rest());
+  if (n < 1 || n > seats || n > kSeats) return;
+  SeatView& s = seat[n - 1];
+  // Only a seat that just lost its player; the host never keeps one for longer than ten minutes.
+  if (s.away.empty() || s.name != kWaiting || seconds < 1) return;
+  s.awaySeconds = std::min(seconds, 600);
+  s.name = awayLabel(s.away, s.awaySeconds);
+}
+
+void GameMirror::tickAway() {
+  for (SeatView& s : seat) {
+    if (s.awaySeconds <= 0) continue;
+    s.name = --s.awaySeconds > 0 ? awayLabel(s.away, s.awaySeconds) : kWaiting;
+    if (s.awaySeconds == 0) s.away.clear();
+  }
+}
+
+void GameMirror::clearAway() {
+  for (SeatView& s : seat) {
+    if (s.awaySeconds <= 0) continue;
+    s.awaySeconds = 0;
+    s.away.clear();
+    s.name = kWaiting;
   }
 }
 
@@ -498,6 +537,7 @@ void GameMirror::boughtnew(std::string_view body, Outcome& out) {
 void GameMirror::winner(std::string_view body, Outcome& out) {
   FieldReader r(body);
   const std::string names = r.field();
+  clearAway();  // the host keeps no seat past its game
   // The game can end inside a turn (the player to move left or sat out and nobody is left):
   // the clock stops, the board closes and laid tiles go home.
   endTurn(out);

@@ -48,7 +48,12 @@ struct SeatView {
   std::string score = "0";
   std::string bonus = "0";
   bool eyes = false;  // `image_eyes`n: only watching
+  // A seat the host keeps for its player who dropped: the player's name and the seconds left.
+  std::string away;
+  int awaySeconds = 0;
 };
+// What a kept seat's label says: "Bob (away) 2:45".
+std::string awayLabel(const std::string& name, int seconds);
 
 // One rack image `letter_`n: its letter code (-1 no tile, 0 never dealt), where it is, whether it
 // shows (a tile laid this turn is hidden and parked at home).
@@ -209,6 +214,10 @@ class GameMirror {
  private:
   void newplayerinfo(std::string_view body, Outcome& out);
   void playerdisconnected(std::string_view body, Outcome& out);
+  void seatkept(std::string_view body, Outcome& out);
+  // Kept seats count down with the clock; at the end of their time, or of the game, they are free.
+  void tickAway();
+  void clearAway();
   void justwatching(std::string_view body, Outcome& out);
   void startthegame(std::string_view body, Outcome& out);
   void getnextplayer(std::string_view body, Outcome& out);

@@ -14,6 +14,7 @@ std::string clockText(int seconds) {
 
 Outcome GameMirror::tick() {
   Outcome out;
+  tickAway();
   --turnclock;
   if (turnclock < 1) {
     // The server decides when the turn ends; until it says so the clock rests at zero.
@@ -42,6 +43,9 @@ GameMirror::KickMenu GameMirror::kickMenu(int seatNumber) const {
   KickMenu menu;
   menu.remove = menu.setWatch = menu.unsetWatch = hosting;
   if (seatLabel(seatNumber) == kWaiting) menu.remove = false;
+  if (seatNumber >= 1 && seatNumber <= kSeats && seat[seatNumber - 1].awaySeconds > 0) {
+    menu.remove = false;  // nobody is connected there to remove
+  }
   return menu;
 }
 

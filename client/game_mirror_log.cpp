@@ -52,7 +52,9 @@ void GameMirror::logTurn(int n, TurnKind kind, int score) {
   if (n < 1 || n > std::min(seats, kSeats) || !history.active) return;
   TurnRecord turn;
   turn.seat = n;
-  turn.player = seatLabel(n);
+  // A kept seat's turn (its time running out) is its player's, not its "(away)" label's.
+  const SeatView& held = seat[static_cast<std::size_t>(n - 1)];
+  turn.player = held.awaySeconds > 0 ? held.away : seatLabel(n);
   turn.kind = kind;
   turn.score = score;
   if (kind == TurnKind::Word) {

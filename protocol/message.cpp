@@ -188,6 +188,10 @@ std::string seatkey(std::string_view key) {
   return framed("CMD_seatkey+" + std::string(key));
 }
 
+std::string seatkept(int seat, int seconds) {
+  return framed("CMD_seatkept+" + num(seat) + "+" + num(seconds));
+}
+
 std::string notice(std::string_view text) {
   return framed("CMD_chat+0+" + cleanText(text) + "|clBlue");
 }

@@ -101,6 +101,8 @@ std::string newtiles(int seat, int score, const std::vector<SlotEntry>& slots);
 std::string boughtnew(int seat, int score);
 // Korvel's own: the key that gives this seat back to the player who holds it (see seatKeyText).
 std::string seatkey(std::string_view key);
+// Korvel's own: the seat is kept for its player who dropped, for `seconds` more.
+std::string seatkept(int seat, int seconds);
 // Korvel's own: a system line for one participant's chat, in the game's system colour.
 std::string notice(std::string_view text);
 }  // namespace toclient

@@ -216,6 +216,10 @@ void ServerCore::departure(int seat) {
   if (p.inuse && gameon && seat >= 2 && seat <= maxplayers && keepseconds > 0 && !removed &&
       !p.name.empty()) {
     kept[seat] = {p.name, std::min(keepseconds, kMaxKeepSeconds), seatkeys[seat]};
+    // Every window shows the seat as kept, with the time it waits, rather than as free.
+    for (int s = 1; s <= seatsused; ++s) {
+      if (s != seat) sendto(s, toclient::seatkept(seat, kept[seat].seconds));
+    }
   }
   if (seat <= maxplayers) seatkeys[seat].clear();
   connections_[seat] = {};

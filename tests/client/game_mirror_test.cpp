@@ -957,3 +957,39 @@ TEST(GameMirrorKeys, AClickAimsTheCursorByTheNeighbouringLetters) {
 }
 
 }  // namespace
+
+// A seat the host keeps for a dropped player shows the player's name, "(away)" and the time the
+// seat waits, counted down by the clock, until the player is back, the time is over or the game
+// ends.
+TEST(GameMirrorSeats, AKeptSeatShowsItsPlayerAwayWithTheTimeLeft) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> after;  // messages after Bob's drop and the seat kept for 180 s
+    int ticks;
+    std::string shown;
+  } cases[] = {
+      {"kept", {}, 0, "Bob (away) 3:00"},
+      {"counted down", {}, 61, "Bob (away) 1:59"},
+      {"the time is over", {}, 180, korvel::client::kWaiting},
+      {"back", {toclient::newplayerinfo(2, "Bob")}, 5, "Bob"},
+      {"a newcomer takes it", {toclient::newplayerinfo(2, "Cy")}, 200, "Cy"},
+      {"the game ended", {toclient::winner("Ann")}, 0, korvel::client::kWaiting},
+      {"told twice", {toclient::seatkept(2, 30)}, 0, "Bob (away) 3:00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameMirror m = running(1, 1);
+    feed(m, toclient::playerdisconnected(2, "Bob"));
+    feed(m, toclient::seatkept(2, 180));
+    for (const auto& message : c.after) feed(m, message);
+    for (int n = 0; n < c.ticks; ++n) m.tick();
+    EXPECT_EQ(m.seat[1].name, c.shown);
+  }
+  // A seat nobody held, or a time out of range, is not shown as anybody's.
+  GameMirror m = running(1, 1);
+  feed(m, toclient::seatkept(3, 180));
+  feed(m, toclient::playerdisconnected(2, "Bob"));
+  feed(m, toclient::seatkept(2, 0));
+  EXPECT_EQ(m.seat[2].name, korvel::client::kWaiting);
+  EXPECT_EQ(m.seat[1].name, korvel::client::kWaiting);
+}
