@@ -19,12 +19,12 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "app/failure_text.h"
-#include "shell/message_boxes.h"
 
 namespace {
 
@@ -76,12 +76,13 @@ class EventScope {
   EventScope& operator=(const EventScope&) = delete;
 };
 
+ErrorReporter& errorReporter() {
+  static ErrorReporter reporter;
+  return reporter;
+}
+
 void showError(const std::string& text) {
-  try {
-    messageBoxes().showMessage(QString::fromStdString(text));
-  } catch (...) {
-    // Nothing sensible is left to report a failing message box with.
-  }
+  reportError(text);
 }
 
 std::string errorText(int code) {
@@ -736,4 +737,20 @@ QHostAddress TSock::peerAddress() const {
 
 quint16 TSock::peerPort() const {
   return socket_ ? socket_->peerPort() : 0;
+}
+
+void setErrorReporter(ErrorReporter reporter) {
+  errorReporter() = std::move(reporter);
+}
+
+void reportError(const std::string& text) {
+  try {
+    if (const ErrorReporter& reporter = errorReporter()) {
+      reporter(text);
+    } else {
+      std::fprintf(stderr, "%s\n", text.c_str());
+    }
+  } catch (...) {
+    // Nothing sensible is left to report a failing report with.
+  }
 }

@@ -36,7 +36,7 @@
 //
 // Failing operations throw ESockError with the exact texts ("Send - Socket Not Connected",
 // "Listen - Error Binding Socket", ...). When such an error escapes a handler that TSock called
-// (OnRead, OnAccept, ...), TSock abandons that handler and shows the text through messageBoxes();
+// (OnRead, OnAccept, ...), TSock abandons that handler and hands the text to the error reporter;
 // a failing OnInfo handler is reported as "Error here". A failing handler never stops TSock's own
 // bookkeeping: a connection the peer ended is closed all the same.
 //
@@ -62,6 +62,13 @@ class ESockError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Where an error that escaped a socket's or the game server's handler goes: the program with a
+// window shows it in a message box, a program without one logs it. Set once at start; until then,
+// and with none, the text goes to standard error.
+using ErrorReporter = std::function<void(const std::string& text)>;
+void setErrorReporter(ErrorReporter reporter);
+void reportError(const std::string& text);
 
 class TSock : public QObject {
   Q_OBJECT

@@ -7,7 +7,6 @@
 
 #include "dictionary/word_list_blob.h"
 #include "protocol/tsock.h"
-#include "shell/message_boxes.h"
 
 namespace protocol = korvel::protocol;
 using korvel::server::ServerCore;
@@ -15,7 +14,7 @@ using korvel::server::ServerCore;
 namespace {
 
 void notify(const std::string& text) {
-  messageBoxes().showMessage(QString::fromStdString(text));
+  reportError(text);
 }
 
 // Errors of a socket operation abandon the handler that met them and are shown; the program goes

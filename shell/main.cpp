@@ -131,6 +131,9 @@ int main(int argc, char** argv) {
   if (const auto factor = korvel::app::zoomedScaleFactor(userScale.toStdString(), zoom))
     qputenv(korvel::app::kScaleFactorVariable, QByteArray::fromStdString(*factor));
   QApplication app(qtArgc, argv);
+  // What a socket or the game server meets in a handler is shown to the player.
+  setErrorReporter(
+      [](const std::string& text) { messageBoxes().showMessage(QString::fromStdString(text)); });
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
   if (const auto& folder = InstanceGuard::runtimeFolder(); !folder.problem.empty()) {

@@ -407,6 +407,9 @@ int main(int argc, char** argv) {
   // Listing the tests at build time runs this too, without a display.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // Errors the server reports go to the message boxes, which the tests replace.
+  setErrorReporter(
+      [](const std::string& text) { messageBoxes().showMessage(QString::fromStdString(text)); });
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
