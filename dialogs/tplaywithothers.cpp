@@ -245,17 +245,16 @@ void TPlayWithOthers::JoinClick() {
   }
   if (name.empty()) return;
   const HostAddress address = *reading.address;
-  const std::string entry = korvel::app::addressText(address, gamePort);
   const bool number =
       !address.host.empty() && address.host.front() >= '0' && address.host.front() <= '9';
-  if (number || !lookUpName) return finishJoin(name, address.host, address.port, entry);
+  if (number || !lookUpName) return finishJoin(name, address.host, address.port);
   // A name that does not resolve would only fail later, in the new copy: say so here.
   lookingUp_ = true;
   joinButton->setEnabled(false);
   setMessage(addressMessage,
              QString("Looking for %1...").arg(QString::fromStdString(address.host)));
   QPointer<TPlayWithOthers> self(this);
-  lookUpName(QString::fromStdString(address.host), [self, name, address, entry](bool found) {
+  lookUpName(QString::fromStdString(address.host), [self, name, address](bool found) {
     if (!self) return;
     self->lookingUp_ = false;
     self->joinButton->setEnabled(true);
@@ -266,17 +265,13 @@ void TPlayWithOthers::JoinClick() {
       return;
     }
     self->setMessage(self->addressMessage, {});
-    self->finishJoin(name, address.host, address.port, entry);
+    self->finishJoin(name, address.host, address.port);
   });
 }
 
-void TPlayWithOthers::finishJoin(const std::string& name, const std::string& host, int port,
-                                 const std::string& entry) {
-  korvel::app::addRecentHost(recent_, entry);
-  if (!settingsFile.empty()) {
-    korvel::app::saveKey(settingsFile, korvel::app::kSettingsSection, korvel::app::kRecenthostsKey,
-                         korvel::app::recentHostsText(recent_));
-  }
+void TPlayWithOthers::finishJoin(const std::string& name, const std::string& host, int port) {
+  // Recent Hosts gains the address only once its host answers the login (the joining window
+  // keeps it then), so an address that fails is never listed.
   if (start)
     start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port, false});
 }

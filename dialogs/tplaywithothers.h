@@ -81,8 +81,7 @@ class TPlayWithOthers : public QDialog {
   std::string checkedName();
   void setMessage(QLabel* label, const QString& text);
   void recentActivated(QListWidgetItem* item);
-  void finishJoin(const std::string& name, const std::string& host, int port,
-                  const std::string& entry);
+  void finishJoin(const std::string& name, const std::string& host, int port);
 
   std::vector<std::string> recent_;
   bool lookingUp_ = false;

@@ -439,6 +439,9 @@ class Tchat : public QMainWindow {
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
+  // The joined host went into Recent Hosts once its login answered (once per copy).
+  bool joinRemembered_ = false;
+  void rememberJoinedHost();
   bool coveringTipShown_ = false;  // the first solo game's tip is in the chat (or was once)
   // A join gets kConnectTimeoutSeconds to connect; then it is given up and told as such.
   QTimer connectTimer_;

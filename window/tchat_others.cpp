@@ -29,6 +29,19 @@ void Tchat::CopyInvitation1Click() {
   QGuiApplication::clipboard()->setText(QString::fromStdString(invitationLinks.front()));
 }
 
+void Tchat::rememberJoinedHost() {
+  // Only a host that answered the login is kept: an address nobody hosts at never gets here.
+  if (joinRemembered_ || game.hosting || solo || !settingsStore) return;
+  joinRemembered_ = true;
+  korvel::app::updateIniFile(settingsStore->file(), [this](korvel::app::IniFile& ini) {
+    const auto section = korvel::app::kSettingsSection;
+    const auto stored = ini.get(section, korvel::app::kRecenthostsKey).value_or("");
+    ini.set(section, korvel::app::kRecenthostsKey,
+            korvel::app::recentHostsAfterJoin(stored, hostaddress, ports_.game,
+                                              korvel::app::kDefaultGamePort));
+  });
+}
+
 void Tchat::showOutsideInvitation(const std::string& link) {
   if (!outsideInvitation.empty()) std::erase(invitationLinks, outsideInvitation);
   outsideInvitation = link;

@@ -241,6 +241,26 @@ TEST(RecentHosts, NewestFirstNoRepeatsAtMostTenAndHostileEntriesDropped) {
   EXPECT_TRUE(none.notifyOnMyTurn);
 }
 
+TEST(RecentHosts, AJoinedHostGoesFirstWrittenAsTheFieldReadsIt) {
+  struct Case {
+    std::string stored, host;
+    int port;
+    std::string after;
+  } cases[] = {
+      {"", "10.55.0.1", 7772, "10.55.0.1"},
+      {"", "10.55.0.1", 7773, "10.55.0.1:7773"},
+      {"box 10.0.0.2", "10.0.0.2", 7772, "10.0.0.2 box"},
+      {"box", "BOX", 7772, "BOX"},
+      {"", "2001:db8::1", 8000, "[2001:db8::1]:8000"},
+      // A host given on a command line that the field would refuse is not listed.
+      {"box", "<b>x</b>", 7772, "box"},
+      {"box korvel://evil", "10.0.0.3", 7772, "10.0.0.3 box"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(recentHostsAfterJoin(c.stored, c.host, c.port, 7772), c.after) << c.host;
+  }
+}
+
 TEST(PlayerName, CleanedLikeTheWireWithAMessageForUnusableNames) {
   struct Case {
     std::string typed, name;

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -156,6 +158,28 @@ TEST(TchatOthers, HostingShowsInvitationLinksAndCopyInvitationTakesTheFirst) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://203.0.113.9:8124");
   chat.showOutsideInvitation("");
   EXPECT_EQ(chat.invitationLinks.size(), 2u);
+}
+
+TEST(TchatOthers, AJoinedHostBecomesARecentHostOnlyOnceItsLoginAnswers) {
+  QTemporaryDir dir;
+  korvel::app::SettingsStore store(dir.filePath("quonlobby.ini").toStdString());
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  Tchat chat({"Ann", "127.0.0.1", "false"}, {server.serverPort(), 1});
+  chat.settingsStore = &store;
+  const auto recent = [&] {
+    return korvel::app::IniFile::parse(korvel::app::readFileBytes(store.file()).value_or(""))
+        .get("Korvel", "Recenthosts")
+        .value_or("");
+  };
+  chat.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000));
+  QTcpSocket* peer = server.nextPendingConnection();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat.sock->connected(); }, 5000));
+  EXPECT_EQ(recent(), "") << "a connection that has not logged in is not a host joined";
+  peer->write(QByteArray("CMD_sendlogininfo+2") + '\xFF');
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat.game.connected; }, 5000));
+  EXPECT_EQ(recent(), "127.0.0.1:" + std::to_string(server.serverPort()));
 }
 
 TEST(TchatOthers, AnInvitationLinkOnTheCommandLineOpensThePlayWithOthersWindow) {
