@@ -124,6 +124,8 @@ class Tchat : public QMainWindow {
   // While hosting for others: `korvel://ADDRESS:PORT` for each address the chat shows.
   std::vector<std::string> invitationLinks;
   void CopyInvitation1Click();
+  // Puts an invitation link on the clipboard and says so in the chat.
+  void copyInvitation(const std::string& link);
   // The link for players outside the network once the router forwards the port: it goes first,
   // so Copy Invitation copies it; empty takes it away again.
   void showOutsideInvitation(const std::string& link);

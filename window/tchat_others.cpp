@@ -5,6 +5,7 @@
 #include <QClipboard>
 
 #include "app/host_address.h"
+#include "app/hosting_help.h"
 #include "app/recent_hosts.h"
 #include "app/settings_file.h"
 #include "client/leave_question.h"
@@ -26,7 +27,12 @@ bool Tchat::startAs(const QStringList& arguments, int port, bool portMapping) {
 
 void Tchat::CopyInvitation1Click() {
   if (invitationLinks.empty()) return;
-  QGuiApplication::clipboard()->setText(QString::fromStdString(invitationLinks.front()));
+  copyInvitation(invitationLinks.front());
+}
+
+void Tchat::copyInvitation(const std::string& link) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(link));
+  addlinetochat(korvel::app::invitationCopiedLine(link), systemcolor);
 }
 
 void Tchat::rememberJoinedHost() {

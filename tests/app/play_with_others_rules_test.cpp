@@ -157,7 +157,9 @@ TEST(HostAddress, LinksAndShownAddressesBracketIpv6AndOnlyIpv4IsReachable) {
   EXPECT_NE(unreachableReason({"2001:db8::1", 7772}).find("IPv4 only"), std::string::npos);
   EXPECT_EQ(invitationLine({"korvel://10.0.0.2:7772", "korvel://192.168.1.5:7772"}),
             "0+Invitation links to send them: korvel://10.0.0.2:7772, korvel://192.168.1.5:7772 "
-            "(File, Copy Invitation copies the first)");
+            "(click one to copy it; File, Copy Invitation copies the first)");
+  EXPECT_EQ(invitationCopiedLine("korvel://10.0.0.2:7772"),
+            "0+Invitation link copied: korvel://10.0.0.2:7772");
 }
 
 TEST(HostAddress, ConnectionFailuresAreToldInWords) {
