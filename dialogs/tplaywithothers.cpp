@@ -142,7 +142,8 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   });
   connect(nameEdit, &QLineEdit::textEdited, this, [this] { setMessage(nameMessage, {}); });
   connect(addressEdit, &QLineEdit::textEdited, this, [this] { setMessage(addressMessage, {}); });
-  setMinimumWidth(420);
+  // Wide enough for every column of the games list, State included, beside a host name.
+  setMinimumWidth(520);
 }
 
 TPlayWithOthers::~TPlayWithOthers() = default;
