@@ -1,6 +1,7 @@
 #include "dialogs/tplaywithothers.h"
 
 #include <QCheckBox>
+#include <QHideEvent>
 #include <QHostInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -251,12 +252,14 @@ void TPlayWithOthers::JoinClick() {
   if (number || !lookUpName) return finishJoin(name, address.host, address.port);
   // A name that does not resolve would only fail later, in the new copy: say so here.
   lookingUp_ = true;
+  const int lookup = ++lookup_;
   joinButton->setEnabled(false);
   setMessage(addressMessage,
              QString("Looking for %1...").arg(QString::fromStdString(address.host)));
   QPointer<TPlayWithOthers> self(this);
-  lookUpName(QString::fromStdString(address.host), [self, name, address](bool found) {
-    if (!self) return;
+  lookUpName(QString::fromStdString(address.host), [self, name, address, lookup](bool found) {
+    // Gone, or closed since: the player no longer asked for this join.
+    if (!self || self->lookup_ != lookup) return;
     self->lookingUp_ = false;
     self->joinButton->setEnabled(true);
     if (!found) {
@@ -275,6 +278,21 @@ void TPlayWithOthers::finishJoin(const std::string& name, const std::string& hos
   // keeps it then), so an address that fails is never listed.
   if (start)
     start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port, false});
+}
+
+void TPlayWithOthers::cancelLookUp() {
+  if (!lookingUp_) return;
+  ++lookup_;
+  lookingUp_ = false;
+  joinButton->setEnabled(true);
+  setMessage(addressMessage, {});
+}
+
+void TPlayWithOthers::hideEvent(QHideEvent* event) {
+  // Closing the window (Escape, its close button) drops a join still waiting for its name;
+  // only minimising, which the window system does, leaves it going.
+  if (!event->spontaneous()) cancelLookUp();
+  QDialog::hideEvent(event);
 }
 
 bool TPlayWithOthers::eventFilter(QObject* watched, QEvent* event) {

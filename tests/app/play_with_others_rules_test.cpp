@@ -39,6 +39,9 @@ TEST(HostAddress, FieldAcceptsNamesAddressesPortsBracketedIpv6AndLinks) {
       {"KORVEL://box", "box", 7772},
       {"korvel://box:9000/", "box", 9000},
       {"korvel://[2001:db8::1]:7772/", "2001:db8::1", 7772},
+      // A link-local address as the games found on the network list it, with its interface.
+      {"[fe80::1%eth0]:7772", "fe80::1%eth0", 7772},
+      {"fe80::1%wlp2s0", "fe80::1%wlp2s0", 7772},
   };
   for (const auto& c : cases) {
     const auto reading = readHostAddress(c.text, 7772);
@@ -77,6 +80,9 @@ TEST(HostAddress, FieldAndLinksRefuseEverythingElseWithAReason) {
       {"[2001:db8::g]:7772", "not a valid IPv6"},
       {"[2001:db8::1]x", "Only \":port\""},
       {"[1:2:3:4:5:6:7:8:9]", "not a valid IPv6"},
+      {"[fe80::1%]:7772", "not a valid IPv6"},
+      {"[fe80::1%e+0]", "not a valid IPv6"},
+      {"korvel://[fe80::1%eth0]:7772", "more than an address"},
       {"1::2::3", "not a valid address"},
       {"2001:db8::1:7772x", "not a valid address"},
       {"korvel:", "starts with korvel://"},
@@ -155,6 +161,7 @@ TEST(HostAddress, LinksAndShownAddressesBracketIpv6AndOnlyIpv4IsReachable) {
   EXPECT_EQ(addressText({"::1", 8000}, 7772), "[::1]:8000");
   EXPECT_EQ(unreachableReason({"192.168.1.20", 7772}), "");
   EXPECT_NE(unreachableReason({"2001:db8::1", 7772}).find("IPv4 only"), std::string::npos);
+  EXPECT_NE(unreachableReason({"fe80::1%eth0", 7772}).find("IPv4 only"), std::string::npos);
   EXPECT_EQ(invitationLine({"korvel://10.0.0.2:7772", "korvel://192.168.1.5:7772"}),
             "0+Invitation links to send them: korvel://10.0.0.2:7772, korvel://192.168.1.5:7772 "
             "(click one to copy it; File, Copy Invitation copies the first)");

@@ -146,6 +146,9 @@ TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts
        "korvel://192.168.1.20:7772."},
       {"Ann", "[2001:db8::1]:7772", "",
        "Korvel games are reached over IPv4 only; ask the host for an address like 192.168.1.20."},
+      // A link-local game from the games list, with its interface.
+      {"Ann", "[fe80::1%eth0]:7772", "",
+       "Korvel games are reached over IPv4 only; ask the host for an address like 192.168.1.20."},
       {"<b>Eve</b>", "nosuch.lan", "", "No computer named \"nosuch.lan\" was found"},
   };
   f.nameFound = false;
@@ -163,6 +166,31 @@ TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts
   f.window.HostClick();
   EXPECT_EQ(f.window.nameMessage->text(), "Type the name the other players will see.");
   EXPECT_TRUE(f.starts.empty());
+}
+
+TEST(TPlayWithOthers, ClosingTheWindowDropsAJoinStillLookingUpItsName) {
+  Fixture f;
+  std::vector<std::function<void(bool)>> answers;
+  f.window.lookUpName = [&](const QString&, std::function<void(bool)> done) {
+    answers.push_back(std::move(done));
+  };
+  f.window.open();
+  f.window.addressEdit->setText("box.lan");
+  f.window.JoinClick();
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_FALSE(f.window.joinButton->isEnabled());
+  f.window.close();
+  answers[0](true);
+  EXPECT_TRUE(f.starts.empty()) << "the join went ahead after the window closed";
+
+  // Opened again, the window joins afresh, and only the new lookup's answer counts.
+  f.window.open();
+  EXPECT_TRUE(f.window.joinButton->isEnabled());
+  f.window.JoinClick();
+  ASSERT_EQ(answers.size(), 2u);
+  answers[1](true);
+  ASSERT_EQ(f.starts.size(), 1u);
+  EXPECT_EQ(f.starts[0].arguments, (QStringList{"Ann Lee", "box.lan", "false"}));
 }
 
 TEST(TPlayWithOthers, AnInvitationLinkFillsTheAddressReadyToJoinWithEnter) {
