@@ -82,8 +82,20 @@ int ipv6Groups(std::string_view text, bool last) {
   }
 }
 
-// Groups of up to four hex digits separated by ':', eight in all, or fewer with one "::".
+// Groups of up to four hex digits separated by ':', eight in all, or fewer with one "::"; a
+// link-local address may name its interface after '%' ("fe80::1%eth0"), as the games found on
+// the network list it.
 bool isIpv6(std::string_view text) {
+  if (const auto zone = text.find('%'); zone != std::string_view::npos) {
+    const std::string_view name = text.substr(zone + 1);
+    const bool nameOk =
+        !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+          return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' ||
+                 c == '.';
+        });
+    if (!nameOk) return false;
+    text = text.substr(0, zone);
+  }
   const auto gap = text.find("::");
   if (gap == std::string_view::npos) return ipv6Groups(text, true) == 8;
   if (text.find("::", gap + 1) != std::string_view::npos) return false;

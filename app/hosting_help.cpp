@@ -21,7 +21,11 @@ std::string invitationLine(const std::vector<std::string>& links) {
     if (n > 0) line += ", ";
     line += links[n];
   }
-  return line + " (File, Copy Invitation copies the first)";
+  return line + " (click one to copy it; File, Copy Invitation copies the first)";
+}
+
+std::string invitationCopiedLine(std::string_view link) {
+  return "0+Invitation link copied: " + std::string(link);
 }
 
 }  // namespace korvel::app

@@ -2,6 +2,7 @@
 // The line a host sees in its chat: where friends can join it.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvel::app {
@@ -10,7 +11,11 @@ namespace korvel::app {
 // to find one instead.
 std::string hostingLine(const std::vector<std::string>& addresses, int port);
 
-// "0+Invitation links to send them: LINK, LINK (File, Copy Invitation copies the first)".
+// "0+Invitation links to send them: LINK, LINK (click one to copy it; File, Copy Invitation
+// copies the first)".
 std::string invitationLine(const std::vector<std::string>& links);
+
+// "0+Invitation link copied: LINK", the sign that a click or File, Copy Invitation copied it.
+std::string invitationCopiedLine(std::string_view link);
 
 }  // namespace korvel::app

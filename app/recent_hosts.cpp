@@ -51,6 +51,16 @@ void addRecentHost(std::vector<std::string>& hosts, const std::string& entry) {
   if (hosts.size() > kMaxRecentHosts) hosts.resize(kMaxRecentHosts);
 }
 
+std::string recentHostsAfterJoin(std::string_view stored, std::string_view host, int port,
+                                 int defaultPort) {
+  std::vector<std::string> hosts = readRecentHosts(stored, defaultPort);
+  const std::string entry = addressText({std::string(host), port}, defaultPort);
+  // What the field could not read back is not offered (a host given on a command line).
+  if (!readHostAddress(entry, defaultPort).address) return recentHostsText(hosts);
+  addRecentHost(hosts, entry);
+  return recentHostsText(hosts);
+}
+
 PlaySettings loadPlaySettings(const IniFile& ini, std::string_view section, int defaultPort) {
   PlaySettings s;
   // A name written by an 8-bit program reads as Windows-1252, like the phrases.

@@ -27,6 +27,13 @@ std::string recentHostsText(const std::vector<std::string>& hosts);
 // the list is cut to kMaxRecentHosts.
 void addRecentHost(std::vector<std::string>& hosts, const std::string& entry);
 
+// The stored list (as readRecentHosts reads it) once a join reached a host that answered the
+// login: the joined address goes first, as the field shows it (its port left out when it is
+// defaultPort). Addresses nobody hosts at or that cannot be reached never get this far, so they
+// are never kept.
+std::string recentHostsAfterJoin(std::string_view stored, std::string_view host, int port,
+                                 int defaultPort);
+
 struct PlaySettings {
   std::string playername;  // empty: none saved yet
   std::vector<std::string> recentHosts;

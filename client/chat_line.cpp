@@ -29,7 +29,13 @@ void emitWords(std::string_view text, std::vector<ChatRun>& runs) {
     const std::size_t space = rest.find(' ', start);
     const std::string word = rest.substr(start, space + 1 - start);
     start = space + 1;
-    if (isLinkWord(word)) {
+    if (isInvitationAddress(word)) {
+      // Punctuation after the link (the comma of a list, a closing bracket) is not part of it.
+      const auto end = word.find_last_not_of(" ,;.)");
+      runs.push_back(
+          {ChatRun::Kind::Invitation, word.substr(0, end + 1), word.substr(0, end + 1), 0});
+      if (end + 1 < word.size()) runs.push_back({ChatRun::Kind::Text, word.substr(end + 1), {}, 0});
+    } else if (isLinkWord(word)) {
       const auto end = word.find_last_not_of(' ');
       runs.push_back({ChatRun::Kind::Link, word, word.substr(0, end + 1), 0});
     } else {
@@ -95,6 +101,10 @@ std::optional<std::string> linkTarget(std::string_view address) {
   if (l.rfind("http://", 0) == 0 || l.rfind("https://", 0) == 0) return std::string(address);
   if (l.rfind("www.", 0) == 0) return "http://" + std::string(address);
   return std::nullopt;
+}
+
+bool isInvitationAddress(std::string_view address) {
+  return lower(address.substr(0, 9)) == "korvel://";
 }
 
 }  // namespace korvel::client

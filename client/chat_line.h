@@ -22,7 +22,8 @@ inline constexpr int kChatLineLimit = 20000;
 int chatLinesToDrop(int lines, int limit);
 
 struct ChatRun {
-  enum class Kind { Text, Link, Smiley };
+  // Invitation: a `korvel://` link, which a click copies instead of opening.
+  enum class Kind { Text, Link, Smiley, Invitation };
   Kind kind = Kind::Text;
   std::string text;     // the run's text, a word with its trailing space
   std::string address;  // a link's address: the word without its trailing spaces
@@ -52,5 +53,9 @@ ReceivedChat splitReceivedChat(std::string_view argument);
 // that merely contains one of them, opens nothing, so another participant can never make this
 // desktop open a local file or another handler.
 std::optional<std::string> linkTarget(std::string_view address);
+
+// Whether a clicked address is an invitation link ("korvel://", any letter case): the chat
+// copies it for the player to send on rather than opening anything.
+bool isInvitationAddress(std::string_view address);
 
 }  // namespace korvel::client

@@ -1,6 +1,7 @@
 #include "dialogs/tplaywithothers.h"
 
 #include <QCheckBox>
+#include <QHideEvent>
 #include <QHostInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -142,7 +143,8 @@ TPlayWithOthers::TPlayWithOthers(QWidget* parent) : QDialog(parent) {
   });
   connect(nameEdit, &QLineEdit::textEdited, this, [this] { setMessage(nameMessage, {}); });
   connect(addressEdit, &QLineEdit::textEdited, this, [this] { setMessage(addressMessage, {}); });
-  setMinimumWidth(420);
+  // Wide enough for every column of the games list, State included, beside a host name.
+  setMinimumWidth(520);
 }
 
 TPlayWithOthers::~TPlayWithOthers() = default;
@@ -245,18 +247,19 @@ void TPlayWithOthers::JoinClick() {
   }
   if (name.empty()) return;
   const HostAddress address = *reading.address;
-  const std::string entry = korvel::app::addressText(address, gamePort);
   const bool number =
       !address.host.empty() && address.host.front() >= '0' && address.host.front() <= '9';
-  if (number || !lookUpName) return finishJoin(name, address.host, address.port, entry);
+  if (number || !lookUpName) return finishJoin(name, address.host, address.port);
   // A name that does not resolve would only fail later, in the new copy: say so here.
   lookingUp_ = true;
+  const int lookup = ++lookup_;
   joinButton->setEnabled(false);
   setMessage(addressMessage,
              QString("Looking for %1...").arg(QString::fromStdString(address.host)));
   QPointer<TPlayWithOthers> self(this);
-  lookUpName(QString::fromStdString(address.host), [self, name, address, entry](bool found) {
-    if (!self) return;
+  lookUpName(QString::fromStdString(address.host), [self, name, address, lookup](bool found) {
+    // Gone, or closed since: the player no longer asked for this join.
+    if (!self || self->lookup_ != lookup) return;
     self->lookingUp_ = false;
     self->joinButton->setEnabled(true);
     if (!found) {
@@ -266,19 +269,30 @@ void TPlayWithOthers::JoinClick() {
       return;
     }
     self->setMessage(self->addressMessage, {});
-    self->finishJoin(name, address.host, address.port, entry);
+    self->finishJoin(name, address.host, address.port);
   });
 }
 
-void TPlayWithOthers::finishJoin(const std::string& name, const std::string& host, int port,
-                                 const std::string& entry) {
-  korvel::app::addRecentHost(recent_, entry);
-  if (!settingsFile.empty()) {
-    korvel::app::saveKey(settingsFile, korvel::app::kSettingsSection, korvel::app::kRecenthostsKey,
-                         korvel::app::recentHostsText(recent_));
-  }
+void TPlayWithOthers::finishJoin(const std::string& name, const std::string& host, int port) {
+  // Recent Hosts gains the address only once its host answers the login (the joining window
+  // keeps it then), so an address that fails is never listed.
   if (start)
     start({{QString::fromStdString(name), QString::fromStdString(host), "false"}, port, false});
+}
+
+void TPlayWithOthers::cancelLookUp() {
+  if (!lookingUp_) return;
+  ++lookup_;
+  lookingUp_ = false;
+  joinButton->setEnabled(true);
+  setMessage(addressMessage, {});
+}
+
+void TPlayWithOthers::hideEvent(QHideEvent* event) {
+  // Closing the window (Escape, its close button) drops a join still waiting for its name;
+  // only minimising, which the window system does, leaves it going.
+  if (!event->spontaneous()) cancelLookUp();
+  QDialog::hideEvent(event);
 }
 
 bool TPlayWithOthers::eventFilter(QObject* watched, QEvent* event) {

@@ -74,6 +74,7 @@ class TPlayWithOthers : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void loadSaved();
@@ -81,10 +82,12 @@ class TPlayWithOthers : public QDialog {
   std::string checkedName();
   void setMessage(QLabel* label, const QString& text);
   void recentActivated(QListWidgetItem* item);
-  void finishJoin(const std::string& name, const std::string& host, int port,
-                  const std::string& entry);
+  void finishJoin(const std::string& name, const std::string& host, int port);
 
   std::vector<std::string> recent_;
+  // A name lookup before a join: its answer counts only while lookup_ is still its number.
+  void cancelLookUp();
   bool lookingUp_ = false;
+  int lookup_ = 0;
   bool placed_ = false;
 };

@@ -85,6 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (join.address != entry.reading.address) __builtin_trap();
   if (!entry.text.empty() && join.error != entry.reading.error) __builtin_trap();
   if (entry.reading.address.has_value() == !entry.reading.error.empty()) __builtin_trap();
+  // Any typed address, an IPv6 one with its interface included, reads back the same once written
+  // as the field and Recent Hosts show it.
+  if (const auto typed = korvel::app::readHostAddress(bytes, 7772); typed.address) {
+    const std::string shown = korvel::app::addressText(*typed.address, 7772);
+    if (korvel::app::readHostAddress(shown, 7772).address != typed.address) __builtin_trap();
+  }
   const std::string chat = chatTextFromBytes(bytes);
   if (!isUtf8(chat) || chat.find('\0') != std::string::npos) __builtin_trap();
   const std::string name = cleanName(bytes);

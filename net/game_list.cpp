@@ -132,4 +132,9 @@ bool GameList::rebuild() {
   return true;
 }
 
+std::string gameStateText(const GameAnnouncement& game) {
+  if (game.players >= kMaxPlayers) return "Full: you can watch";
+  return game.state == GameState::Running ? "Playing" : "Waiting for players";
+}
+
 }  // namespace korvel::net

@@ -33,6 +33,13 @@ struct FoundGame {
   bool operator==(const FoundGame&) const = default;
 };
 
+// The games list's State cell: "Playing" or "Waiting for players", and "Full: you can watch"
+// once every seat is taken, since a newcomer then only watches.
+std::string gameStateText(const GameAnnouncement& game);
+
+// The line the games list shows while it has no game to list.
+inline constexpr std::string_view kNoGamesText = "No games found on this network yet.";
+
 // Whether a resolved address can be listed: a numeric IPv4 or IPv6 address (a link-local IPv6
 // one may carry "%interface"), not unspecified or multicast, and a loopback address (127.0.0.0/8,
 // ::1, ::ffff:127.x.x.x) only when the service came from this machine (`fromThisMachine`: Avahi

@@ -106,7 +106,7 @@ QVariant NetworkGamesModel::data(const QModelIndex& index, int role) const {
     case WatchersColumn:
       return g.game.watchers;
     case StateColumn:
-      return g.game.state == GameState::Running ? tr("Playing") : tr("Waiting for players");
+      return QString::fromStdString(korvel::net::gameStateText(g.game));
   }
   return {};
 }
@@ -133,7 +133,10 @@ NetworkGamesView::NetworkGamesView(QWidget* parent, Source source)
       model_(new NetworkGamesModel(this)),
       table_(new QTableView(this)),
       unavailable_(new QLabel(this)),
+      empty_(new QLabel(this)),
       source_(source) {
+  auto* heading = new QLabel(tr("&Games on this network:"), this);
+  heading->setBuddy(table_);
   table_->setModel(model_);
   table_->setAccessibleName(tr("Games on this network"));
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -141,9 +144,12 @@ NetworkGamesView::NetworkGamesView(QWidget* parent, Source source)
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setTabKeyNavigation(false);
   table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
-  table_->horizontalHeader()->setSectionResizeMode(NetworkGamesModel::HostColumn,
-                                                   QHeaderView::Stretch);
+  // The host's name takes what the other columns leave, so the State column is never pushed
+  // out of sight behind a scroll bar at the window's own size.
+  QHeaderView* header = table_->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(NetworkGamesModel::HostColumn, QHeaderView::Stretch);
+  table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table_->installEventFilter(this);
   connect(table_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { joinRow(index.row()); });
@@ -153,10 +159,19 @@ NetworkGamesView::NetworkGamesView(QWidget* parent, Source source)
   unavailable_->setText(unavailableText());
   unavailable_->setAccessibleName(tr("Games on this network"));
   unavailable_->hide();
+  // Until a game shows, a sentence instead of a blank table.
+  empty_->setTextFormat(Qt::PlainText);
+  empty_->setWordWrap(true);
+  empty_->setText(QString::fromUtf8(korvel::net::kNoGamesText.data(),
+                                    qsizetype(korvel::net::kNoGamesText.size())));
+  empty_->setAccessibleName(tr("Games on this network"));
+  table_->hide();
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(heading);
   layout->addWidget(table_);
+  layout->addWidget(empty_);
   layout->addWidget(unavailable_);
   setFocusProxy(table_);
 }
@@ -202,12 +217,14 @@ void NetworkGamesView::showGames(const std::vector<FoundGame>& games) {
     }
   }
   unavailable_->hide();
-  table_->show();
+  table_->setVisible(!games.empty());
+  empty_->setVisible(games.empty());
 }
 
 void NetworkGamesView::showUnavailable() {
   model_->setGames({});
   table_->hide();
+  empty_->hide();
   unavailable_->show();
 }
 

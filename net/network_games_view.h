@@ -1,10 +1,11 @@
 #pragma once
-// "Games on this network": a table of the games found by DNS-SD (host name, address, players,
-// watchers, state), kept up to date as they come, change and go: only the rows that changed are
-// inserted, updated, moved or removed, so the selection and the game at the top of a scrolled
-// table stay where they are. Double-click or Enter on a row asks to join that game. Without
-// avahi-daemon the table gives way to one line saying what is missing. Every cell is plain text:
-// host names come from the network.
+// "Games on this network", under a heading of its own: a table of the games found by DNS-SD (host
+// name, address, players, watchers, state), kept up to date as they come, change and go: only the
+// rows that changed are inserted, updated, moved or removed, so the selection and the game at the
+// top of a scrolled table stay where they are; while no game is found, one sentence says so
+// instead. Double-click or Enter on a row asks to join that game. Without avahi-daemon the table
+// gives way to one line saying what is missing. Every cell is plain text: host names come from the
+// network.
 
 #include <QAbstractTableModel>
 #include <QWidget>
@@ -57,6 +58,8 @@ class NetworkGamesView : public QWidget {
 
   QTableView* table() const { return table_; }
   QLabel* unavailableLabel() const { return unavailable_; }
+  // "No games found on this network yet.", in the table's place while it is empty.
+  QLabel* emptyLabel() const { return empty_; }
   NetworkGamesModel* model() const { return model_; }
 
  signals:
@@ -73,6 +76,7 @@ class NetworkGamesView : public QWidget {
   NetworkGamesModel* model_;
   QTableView* table_;
   QLabel* unavailable_;
+  QLabel* empty_;
   Source source_;
   GameBrowser* browser_ = nullptr;
 };

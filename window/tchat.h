@@ -124,6 +124,8 @@ class Tchat : public QMainWindow {
   // While hosting for others: `korvel://ADDRESS:PORT` for each address the chat shows.
   std::vector<std::string> invitationLinks;
   void CopyInvitation1Click();
+  // Puts an invitation link on the clipboard and says so in the chat.
+  void copyInvitation(const std::string& link);
   // The link for players outside the network once the router forwards the port: it goes first,
   // so Copy Invitation copies it; empty takes it away again.
   void showOutsideInvitation(const std::string& link);
@@ -439,6 +441,9 @@ class Tchat : public QMainWindow {
   bool shownOnce_ = false;
   bool gameFull_ = false;  // "Game is full" is on screen; the window closes when it is read
   bool reportedConnectFailure_ = false;
+  // The joined host went into Recent Hosts once its login answered (once per copy).
+  bool joinRemembered_ = false;
+  void rememberJoinedHost();
   bool coveringTipShown_ = false;  // the first solo game's tip is in the chat (or was once)
   // A join gets kConnectTimeoutSeconds to connect; then it is given up and told as such.
   QTimer connectTimer_;

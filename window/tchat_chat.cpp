@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -158,7 +159,24 @@ void Tchat::addlinetochat(const std::string& text, const QColor& colour) {
       continue;
     }
     // Text from peers is inserted as text, never read as markup.
-    if (run.kind == Kind::Link) {
+    if (run.kind == Kind::Invitation) {
+      // A word joiner (which shows as nothing) at each place the line could break inside the
+      // link, such as after "korvel://": the view moves the link whole to the next line.
+      const QString text = utf8(run.text);
+      QString whole;
+      QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+      qsizetype from = 0;
+      for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < text.size();
+           at = breaks.toNextBoundary()) {
+        whole += text.mid(from, at - from) + QChar(0x2060);
+        from = at;
+      }
+      whole += text.mid(from);
+      QTextCharFormat link = styleFormat(korvel::client::kLinkStyle);
+      link.setAnchor(true);
+      link.setAnchorHref(utf8(run.address));
+      cursor.insertText(whole, link);
+    } else if (run.kind == Kind::Link) {
       QTextCharFormat link = styleFormat(korvel::client::kLinkStyle);
       link.setAnchor(true);
       link.setAnchorHref(utf8(run.address));
@@ -235,6 +253,10 @@ void Tchat::button_smiliesClick() {
 }
 
 void Tchat::mainchatJump(const QString& address) {
+  if (korvel::client::isInvitationAddress(address.toStdString())) {
+    copyInvitation(address.toStdString());
+    return;
+  }
   const auto target = korvel::client::linkTarget(address.toStdString());
   if (!target || !desktopServices().openUrl(QString::fromStdString(*target))) {
     messageBoxes().showMessage("Cannot open Webpage");

@@ -140,6 +140,7 @@ void Tchat::sendloginfo(const std::string& number) {
   const auto seatNumber = game.takeLoginSeat(number, out);
   render(out);
   if (!seatNumber) return;
+  rememberJoinedHost();
   if (const std::string key = seatKeyToOffer(); !key.empty()) {
     sock->send(korvel::protocol::toserver::seatkey(key));
   }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 
 #include "app/host_address.h"
+#include "app/hosting_help.h"
 #include "app/recent_hosts.h"
 #include "app/settings_file.h"
 #include "client/leave_question.h"
@@ -26,7 +27,25 @@ bool Tchat::startAs(const QStringList& arguments, int port, bool portMapping) {
 
 void Tchat::CopyInvitation1Click() {
   if (invitationLinks.empty()) return;
-  QGuiApplication::clipboard()->setText(QString::fromStdString(invitationLinks.front()));
+  copyInvitation(invitationLinks.front());
+}
+
+void Tchat::copyInvitation(const std::string& link) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(link));
+  addlinetochat(korvel::app::invitationCopiedLine(link), systemcolor);
+}
+
+void Tchat::rememberJoinedHost() {
+  // Only a host that answered the login is kept: an address nobody hosts at never gets here.
+  if (joinRemembered_ || game.hosting || solo || !settingsStore) return;
+  joinRemembered_ = true;
+  korvel::app::updateIniFile(settingsStore->file(), [this](korvel::app::IniFile& ini) {
+    const auto section = korvel::app::kSettingsSection;
+    const auto stored = ini.get(section, korvel::app::kRecenthostsKey).value_or("");
+    ini.set(section, korvel::app::kRecenthostsKey,
+            korvel::app::recentHostsAfterJoin(stored, hostaddress, ports_.game,
+                                              korvel::app::kDefaultGamePort));
+  });
 }
 
 void Tchat::showOutsideInvitation(const std::string& link) {

@@ -39,6 +39,9 @@ TEST(HostAddress, FieldAcceptsNamesAddressesPortsBracketedIpv6AndLinks) {
       {"KORVEL://box", "box", 7772},
       {"korvel://box:9000/", "box", 9000},
       {"korvel://[2001:db8::1]:7772/", "2001:db8::1", 7772},
+      // A link-local address as the games found on the network list it, with its interface.
+      {"[fe80::1%eth0]:7772", "fe80::1%eth0", 7772},
+      {"fe80::1%wlp2s0", "fe80::1%wlp2s0", 7772},
   };
   for (const auto& c : cases) {
     const auto reading = readHostAddress(c.text, 7772);
@@ -77,6 +80,9 @@ TEST(HostAddress, FieldAndLinksRefuseEverythingElseWithAReason) {
       {"[2001:db8::g]:7772", "not a valid IPv6"},
       {"[2001:db8::1]x", "Only \":port\""},
       {"[1:2:3:4:5:6:7:8:9]", "not a valid IPv6"},
+      {"[fe80::1%]:7772", "not a valid IPv6"},
+      {"[fe80::1%e+0]", "not a valid IPv6"},
+      {"korvel://[fe80::1%eth0]:7772", "more than an address"},
       {"1::2::3", "not a valid address"},
       {"2001:db8::1:7772x", "not a valid address"},
       {"korvel:", "starts with korvel://"},
@@ -155,9 +161,12 @@ TEST(HostAddress, LinksAndShownAddressesBracketIpv6AndOnlyIpv4IsReachable) {
   EXPECT_EQ(addressText({"::1", 8000}, 7772), "[::1]:8000");
   EXPECT_EQ(unreachableReason({"192.168.1.20", 7772}), "");
   EXPECT_NE(unreachableReason({"2001:db8::1", 7772}).find("IPv4 only"), std::string::npos);
+  EXPECT_NE(unreachableReason({"fe80::1%eth0", 7772}).find("IPv4 only"), std::string::npos);
   EXPECT_EQ(invitationLine({"korvel://10.0.0.2:7772", "korvel://192.168.1.5:7772"}),
             "0+Invitation links to send them: korvel://10.0.0.2:7772, korvel://192.168.1.5:7772 "
-            "(File, Copy Invitation copies the first)");
+            "(click one to copy it; File, Copy Invitation copies the first)");
+  EXPECT_EQ(invitationCopiedLine("korvel://10.0.0.2:7772"),
+            "0+Invitation link copied: korvel://10.0.0.2:7772");
 }
 
 TEST(HostAddress, ConnectionFailuresAreToldInWords) {
@@ -239,6 +248,26 @@ TEST(RecentHosts, NewestFirstNoRepeatsAtMostTenAndHostileEntriesDropped) {
   const auto none = loadPlaySettings(korvel::app::IniFile::parse(""), "Korvel", 7772);
   EXPECT_TRUE(none.playername.empty());
   EXPECT_TRUE(none.notifyOnMyTurn);
+}
+
+TEST(RecentHosts, AJoinedHostGoesFirstWrittenAsTheFieldReadsIt) {
+  struct Case {
+    std::string stored, host;
+    int port;
+    std::string after;
+  } cases[] = {
+      {"", "10.55.0.1", 7772, "10.55.0.1"},
+      {"", "10.55.0.1", 7773, "10.55.0.1:7773"},
+      {"box 10.0.0.2", "10.0.0.2", 7772, "10.0.0.2 box"},
+      {"box", "BOX", 7772, "BOX"},
+      {"", "2001:db8::1", 8000, "[2001:db8::1]:8000"},
+      // A host given on a command line that the field would refuse is not listed.
+      {"box", "<b>x</b>", 7772, "box"},
+      {"box korvel://evil", "10.0.0.3", 7772, "10.0.0.3 box"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(recentHostsAfterJoin(c.stored, c.host, c.port, 7772), c.after) << c.host;
+  }
 }
 
 TEST(PlayerName, CleanedLikeTheWireWithAMessageForUnusableNames) {

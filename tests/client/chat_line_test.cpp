@@ -21,6 +21,8 @@ std::vector<std::string> describe(const std::vector<ChatRun>& runs) {
       out.push_back("#" + std::to_string(r.picture));
     } else if (r.kind == Kind::Link) {
       out.push_back("<" + r.text + "|" + r.address + ">");
+    } else if (r.kind == Kind::Invitation) {
+      out.push_back("[" + r.text + "|" + r.address + "]");
     } else {
       out.push_back(r.text);
     }
@@ -45,6 +47,14 @@ TEST(ChatLine, RunsOfALine) {
       {"1+A: go  HTTP://Q", 6, {"A: ", " ", "go ", " ", "<HTTP://Q |HTTP://Q>"}},
       {"4+no colon here", 9, {" ", "no ", "colon ", "here "}},
       {"0+", 0, {" "}},
+      // An invitation link is one run without the punctuation after it, whatever the case.
+      {"0+Links: korvel://10.0.0.2:7772, KORVEL://[::1]:8000 (click",
+       0,
+       {"Links: ", " ", "[korvel://10.0.0.2:7772|korvel://10.0.0.2:7772]", ", ",
+        "[KORVEL://[::1]:8000|KORVEL://[::1]:8000]", " ", "(click "}},
+      {"2+Ann: korvel:box http://korvel://x",
+       7,
+       {"Ann: ", " ", "korvel:box ", "<http://korvel://x |http://korvel://x>"}},
   };
   for (const auto& c : cases) {
     const auto line = korvel::client::parseChatLine(c.text);
@@ -54,6 +64,10 @@ TEST(ChatLine, RunsOfALine) {
   }
   for (const char* bad : {"x+hi", "+hi", "10+hi", "-1+hi", "hi"})
     EXPECT_FALSE(korvel::client::parseChatLine(bad)) << bad;
+  // A click on an invitation copies it; nothing else is taken for one.
+  EXPECT_TRUE(korvel::client::isInvitationAddress("Korvel://box"));
+  EXPECT_FALSE(korvel::client::isInvitationAddress("http://korvel://box"));
+  EXPECT_FALSE(korvel::client::isInvitationAddress("korvel:/box"));
 }
 
 TEST(ChatLine, TheOldestLinesGoInBatches) {

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "app/recent_hosts.h"
 #include "app/settings_file.h"
 
 namespace {
@@ -105,8 +106,11 @@ TEST(TPlayWithOthers, HostAndJoinHandOnTheCommandLineAndRememberNameAndHosts) {
   EXPECT_EQ(f.starts[2].arguments, (QStringList{"Ann", "box.lan", "false"}));
   EXPECT_EQ(f.starts[2].port, 7772);
   EXPECT_EQ(f.lookedUp, std::vector<QString>{"box.lan"});
-  EXPECT_NE(f.settings().find("Recenthosts=box.lan 192.168.1.20:8000"), std::string::npos)
-      << f.settings();
+  // A join is not yet a recent host: the joining window keeps it once the host answers.
+  EXPECT_EQ(f.settings().find("Recenthosts"), std::string::npos) << f.settings();
+  std::string joined = korvel::app::recentHostsAfterJoin("", "192.168.1.20", 8000, 7772);
+  joined = korvel::app::recentHostsAfterJoin(joined, "box.lan", 7772, 7772);
+  korvel::app::saveKey(f.window.settingsFile, "Korvel", korvel::app::kRecenthostsKey, joined);
 
   // A new window lists them newest first with the saved name; activating one joins it.
   TPlayWithOthers again;
@@ -142,6 +146,9 @@ TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts
        "korvel://192.168.1.20:7772."},
       {"Ann", "[2001:db8::1]:7772", "",
        "Korvel games are reached over IPv4 only; ask the host for an address like 192.168.1.20."},
+      // A link-local game from the games list, with its interface.
+      {"Ann", "[fe80::1%eth0]:7772", "",
+       "Korvel games are reached over IPv4 only; ask the host for an address like 192.168.1.20."},
       {"<b>Eve</b>", "nosuch.lan", "", "No computer named \"nosuch.lan\" was found"},
   };
   f.nameFound = false;
@@ -159,6 +166,31 @@ TEST(TPlayWithOthers, BadNamesAndAddressesAreToldUnderTheirFieldAndNothingStarts
   f.window.HostClick();
   EXPECT_EQ(f.window.nameMessage->text(), "Type the name the other players will see.");
   EXPECT_TRUE(f.starts.empty());
+}
+
+TEST(TPlayWithOthers, ClosingTheWindowDropsAJoinStillLookingUpItsName) {
+  Fixture f;
+  std::vector<std::function<void(bool)>> answers;
+  f.window.lookUpName = [&](const QString&, std::function<void(bool)> done) {
+    answers.push_back(std::move(done));
+  };
+  f.window.open();
+  f.window.addressEdit->setText("box.lan");
+  f.window.JoinClick();
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_FALSE(f.window.joinButton->isEnabled());
+  f.window.close();
+  answers[0](true);
+  EXPECT_TRUE(f.starts.empty()) << "the join went ahead after the window closed";
+
+  // Opened again, the window joins afresh, and only the new lookup's answer counts.
+  f.window.open();
+  EXPECT_TRUE(f.window.joinButton->isEnabled());
+  f.window.JoinClick();
+  ASSERT_EQ(answers.size(), 2u);
+  answers[1](true);
+  ASSERT_EQ(f.starts.size(), 1u);
+  EXPECT_EQ(f.starts[0].arguments, (QStringList{"Ann Lee", "box.lan", "false"}));
 }
 
 TEST(TPlayWithOthers, AnInvitationLinkFillsTheAddressReadyToJoinWithEnter) {

@@ -228,6 +228,23 @@ TEST(GameList, OrdersByHostAndCapsTheRows) {
 }
 
 // Loopback is accepted from this machine only; no address is ever nobody's or a group's.
+TEST(GameList, StateSaysWhenANewcomerCanOnlyWatch) {
+  const struct {
+    int players;
+    GameState state;
+    std::string text;
+  } cases[] = {
+      {0, GameState::Waiting, "Waiting for players"},
+      {3, GameState::Waiting, "Waiting for players"},
+      {2, GameState::Running, "Playing"},
+      {4, GameState::Waiting, "Full: you can watch"},
+      {4, GameState::Running, "Full: you can watch"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(gameStateText({"1.0", "Ann", c.players, 0, c.state}), c.text) << c.players;
+  }
+}
+
 TEST(GameList, AcceptsALoopbackAddressOnlyFromThisMachine) {
   const struct {
     const char* address;

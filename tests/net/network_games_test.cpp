@@ -9,8 +9,11 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
 #include <QScrollBar>
@@ -22,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <future>
@@ -30,6 +34,7 @@
 #include <set>
 #include <string>
 
+#include "dialogs/tplaywithothers.h"
 #include "net/avahi_poll.h"
 #include "net/avahi_thread.h"
 #include "net/game_publisher.h"
@@ -90,12 +95,51 @@ TEST(NetworkGamesView, ShowsPlainCellsKeepsTheSelectionAndJoinsOnEnterOrDoubleCl
   ASSERT_EQ(joins.size(), 2);
   EXPECT_EQ(joins[1][0].toString(), "10.0.0.9");
 
+  view.showGames({});
+  EXPECT_TRUE(view.table()->isHidden());
+  EXPECT_FALSE(view.emptyLabel()->isHidden());
+  EXPECT_EQ(view.emptyLabel()->text(), "No games found on this network yet.");
+
   view.showUnavailable();
   EXPECT_TRUE(view.table()->isHidden());
+  EXPECT_TRUE(view.emptyLabel()->isHidden());
   EXPECT_FALSE(view.unavailableLabel()->isHidden());
   EXPECT_EQ(view.unavailableLabel()->text(),
             "Finding games on this network needs the Avahi service (avahi-daemon)");
   EXPECT_EQ(view.model()->rowCount(), 0);
+}
+
+// In the Play with Others window as the program lays it out, at the size it opens with: the
+// list has its heading, says so while empty, and shows every column whole, State included.
+TEST(NetworkGamesView, FitsThePlayWithOthersWindowUnderItsOwnHeading) {
+  TPlayWithOthers window;
+  auto* view = new NetworkGamesView(&window, NetworkGamesView::Source::Fed);
+  window.networkGamesArea->addWidget(view);
+  view->showGames({});
+  window.open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_FALSE(view->emptyLabel()->isHidden());
+  const auto labels = view->findChildren<QLabel*>();
+  const bool headed = std::any_of(labels.begin(), labels.end(), [&](QLabel* l) {
+    return l->text() == "&Games on this network:" && l->buddy() == view->table();
+  });
+  EXPECT_TRUE(headed);
+
+  view->showGames({game("s1", "Ann", "fe80::1%eth0", 4, GameState::Running),
+                   game("s2", "Bo", "192.168.100.200", 1)});
+  QApplication::processEvents();
+  EXPECT_EQ(cell(*view, 0, NetworkGamesModel::StateColumn), "Full: you can watch");
+  QHeaderView* header = view->table()->horizontalHeader();
+  const int state = NetworkGamesModel::StateColumn;
+  EXPECT_LE(header->sectionViewportPosition(state) + header->sectionSize(state),
+            view->table()->viewport()->width());
+  const QFontMetrics metrics(view->table()->font());
+  for (int column = NetworkGamesModel::AddressColumn; column <= state; ++column) {
+    for (int row = 0; row < 2; ++row) {
+      EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(cell(*view, row, column)))
+          << column << " " << row;
+    }
+  }
 }
 
 // The service name of the game shown in a row.

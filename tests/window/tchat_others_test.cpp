@@ -2,11 +2,18 @@
 // leaving for a new command line.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextLayout>
 #include <algorithm>
 
 #include "app/settings_file.h"
@@ -138,13 +145,46 @@ TEST(TchatOthers, HostingShowsInvitationLinksAndCopyInvitationTakesTheFirst) {
     EXPECT_EQ(link.rfind("korvel://", 0), 0u) << link;
     EXPECT_NE(link.find(":8123"), std::string::npos) << link;
     EXPECT_EQ(std::count(link.begin(), link.end(), ':'), 2) << "IPv4 only: " << link;
-    EXPECT_TRUE(chat.mainchat->toPlainText().contains(QString::fromStdString(link)));
+    EXPECT_TRUE(
+        chat.mainchat->toPlainText().remove(QChar(0x2060)).contains(QString::fromStdString(link)));
   }
   EXPECT_EQ(chat.CopyInvitation1->isEnabled(), !chat.invitationLinks.empty());
   // The machine may have no network address; the copy is checked with one given.
   chat.invitationLinks = {"korvel://192.168.1.5:8123", "korvel://10.0.0.2:8123"};
   chat.CopyInvitation1Click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://192.168.1.5:8123");
+  EXPECT_TRUE(chat.mainchat->toPlainText()
+                  .remove(QChar(0x2060))
+                  .simplified()
+                  .contains("Invitation link copied: korvel://192.168.1.5:8123"))
+      << chat.mainchat->toPlainText().toStdString();
+  // A link in the chat is one piece on one line, and a click copies it.
+  QGuiApplication::clipboard()->clear();
+  chat.show();
+  chat.addlinetochat("0+Invitation links to send them: korvel://10.0.0.2:8123, ...", {});
+  QTextDocument* doc = chat.mainchat->document();
+  const QTextBlock block = doc->lastBlock();
+  QTextFragment link;
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    if (it.fragment().charFormat().isAnchor()) link = it.fragment();
+  }
+  ASSERT_TRUE(link.isValid());
+  EXPECT_EQ(link.charFormat().anchorHref(), "korvel://10.0.0.2:8123");
+  EXPECT_EQ(link.text().remove(QChar(0x2060)), "korvel://10.0.0.2:8123");
+  const int start = link.position() - block.position();
+  doc->documentLayout()->blockBoundingRect(block);  // lays the line out
+  const QTextLayout* layout = block.layout();
+  ASSERT_GT(layout->lineCount(), 1) << "the line wraps in the chat";
+  EXPECT_EQ(layout->lineForTextPosition(start).lineNumber(),
+            layout->lineForTextPosition(start + link.length() - 1).lineNumber());
+  QTextCursor at(block);
+  at.setPosition(link.position() + 1);
+  chat.mainchatJump(at.charFormat().anchorHref());
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://10.0.0.2:8123");
+  EXPECT_TRUE(chat.mainchat->toPlainText()
+                  .remove(QChar(0x2060))
+                  .simplified()
+                  .contains("Invitation link copied: korvel://10.0.0.2:8123"));
   // The router's outside address goes first once the port is forwarded, replacing an earlier
   // one, and leaves with it.
   chat.showOutsideInvitation("korvel://203.0.113.7:8123");
@@ -156,6 +196,28 @@ TEST(TchatOthers, HostingShowsInvitationLinksAndCopyInvitationTakesTheFirst) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "korvel://203.0.113.9:8124");
   chat.showOutsideInvitation("");
   EXPECT_EQ(chat.invitationLinks.size(), 2u);
+}
+
+TEST(TchatOthers, AJoinedHostBecomesARecentHostOnlyOnceItsLoginAnswers) {
+  QTemporaryDir dir;
+  korvel::app::SettingsStore store(dir.filePath("quonlobby.ini").toStdString());
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  Tchat chat({"Ann", "127.0.0.1", "false"}, {server.serverPort(), 1});
+  chat.settingsStore = &store;
+  const auto recent = [&] {
+    return korvel::app::IniFile::parse(korvel::app::readFileBytes(store.file()).value_or(""))
+        .get("Korvel", "Recenthosts")
+        .value_or("");
+  };
+  chat.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000));
+  QTcpSocket* peer = server.nextPendingConnection();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat.sock->connected(); }, 5000));
+  EXPECT_EQ(recent(), "") << "a connection that has not logged in is not a host joined";
+  peer->write(QByteArray("CMD_sendlogininfo+2") + '\xFF');
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat.game.connected; }, 5000));
+  EXPECT_EQ(recent(), "127.0.0.1:" + std::to_string(server.serverPort()));
 }
 
 TEST(TchatOthers, AnInvitationLinkOnTheCommandLineOpensThePlayWithOthersWindow) {
