@@ -235,6 +235,9 @@ class GameMirror {
   // The spectator list entry "n: name" of seat n, replacing the seat's earlier entry.
   void setSpectator(int n, const std::string& name);
   void setLimit(int limit);
+  // The clock's text, bar and colour for `turnclock`, shown as soon as it is set (a new turn, a
+  // joined game), not a tick later.
+  void showClock();
   // Takes the own tile laid on a cell off it; the cell shows what it covered.
   int liftFrom(tboard& cell);
   void clearwordInto(Outcome& out);
