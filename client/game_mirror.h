@@ -194,6 +194,12 @@ class GameMirror {
   // The host plays on without this window: the game stops as it stands on screen (board, scores,
   // record), nothing more is sent, and the status and a chat line say why.
   void leftBehind(const std::string& why, Outcome& out);
+  // The connection to the host is lost: the board and the buttons stop at once (laid tiles go
+  // home, the clock stops) while the window tries to get back; the scores stay as they stand.
+  void connectionLost(Outcome& out);
+  // The host has ended the game (it stopped hosting): the game ends with the scores as they
+  // stood and no winner, and its record is complete (and saved under the usual rules).
+  void hostEnded(Outcome& out);
 
   // One second of the turn clock (`turntimeTimer`).
   Outcome tick();
@@ -241,6 +247,8 @@ class GameMirror {
   // Takes the own tile laid on a cell off it; the cell shows what it covered.
   int liftFrom(tboard& cell);
   void clearwordInto(Outcome& out);
+  // Laid and carried tiles go home, the turn and the clock stop.
+  void stopPlay(Outcome& out);
   void submitInto(Outcome& out);
   void sendIfConnected(Outcome& out, std::string message);
   // The game record and the last-move marks (game_mirror_log.cpp).
