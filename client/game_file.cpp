@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "bot/level.h"
+#include "client/game_summary.h"
 #include "records/regular_file.h"
 
 namespace korvel::client {
@@ -159,6 +160,7 @@ GameRecord parse(const Json& doc, bool withTurns) {
   }
   g.finalScores = scores(doc, "finalScores");
   g.winner = text(doc, "winner", 4 * kMaxText);
+  g.hostEnded = doc.contains("hostEnded") && flag(doc, "hostEnded");
   // Files from before the level was kept have none: unknown.
   if (doc.contains("computerLevel")) {
     const std::string level = text(doc, "computerLevel", 16);
@@ -272,6 +274,7 @@ std::string gameToJson(const GameRecord& g) {
   }
   doc["finalScores"] = g.finalScores;
   doc["winner"] = g.winner;
+  if (g.hostEnded) doc["hostEnded"] = true;
   // One member per line and one turn per line: readable in any text editor, and a third the
   // size of the fully indented form, which keeps listing a thousand games quick. Invalid UTF-8
   // in a name (a peer's bytes) is replaced rather than refused.
@@ -450,7 +453,7 @@ std::vector<SavedGame> listGames(const fs::path& folder, std::stop_token stop) {
       saved.started = g->started;
       saved.players = std::move(g->players);
       saved.finalScores = g->finalScores;
-      saved.winner = std::move(g->winner);
+      saved.winner = g->hostEnded ? std::string(kHostEndedText) : std::move(g->winner);
       saved.computerLevel = std::move(g->computerLevel);
     } else {
       saved.damaged = true;

@@ -83,6 +83,9 @@ struct GameRecord {
   // game without one was only watched, and may make room for newer games in the folder.
   bool played = false;
   bool finished = false;
+  // The host ended the game before its winner (it stopped hosting): the scores are as they stood
+  // and nobody won.
+  bool hostEnded = false;
   bool operator==(const GameRecord&) const = default;
 };
 

@@ -120,6 +120,11 @@ bool GameMirror::handle(std::string_view command, std::string_view body, Outcome
       out.full = true;
       return true;
     }
+    if (command == "CMD_drawn") {
+      // A newcomer was dealt a rack in the running game: the bag has fewer tiles now.
+      setTilesLeft(protocol::parseInt(body));
+      return true;
+    }
     if (command == "CMD_timeup") {
       timeup(out);
       return true;
@@ -144,7 +149,8 @@ void GameMirror::newplayerinfo(std::string_view body, Outcome& out) {
     const int n = r.intField();
     const std::string name = r.field();
     const std::string flag = r.field();
-    if (!isSeatNumber(n)) continue;
+    // A seat without a name is a connection still logging in: nobody to announce yet.
+    if (!isSeatNumber(n) || name.empty()) continue;
     if (n == myplayer) {
       out.chat.push_back("0+You are Connected.");
       // One reload per message, however often a list names the own seat.
@@ -320,6 +326,7 @@ void GameMirror::getnextplayer(std::string_view body, Outcome& out) {
     turnclock = turnlimit;
     clockRunning = true;
     out.clock = Outcome::Clock::Restart;
+    showClock();
   }
   if (s.name == kWaiting) s.name = s.standby;
 }
@@ -464,8 +471,11 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     if (kind == "s") {
       const int n = r.intField();
       const int score = r.intField();
-      if (n >= 1 && n <= seats) seat[n - 1].score = std::to_string(score);
-      if (n >= 1 && n <= seats) history.setTotal(n, score);
+      if (n < 1 || n > seats) continue;
+      seat[n - 1].score = std::to_string(score);
+      // The host does not say what the last move gained: no gain shows rather than a false 0.
+      seat[n - 1].bonus.clear();
+      history.setTotal(n, score);
     } else if (kind == "t") {
       const int slot = r.intField();
       const int code = r.intField();
@@ -481,6 +491,7 @@ void GameMirror::gamestats(std::string_view body, Outcome& out) {
     setLimit(limit);
     clockRunning = true;
     out.clock = Outcome::Clock::Restart;
+    showClock();
   }
   heldtile.clear();
   // A window that joins or comes back in the middle of a turn shows whose turn it is at once, its

@@ -199,6 +199,12 @@ class GameMirror {
   // The host plays on without this window: the game stops as it stands on screen (board, scores,
   // record), nothing more is sent, and the status and a chat line say why.
   void leftBehind(const std::string& why, Outcome& out);
+  // The connection to the host is lost: the board and the buttons stop at once (laid tiles go
+  // home, the clock stops) while the window tries to get back; the scores stay as they stand.
+  void connectionLost(Outcome& out);
+  // The host has ended the game (it stopped hosting): the game ends with the scores as they
+  // stood and no winner, and its record is complete (and saved under the usual rules).
+  void hostEnded(Outcome& out);
 
   // One second of the turn clock (`turntimeTimer`).
   Outcome tick();
@@ -244,9 +250,14 @@ class GameMirror {
   // The spectator list entry "n: name" of seat n, replacing the seat's earlier entry.
   void setSpectator(int n, const std::string& name);
   void setLimit(int limit);
+  // The clock's text, bar and colour for `turnclock`, shown as soon as it is set (a new turn, a
+  // joined game), not a tick later.
+  void showClock();
   // Takes the own tile laid on a cell off it; the cell shows what it covered.
   int liftFrom(tboard& cell);
   void clearwordInto(Outcome& out);
+  // Laid and carried tiles go home, the turn and the clock stop.
+  void stopPlay(Outcome& out);
   void submitInto(Outcome& out);
   void sendIfConnected(Outcome& out, std::string message);
   // The game record and the last-move marks (game_mirror_log.cpp).

@@ -12,21 +12,27 @@ std::string clockText(int seconds) {
   return "Time: " + std::to_string(seconds / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
 }
 
-Outcome GameMirror::tick() {
-  Outcome out;
-  tickAway();
-  --turnclock;
+void GameMirror::showClock() {
   if (turnclock < 1) {
     // The server decides when the turn ends; until it says so the clock rests at zero.
     turnclock = 0;
     timerText = "Time: 0:00";
     barWidth = 0;
-    return out;
+    return;
   }
   barWidth = std::clamp(barstep * turnclock, 0, kBarWidth);
   timerBlack = turnclock < 20;
-  if (turnclock == 20 || turnclock == 15 || turnclock <= 10) out.cues.push_back("tick");
   timerText = clockText(turnclock);
+}
+
+Outcome GameMirror::tick() {
+  Outcome out;
+  tickAway();
+  --turnclock;
+  showClock();
+  if (turnclock == 20 || turnclock == 15 || (turnclock >= 1 && turnclock <= 10)) {
+    out.cues.push_back("tick");
+  }
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "client/game_summary.h"
 #include "protocol/message.h"
 
 namespace korvel::client {
@@ -282,7 +283,7 @@ void GameMirror::startOver() {
   *this = std::move(fresh);
 }
 
-void GameMirror::leftBehind(const std::string& why, Outcome& out) {
+void GameMirror::stopPlay(Outcome& out) {
   clearwordInto(out);
   if (const int slot = carriedSlot()) {
     rack[slot - 1].x = rackleft[slot - 1];
@@ -291,6 +292,28 @@ void GameMirror::leftBehind(const std::string& why, Outcome& out) {
     out.boardChanged = true;
   }
   endTurn(out);
+}
+
+void GameMirror::connectionLost(Outcome& out) {
+  stopPlay(out);
+  connected = false;
+  status = "Connection to the host lost.";
+}
+
+void GameMirror::hostEnded(Outcome& out) {
+  stopPlay(out);
+  gameRunning = false;
+  connected = false;
+  startVisible = false;
+  status = kHostEndedText;
+  out.chat.push_back(std::string("0+") + kHostEndedText);
+  if (!history.active) return;
+  history.record.hostEnded = true;
+  logEnd("", out);
+}
+
+void GameMirror::leftBehind(const std::string& why, Outcome& out) {
+  stopPlay(out);
   gameRunning = false;
   connected = false;
   startVisible = false;

@@ -46,6 +46,7 @@ std::vector<bool> namedWinners(const std::vector<PlayerSummary>& seated, const s
 GameSummary summarise(const GameRecord& record) {
   GameSummary s;
   s.winner = record.winner;
+  s.hostEnded = record.hostEnded;
   s.turns = static_cast<int>(record.turns.size());
   s.seconds = std::max<std::int64_t>(0, record.ended - record.started);
   std::vector<PlayerSummary> seated, left;
@@ -83,6 +84,7 @@ GameSummary summarise(const GameRecord& record) {
 }
 
 std::string summaryHeading(const GameSummary& summary) {
+  if (summary.hostEnded) return kHostEndedText;
   if (summary.winner.empty()) return "Nobody won this game.";
   return summary.winner + (summary.winners > 1 ? " have won the game!" : " has won the game!");
 }

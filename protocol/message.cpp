@@ -196,6 +196,10 @@ std::string notice(std::string_view text) {
   return framed("CMD_chat+0+" + cleanText(text) + "|clBlue");
 }
 
+std::string drawn(int drawn) {
+  return framed("CMD_drawn+" + num(drawn));
+}
+
 }  // namespace toclient
 
 namespace toserver {

@@ -105,6 +105,9 @@ std::string seatkey(std::string_view key);
 std::string seatkept(int seat, int seconds);
 // Korvel's own: a system line for one participant's chat, in the game's system colour.
 std::string notice(std::string_view text);
+// Korvel's own: the bag's draw count changed outside a turn change (a newcomer was dealt a rack
+// in a running game), the same number CMD_nextplayer carries.
+std::string drawn(int drawn);
 }  // namespace toclient
 
 // Messages clients send to the server.

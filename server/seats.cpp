@@ -85,9 +85,13 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   p.inuse = true;
   sendtoall(toclient::newplayerinfo(seat, name));
 
+  // Only logged-in participants: a connection still waiting for its login (a newcomer, a player
+  // coming back whose login moves it into its kept seat) has no name yet.
   std::vector<protocol::PlayerEntry> others;
   for (int s = 1; s <= seatsused; ++s) {
-    if (s != seat && players[s].inuse) others.push_back({s, players[s].name, players[s].watching});
+    if (s != seat && players[s].inuse && connections_[s].loggedin) {
+      others.push_back({s, players[s].name, players[s].watching});
+    }
   }
   if (!others.empty()) sendto(seat, toclient::existingplayers(others));
 
@@ -105,6 +109,7 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   std::vector<int> scores;
   for (int n = 1; n <= maxplayers; ++n) scores.push_back(players[n].score);
   std::vector<protocol::SlotEntry> rack;
+  const int drawnBefore = drawn;
   if (seat <= maxplayers) {
     for (int k = 1; k <= kRackSize; ++k) {
       // A seat taken over in a running game keeps its former occupant's rack; slots never dealt
@@ -115,6 +120,12 @@ void ServerCore::receivedlogininfo(std::string_view argument, int sender) {
   }
   sendto(seat,
          toclient::gamestats(seat, turnseconds, countdown, currentplayer, drawn, scores, rack));
+  // The others' count of tiles left is right at once, not only from the next turn on.
+  if (drawn != drawnBefore) {
+    for (int s = 1; s <= seatsused; ++s) {
+      if (s != seat) sendto(s, toclient::drawn(drawn));
+    }
+  }
   givekey(seat);
   if (keptseat != 0) {
     sendto(seat, toclient::notice(kept[keptseat].name + "'s seat is kept for " +

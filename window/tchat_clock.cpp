@@ -16,7 +16,7 @@ void Tchat::turntimeTimer() {
 void Tchat::syncClock() {
   const QString shown = QString::fromStdString(game.timerText);
   if (label_timer->text() != shown) label_timer->setText(shown);
-  label_timer->setAccessibleName(shown);
+  if (label_timer->accessibleName() != shown) label_timer->setAccessibleName(shown);
   if (image_timer->width() != game.barWidth) image_timer->resize(game.barWidth, 22);
   image_timer->setVisible(game.barWidth > 0);
   // Over the light bar the time is dark green, black for the last 19 seconds; beyond the bar's

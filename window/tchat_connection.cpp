@@ -5,7 +5,6 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QNetworkInterface>
-#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 #include <exception>
@@ -257,10 +256,12 @@ korvel::client::Reconnect::Clock::time_point clockNow(
 }  // namespace
 
 void Tchat::startReconnecting() {
-  game.connected = false;  // nothing is sent, and closing the window asks nothing
-  turntime.stop();
   reconnect.start(clockNow(now),
                   korvel::client::HeldGame::of(game, korvel::protocol::cleanName(playername)));
+  // The board and the buttons stop at once: nothing is sent, and closing the window asks nothing.
+  korvel::client::Outcome lost;
+  game.connectionLost(lost);
+  render(lost);
   if (!reconnectBanner) {
     auto* banner = new QFrame(this);
     banner->setObjectName("reconnectBanner");
@@ -369,12 +370,17 @@ void Tchat::reconnectStep(korvel::client::Reconnect::Step step) {
       stopReconnecting();
       close();
       return;
-    case Step::HostEnded:
+    case Step::HostEnded: {
+      // The game ends in the window as it stood: the summary with the scores, and the record in
+      // Past Games. The window stays with its last game.
       stopReconnecting();
-      messageBoxes().showMessage("The host has ended the game", [window = QPointer<Tchat>(this)] {
-        if (window) window->close();
-      });
+      leftBehind_ = true;
+      korvel::app::programLog().write("reconnecting ended: the host has ended the game");
+      korvel::client::Outcome out;
+      game.hostEnded(out);
+      render(out);
       return;
+    }
     case Step::Back: {
       // The host gave this window its seat: the mirror learns the game as a newcomer does, and
       // the record goes on.

@@ -215,7 +215,6 @@ void Tchat::buildSeats() {
   label_tilesleft->setGeometry(433, 18, 73, 22);
   label_tilesleft->setObjectName("label_tilesleft");
   label_tilesleft->setFont(arial(19, true));
-  label_tilesleft->setAccessibleName("Tiles left");
 
   image_Turn = picture(panel_board, artwork::turnMarker(dpr), QRect(495, 63, 8, 45));
   image_Turn->setAccessibleName("Turn marker");

@@ -74,6 +74,11 @@ void Tchat::syncView() {
     QAccessible::updateAccessibility(&alert);
   }
   setPeerText(label_tilesleft, game.tilesleft);
+  // The count is a picture of a number to an assistive tool unless its name carries it.
+  if (const QString name = "Tiles left: " + label_tilesleft->text();
+      label_tilesleft->accessibleName() != name) {
+    label_tilesleft->setAccessibleName(name);
+  }
   image_Turn->move(image_Turn->x(), game.turnTop);
 
   QStringList words;

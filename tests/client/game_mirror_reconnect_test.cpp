@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "client/game_file.h"
+#include "client/game_summary.h"
 #include "protocol/message.h"
 
 using korvel::client::GameMirror;
@@ -397,4 +399,48 @@ TEST(Reconnect, AnAttemptThatGetsThroughEndsOnlyWhenTheHostSeatsTheWindowOrTheTi
   EXPECT_EQ(last, Step::Drop);
   EXPECT_EQ(taken, Reconnect::kMaxLines + 1);
   EXPECT_TRUE(r.active());
+}
+
+TEST(Reconnect, ALostConnectionStopsPlayAtOnceAndAHostThatEndedLeavesTheScoresAsTheyStood) {
+  GameMirror game = bobsGame();
+  game.connected = true;
+  game.history.steadyMs = [] { return std::int64_t{100'000}; };
+  // Bob's turn with a tile laid and another carried.
+  game.handleLine("CMD_nextplayer+2+19+");
+  ASSERT_TRUE(game.myTurn() && game.buttonsVisible);
+  game.rackClick(1, 50, 500);
+  game.boardClick(5 * 39 + 20, 6 * 39 + 20, korvel::client::Button::Left, 0, 0);
+  game.rackClick(2, 95, 500);
+  ASSERT_NE(game.carriedSlot(), 0);
+
+  korvel::client::Outcome lost;
+  game.connectionLost(lost);
+  EXPECT_FALSE(game.myTurn());
+  EXPECT_FALSE(game.buttonsVisible);
+  EXPECT_EQ(lost.clock, korvel::client::Outcome::Clock::Stop);
+  EXPECT_EQ(game.carriedSlot(), 0);
+  EXPECT_EQ(game.board[5][6].letter, 0) << "the laid tile went home";
+  EXPECT_TRUE(game.rack[0].visible && game.rack[1].visible);
+  EXPECT_TRUE(game.gameRunning) << "the game may still go on when the window gets back";
+  EXPECT_TRUE(
+      game.boardClick(5 * 39 + 20, 6 * 39 + 20, korvel::client::Button::Left, 0, 0).send.empty());
+
+  korvel::client::Outcome ended;
+  game.hostEnded(ended);
+  EXPECT_FALSE(game.gameRunning);
+  EXPECT_EQ(game.status, "The host ended the game.");
+  EXPECT_EQ(ended.chat, Lines{"0+The host ended the game."});
+  EXPECT_TRUE(ended.gameEnded);
+  EXPECT_TRUE(ended.saveGame) << "Ann's word is a turn somebody played";
+  const auto& record = game.history.record;
+  EXPECT_TRUE(record.finished && record.hostEnded);
+  EXPECT_FALSE(record.played) << "Bob never had a move accepted";
+  EXPECT_EQ(record.winner, "");
+  EXPECT_EQ(record.finalScores, (std::array<int, 4>{5, 0, 0, 0}));
+  const auto summary = korvel::client::summarise(record);
+  EXPECT_EQ(summary.winners, 0);
+  EXPECT_EQ(korvel::client::summaryHeading(summary), "The host ended the game.");
+  const auto back = korvel::client::gameFromJson(korvel::client::gameToJson(record));
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(*back, record);
 }

@@ -541,6 +541,21 @@ TEST(GameMirrorTurns, ArrivingInARunningGame) {
   EXPECT_EQ(m.board[1][1].letter, 0);
 }
 
+TEST(GameMirrorTurns, ALateJoinAsTheOthersAndTheNewcomerSeeIt) {
+  // The others: a newcomer dealt a rack changes the bag at once; a connection still logging in
+  // (no name yet) is nobody to announce.
+  GameMirror m = running(1, 2);
+  feed(m, toclient::drawn(24));
+  EXPECT_EQ(m.tilesleft, "51");
+  const Outcome pending = feed(m, toclient::existingplayers({{3, "", false}, {4, "Cy", false}}));
+  EXPECT_EQ(pending.chat, Strings{"0+Cy is Connected."});
+  EXPECT_EQ(m.seat[2].name, korvel::client::kWaiting);
+  // The newcomer: the host does not say what the last move gained, so no gain shows.
+  GameMirror late = table(3);
+  feed(late, toclient::gamestats(3, 45, 30, 2, 40, {5, 7, 0, 0}, {}));
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(late.seat[n].bonus, "") << n;
+}
+
 // A broken or hostile host: items that would index outside the mirror are skipped, fields that
 // do not parse end the message, and nothing else changes.
 TEST(GameMirrorHostile, OutOfRangeItemsAreSkipped) {
@@ -784,6 +799,31 @@ TEST(GameMirrorClock, TicksWidthsColoursAndCues) {
   }
   EXPECT_EQ(korvel::client::clockText(65), "Time: 1:05");
   EXPECT_EQ(korvel::client::clockText(59), "Time: 0:59");
+}
+
+TEST(GameMirrorClock, ANewTurnShowsItsOwnTimeBeforeTheFirstTick) {
+  struct Case {
+    const char* what;
+    std::string message;
+    std::string shown, afterTick;
+    bool black;
+  } cases[] = {
+      {"next player", toclient::nextplayer(1, 16), "Time: 1:00", "Time: 0:59", false},
+      {"joined in a turn", toclient::gamestats(2, 60, 15, 1, 16, {0, 0, 0, 0}, {}), "Time: 0:15",
+       "Time: 0:14", true},
+  };
+  for (const auto& c : cases) {
+    GameMirror m = running(2, 2);
+    // The previous turn's clock has almost run out.
+    for (int i = 0; i < 55; ++i) m.tick();
+    ASSERT_EQ(m.timerText, "Time: 0:05");
+    feed(m, c.message);
+    EXPECT_EQ(m.timerText, c.shown) << c.what;
+    EXPECT_EQ(m.timerBlack, c.black) << c.what;
+    EXPECT_GT(m.barWidth, 7 * 5) << c.what;
+    m.tick();
+    EXPECT_EQ(m.timerText, c.afterTick) << c.what;
+  }
 }
 
 TEST(GameMirrorMenus, RequestsAndTheirRules) {

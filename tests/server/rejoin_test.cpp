@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "tests/window/recorders.h"
+#include "window/game_summary_window.h"
 #include "window/panel_widgets.h"
 #include "window/picture_button.h"
 #include "window/tchat.h"
@@ -158,8 +161,21 @@ TEST_F(Rejoin, APlayerWhoseConnectionResetGetsBackIntoItsSeatAndPlaysItsNextTurn
 }
 
 TEST_F(Rejoin, AHostThatRefusesThreeTimesInARowHasEndedTheGame) {
+  QTemporaryDir games;
+  bob->gamesFolder = games.path().toStdString();
+  // Ann passes, and it is Bob's turn when his connection drops.
+  ASSERT_TRUE(host->game.myTurn());
+  click(host->button_pass);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->label_status->text() == "Ann passed."; }, 5000));
+  for (int n = 0; n < 3; ++n) server->timer1Timer();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bob->game.myTurn(); }, 5000));
+  ASSERT_TRUE(bob->button_pass->isVisible());
   resetConnection(*bob->sock);
   ASSERT_TRUE(bob->reconnect.active());
+  // The board and the buttons stop at once; the bar over the board says why.
+  EXPECT_FALSE(bob->button_pass->isVisible());
+  EXPECT_FALSE(bob->game.myTurn());
+  EXPECT_EQ(bob->reconnectBanner->parentWidget(), bob.get());
   int failures = 0;
   bob->sock->OnInfo = [&failures, inner = bob->sock->OnInfo](TSock* s, int kind,
                                                              const std::string& msg) {
@@ -175,9 +191,15 @@ TEST_F(Rejoin, AHostThatRefusesThreeTimesInARowHasEndedTheGame) {
     bob->reconnectTick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return failures == attempt; }, 5000));
   }
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 5000));
-  EXPECT_EQ(boxes.shown, QStringList{"The host has ended the game"});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !bob->isVisible(); }, 5000));
+  // The game ends in the window as it stood: the summary, no box, the game in Past Games.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return bob->summaryWindow != nullptr && bob->summaryWindow->isVisible(); }, 5000));
+  EXPECT_EQ(bob->summaryWindow->winner->text(), "The host ended the game.");
+  EXPECT_EQ(bob->label_status->text(), "The host ended the game.");
+  EXPECT_FALSE(bob->reconnectBanner->isVisible());
+  EXPECT_TRUE(bob->isVisible());
+  EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(" | ").toStdString();
+  EXPECT_EQ(QDir(games.path()).entryList({"*.json"}).size(), 1);
 }
 
 TEST_F(Rejoin, LeaveStopsTryingAndEndsTheWindow) {
