@@ -1,8 +1,11 @@
 #include "app/host_address.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 #include "protocol/text_encoding.h"
@@ -40,23 +43,8 @@ std::string quoted(std::string_view text) {
   return "\"" + protocol::cleanTextFromBytes(text) + "\"";
 }
 
-// Four numbers 0 to 255 without leading zeros ("010" would mean octal to some readers).
 bool isIpv4(std::string_view text) {
-  int parts = 0;
-  std::size_t at = 0;
-  while (true) {
-    std::size_t end = at;
-    while (end < text.size() && isDigit(text[end])) ++end;
-    const std::size_t length = end - at;
-    if (length == 0 || length > 3 || (length > 1 && text[at] == '0')) return false;
-    int value = 0;
-    std::from_chars(text.data() + at, text.data() + end, value);
-    if (value > 255) return false;
-    ++parts;
-    if (end == text.size()) return parts == 4;
-    if (text[end] != '.' || parts == 4) return false;
-    at = end + 1;
-  }
+  return readIpv4(text).has_value();
 }
 
 // Counts the ':'-separated groups of one side of "::" (empty text has none); a dotted IPv4
@@ -196,6 +184,17 @@ AddressReading readHostPort(std::string_view text, int defaultPort, bool bareIpv
 }
 
 }  // namespace
+
+std::optional<std::array<std::uint8_t, 4>> readIpv4(std::string_view text) {
+  const std::string terminated(text);
+  in_addr address{};
+  if (terminated.find('\0') != std::string::npos ||
+      ::inet_pton(AF_INET, terminated.c_str(), &address) != 1)
+    return std::nullopt;
+  std::array<std::uint8_t, 4> parts{};
+  std::memcpy(parts.data(), &address.s_addr, parts.size());  // network order: as written
+  return parts;
+}
 
 bool looksLikeInvitationLink(std::string_view text) {
   return startsWithNoCase(text, "korvel:");

@@ -3,7 +3,9 @@
 // into a host and a port, links written for this computer's addresses, and a failed connection
 // told in words a player understands.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,10 @@ struct AddressReading {
   std::optional<HostAddress> address;
   std::string error;
 };
+
+// The four parts of a dotted IPv4 address as inet_pton reads one: four decimal numbers 0 to 255
+// without leading zeros ("010" would mean octal to some readers), nothing else.
+std::optional<std::array<std::uint8_t, 4>> readIpv4(std::string_view text);
 
 // True when text starts with the link scheme ("korvel:", any letter case): such text is read as
 // a link and nothing else.

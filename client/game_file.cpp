@@ -315,25 +315,6 @@ bool watchedGameTooLarge(const GameRecord& record) {
 
 namespace {
 
-enum class Placed { Yes, Taken, Failed };
-
-// Gives the written temporary file the name `target` unless that name exists.
-Placed place(const fs::path& temp, const fs::path& target, NoReplace& how) {
-  if (how == NoReplace::Rename) {
-    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-      return Placed::Yes;
-    if (errno == EEXIST) return Placed::Taken;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
-      return Placed::Failed;
-    how = NoReplace::Link;  // this file system cannot; a link never replaces either
-  }
-  if (::link(temp.c_str(), target.c_str()) == 0) {
-    ::unlink(temp.c_str());
-    return Placed::Yes;
-  }
-  return errno == EEXIST ? Placed::Taken : Placed::Failed;
-}
-
 // A saved game's name, "2026-12-07_18-22-14.json" or with "-2" ... before ".json": its number
 // (1 for none), or 0 for any other name.
 int gameFileNumber(std::string_view name) {
@@ -381,12 +362,12 @@ std::optional<fs::path> saveGame(const fs::path& folder, const GameRecord& recor
     for (int n = 1; n <= kMaxNames; ++n) {
       const fs::path target =
           folder / (std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".json");
-      const Placed placed = place(temp, target, how);
-      if (placed == Placed::Yes) {
+      const records::Renamed placed = records::renameNoReplace(temp, target, how);
+      if (placed == records::Renamed::Yes) {
         records::syncFolder(folder);  // the game is in place either way; this makes it last
         return target;
       }
-      if (placed == Placed::Failed) break;
+      if (placed == records::Renamed::Failed) break;
     }
   }
   ::unlink(temp.c_str());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "client/game_log.h"
+#include "records/regular_file.h"
 
 namespace korvel::client {
 
@@ -60,10 +61,8 @@ std::optional<GameRecord> gameHeadFromJson(std::string_view text);
 std::string isoTime(std::int64_t seconds);
 std::optional<std::int64_t> parseIsoTime(std::string_view text);
 
-// How a finished file takes its name without replacing one: renameat2 with RENAME_NOREPLACE, or
-// a hard link and the removal of the temporary name, which is also the fallback where the file
-// system refuses the first (tests choose Link to run that way).
-enum class NoReplace { Rename, Link };
+// How a finished file takes its name without replacing one (records/regular_file.h).
+using records::NoReplace;
 
 // Writes the record as a new file in `folder` (made when missing), named after its start time
 // ("2026-12-07_18-22-14.json", then "-2", "-3", ... when taken): written whole to a temporary

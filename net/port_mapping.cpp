@@ -1,8 +1,6 @@
 #include "net/port_mapping.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdint>
 #include <utility>
 
@@ -27,26 +25,6 @@ RouterAnswer RouterAnswer::refused(int code, std::string why) {
 
 namespace {
 
-std::optional<std::array<int, 4>> ipv4Parts(std::string_view text) {
-  std::array<int, 4> parts{};
-  std::size_t at = 0;
-  for (int n = 0; n < 4; ++n) {
-    if (n > 0) {
-      if (at >= text.size() || text[at] != '.') return std::nullopt;
-      ++at;
-    }
-    const std::size_t start = at;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 3) ++at;
-    if (at == start) return std::nullopt;
-    // "010" would be octal to some readers: refused.
-    if (at - start > 1 && text[start] == '0') return std::nullopt;
-    std::from_chars(text.data() + start, text.data() + at, parts[n]);
-    if (parts[n] > 255) return std::nullopt;
-  }
-  if (at != text.size()) return std::nullopt;
-  return parts;
-}
-
 bool refusedWith(const RouterAnswer& answer, int code) {
   return answer.status == RouterAnswer::Status::Refused && answer.code == code;
 }
@@ -54,15 +32,14 @@ bool refusedWith(const RouterAnswer& answer, int code) {
 }  // namespace
 
 std::optional<std::string> cleanIpv4(std::string_view text) {
-  if (!ipv4Parts(text)) return std::nullopt;
+  if (!app::readIpv4(text)) return std::nullopt;
   return std::string(text);
 }
 
 AddressUse outsideAddressUse(std::string_view ipv4) {
-  const auto p = ipv4Parts(ipv4);
+  const auto p = app::readIpv4(ipv4);
   if (!p) return AddressUse::Unusable;
-  const auto [a, b, c, d] = *p;
-  (void)c, (void)d;
+  const int a = (*p)[0], b = (*p)[1];
   if (a == 0 || a == 127 || a >= 224 || (a == 169 && b == 254)) return AddressUse::Unusable;
   if (a == 10 || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) ||
       (a == 100 && b >= 64 && b <= 127))

@@ -88,21 +88,30 @@ std::string fileReadProblem(FileReadStatus status) {
   return "could not be read";
 }
 
+Renamed renameNoReplace(const fs::path& from, const fs::path& to, NoReplace& how) {
+  if (how == NoReplace::Rename) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+      return Renamed::Yes;
+    if (errno == EEXIST) return Renamed::Taken;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
+      return Renamed::Failed;
+    how = NoReplace::Link;  // this file system cannot; a link never replaces either
+  }
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return Renamed::Yes;
+  }
+  return errno == EEXIST ? Renamed::Taken : Renamed::Failed;
+}
+
 std::optional<fs::path> setFileAside(const fs::path& file) {
+  NoReplace how = NoReplace::Rename;
   for (int n = 1; n <= 1000; ++n) {
     fs::path aside = file;
     aside += n == 1 ? std::string(".bad") : ".bad-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
-      return aside;
-    if (errno == EEXIST) continue;
-    if (errno != EINVAL && errno != ENOSYS) return std::nullopt;
-    // A file system without RENAME_NOREPLACE: a hard link fails where the name is taken.
-    if (::link(file.c_str(), aside.c_str()) == 0) {
-      ::unlink(file.c_str());
-      return aside;
-    }
-    if (errno == EEXIST) continue;
-    return std::nullopt;
+    const Renamed renamed = renameNoReplace(file, aside, how);
+    if (renamed == Renamed::Yes) return aside;
+    if (renamed == Renamed::Failed) return std::nullopt;
   }
   return std::nullopt;
 }

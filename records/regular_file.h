@@ -37,6 +37,20 @@ FileRead readRegularFile(const std::filesystem::path& file, std::size_t maxBytes
 // regular file", ...
 std::string fileReadProblem(FileReadStatus status);
 
+// How a file takes a new name without replacing one already there: renameat2 with
+// RENAME_NOREPLACE, or a hard link and the removal of the old name, which is also the fallback
+// where the file system refuses the first (tests choose Link to run that way).
+enum class NoReplace { Rename, Link };
+enum class Renamed {
+  Yes,     // `to` is the file now; `from` is gone
+  Taken,   // `to` exists; nothing changed
+  Failed,  // any other error; nothing changed
+};
+// Gives the file `from` the name `to` unless that name exists. `how` turns to Link where the file
+// system cannot rename without replacing, so that later calls go straight to the link.
+Renamed renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
+                        NoReplace& how);
+
 // Moves the file to the first free name of file + ".bad", ".bad-2", ".bad-3", ... in the same
 // folder, never over an existing file; the name it took, or nothing when it could not be moved.
 std::optional<std::filesystem::path> setFileAside(const std::filesystem::path& file);

@@ -170,8 +170,18 @@ int main(int argc, char** argv) {
     if (fitting != zoom &&
         korvel::app::saveKey(korvel::app::settingsFilePath(), korvel::app::kSettingsSection,
                              korvel::app::kZoomKey, std::to_string(fitting))) {
-      restart.request();
-      return EXIT_SUCCESS;
+      const std::string zooms =
+          "zoom " + std::to_string(zoom) + "% does not fit the screen, " + std::to_string(fitting);
+      if (const auto problem = restart.request()) {
+        log.write(zooms + "% is saved for the next start; going on at " + std::to_string(zoom) +
+                  "%: cannot start again: " + *problem);
+      } else {
+        // A clean end: the new copy must not take this one for a run that ended abnormally.
+        log.write(zooms + "% fits: ended to start again (exit code 0)");
+        log.clearRunning();
+        endedThroughMain = true;
+        return EXIT_SUCCESS;
+      }
     }
   }
 

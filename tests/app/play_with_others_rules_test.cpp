@@ -112,6 +112,18 @@ TEST(HostAddress, FieldAndLinksRefuseEverythingElseWithAReason) {
   EXPECT_FALSE(readInvitationLink("box:7772", 7772).address);
 }
 
+TEST(HostAddress, Ipv4PartsAreReadInTheOrderWrittenAndNothingAfterThemIsIgnored) {
+  using Parts = std::array<std::uint8_t, 4>;
+  EXPECT_EQ(readIpv4("192.168.1.20"), (Parts{192, 168, 1, 20}));
+  EXPECT_EQ(readIpv4("0.0.0.0"), (Parts{0, 0, 0, 0}));
+  EXPECT_EQ(readIpv4("255.255.255.255"), (Parts{255, 255, 255, 255}));
+  for (std::string_view bad : std::initializer_list<std::string_view>{
+           "1.2.3.4 ", " 1.2.3.4", "1.2.3.4.", "1..2.3", "1.2.3.0x1", "0127.0.0.1", "1.2.3", "",
+           std::string_view("1.2.3.4\0.5", 9)}) {
+    EXPECT_FALSE(readIpv4(bad)) << bad;
+  }
+}
+
 TEST(HostAddress, ALinkFromOutsideIsJudgedAsTheFieldHoldsItAndJoinReadsTheSame) {
   const struct {
     std::string link;

@@ -1,5 +1,8 @@
 // Whole-program tests: the built korvel, started with its own runtime directory and ports.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -232,4 +235,93 @@ TEST(Program, SigtermOnOwnTurnInARunningGameEndsWithoutAsking) {
   EXPECT_TRUE(log.readAll().contains("ended on request by SIGTERM (exit code 0)"));
   const QDir state(joiner.runtime.filePath("Korvel"));
   EXPECT_TRUE(state.entryList({"running-*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+namespace {
+
+// A copy of the program in a folder of its own (where it keeps its settings), asked for a zoom
+// that the offscreen screen (800 x 600) cannot hold, with the log and markers in state/.
+struct ZoomedCopy {
+  QTemporaryDir dir;
+  QProcess process;
+  explicit ZoomedCopy(bool deleteProgramFile) {
+    const QString exe = dir.filePath("korvel");
+    EXPECT_TRUE(QFile::copy(KORVEL_EXE, exe));
+    // A program file without a name has no folder: its settings are in XDG_CONFIG_HOME's.
+    QDir(dir.path()).mkpath("Korvel");
+    QFile settings(dir.filePath(deleteProgramFile ? "Korvel/quonlobby.ini" : "quonlobby.ini"));
+    EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Korvel]\nZoom=150\n");
+    settings.close();
+    QDir(dir.path()).mkpath("state");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("XDG_STATE_HOME", dir.filePath("state"));
+    env.insert("XDG_CONFIG_HOME", dir.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KORVEL_PORT", QString::number(freePort()));
+    env.insert("KORVEL_LOBBY_PORT", QString::number(freePort()));
+    process.setProcessEnvironment(env);
+    QString program = exe;
+    int fd = -1;
+    if (deleteProgramFile) {
+      // Started through a descriptor of a file without a name, so no restart can find it.
+      fd = ::open(QFile::encodeName(exe).constData(), O_RDONLY);  // inherited by the child
+      EXPECT_GE(fd, 0);
+      QFile::remove(exe);
+      program = "/proc/self/fd/" + QString::number(fd);
+    }
+    process.start(program, {"Ann", "127.0.0.1", "true"});
+    EXPECT_TRUE(process.waitForStarted(10000));
+    if (fd >= 0) ::close(fd);
+  }
+  ~ZoomedCopy() {
+    process.kill();
+    process.waitForFinished(5000);
+  }
+  QByteArray log() const {
+    QFile file(dir.filePath("state/Korvel/korvel.log"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  QStringList markers() const {
+    return QDir(dir.filePath("state/Korvel")).entryList({"running-*"}, QDir::Files);
+  }
+};
+
+}  // namespace
+
+// A zoom chosen on a larger screen: the program saves the largest that fits and starts again
+// before any window shows, ending this copy cleanly (no marker left, so the new copy does not
+// report an abnormal end); when it cannot start again, it goes on at the zoom it has and says so.
+TEST(Program, AZoomTooLargeForTheScreenStartsAgainAtOneThatFitsOrGoesOnWhenItCannot) {
+  {
+    ZoomedCopy copy(false);
+    const QString first = "running-" + QString::number(copy.process.processId());
+    ASSERT_TRUE(copy.process.waitForFinished(20000));
+    EXPECT_EQ(copy.process.exitCode(), 0);
+    EXPECT_TRUE(
+        copy.log().contains("zoom 150% does not fit the screen, 100% fits: ended to "
+                            "start again (exit code 0)"))
+        << copy.log().toStdString();
+    // The new copy, at 100%, runs and leaves the first one's end alone.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return copy.markers().size() == 1 && copy.markers()[0] != first; }, 20000))
+        << copy.log().toStdString();
+    EXPECT_EQ(copy.log().count("ended to start again"), 1);
+    EXPECT_FALSE(copy.log().contains("outside the main loop"));
+    const QStringList markers = copy.markers();
+    EXPECT_NE(markers[0], first);
+    ::kill(markers[0].mid(8).toInt(), SIGTERM);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return copy.markers().isEmpty(); }, 20000));
+  }
+  ZoomedCopy deleted(true);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return deleted.log().contains(
+            "zoom 150% does not fit the screen, 100% is saved for the next start; going on at "
+            "150%: cannot start again: the program file ");
+      },
+      20000))
+      << deleted.log().toStdString();
+  EXPECT_EQ(deleted.process.state(), QProcess::Running);
 }

@@ -419,7 +419,8 @@ wait)";
   EXPECT_TRUE(report.contains("[  PASSED  ] 1 test")) << hostReport;
 }
 
-// The guest side of the test above; skipped when run on its own.
+// The guest side of the test above, which alone starts it (CTest leaves it out; a run of the
+// whole program skips it).
 // The row showing the game at this address, or -1.
 int rowOf(const NetworkGamesView& view, const QString& address) {
   for (int row = 0; row < view.model()->rowCount(); ++row) {
