@@ -14,6 +14,7 @@ list(APPEND KORVEL_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tdownload.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ttallylist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tplaywithothers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/network_games_view.cpp
 )
 # The installer download (libcurl) and the download dialog's picture (libjpeg).
 if(KORVEL_BUILD_UI)

@@ -30,6 +30,3 @@ if(KORVEL_BUILD_UI)
   find_package(CURL REQUIRED)
   list(APPEND KORVEL_UI_LIBRARIES PkgConfig::MINIUPNPC ${NATPMP_LIBRARY} CURL::libcurl)
 endif()
-list(APPEND KORVEL_UI_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/network_games_view.cpp
-)

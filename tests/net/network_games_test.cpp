@@ -34,12 +34,12 @@
 #include <set>
 #include <string>
 
+#include "dialogs/network_games_view.h"
 #include "dialogs/tplaywithothers.h"
 #include "net/avahi_poll.h"
 #include "net/avahi_thread.h"
 #include "net/game_publisher.h"
 #include "net/game_record.h"
-#include "net/network_games_view.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The found games as a table, changed row by row so the selection and the scrolled place hold.
-#include "net/network_games_view.h"
+#include "dialogs/network_games_view.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
