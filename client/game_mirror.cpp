@@ -66,6 +66,15 @@ std::optional<std::string> playerrorText(int code) {
   return kTexts[code - 1];
 }
 
+std::vector<std::string> GameMirror::loginAnswer(int seat, std::string_view loginname,
+                                                 std::string_view key) {
+  std::vector<std::string> answer;
+  if (!key.empty()) answer.push_back(protocol::toserver::seatkey(key));
+  answer.push_back(
+      protocol::toserver::logininfo(std::to_string(seat), protocol::kVersion, loginname));
+  return answer;
+}
+
 std::string GameMirror::seatLabel(int number) const {
   if (number < 1 || number > seats || number > kSeats) return {};
   return seat[number - 1].name;

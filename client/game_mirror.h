@@ -142,6 +142,11 @@ class GameMirror {
   // spectator's. Any other number (or none) is refused at once: myplayer stays as it was, the
   // returned seat is empty so no login answer goes out, and a program line says why.
   std::optional<int> takeLoginSeat(std::string_view number, Outcome& out);
+  // The answer to a login request for `seat`: the seat key first when there is one to offer, then
+  // the login under `loginname` (which ends in its terminator). The seat goes back as read
+  // ("0002" answers "2"), so a host cannot make the answer any longer.
+  static std::vector<std::string> loginAnswer(int seat, std::string_view loginname,
+                                              std::string_view key);
 
   // One message from the server: the command word and the text after its first "+". Commands
   // that are not the mirror's (login, chat, sounds) return false and change nothing.

@@ -236,9 +236,10 @@ Reconnect::Step Reconnect::take(std::string_view line, Outcome& out) {
     }
     a.loggedIn = false;
     a.stats = false;
-    if (!held_.seatKey.empty()) out.send.push_back(protocol::toserver::seatkey(held_.seatKey));
-    out.send.push_back(protocol::toserver::logininfo(std::to_string(*seat), protocol::kVersion,
-                                                     held_.name + protocol::kTerminator));
+    for (std::string& message :
+         GameMirror::loginAnswer(*seat, held_.name + protocol::kTerminator, held_.seatKey)) {
+      out.send.push_back(std::move(message));
+    }
     return Step::Wait;
   }
   if (split.command.rfind("CMD_", 0) != 0) a.strange = true;

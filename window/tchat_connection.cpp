@@ -140,12 +140,10 @@ void Tchat::sendloginfo(const std::string& number) {
   render(out);
   if (!seatNumber) return;
   rememberJoinedHost();
-  if (const std::string key = seatKeyToOffer(); !key.empty()) {
-    sock->send(korvel::protocol::toserver::seatkey(key));
+  for (const std::string& message :
+       korvel::client::GameMirror::loginAnswer(*seatNumber, loginname, seatKeyToOffer())) {
+    sock->send(message);
   }
-  // The seat goes back as read ("0002" answers "2"): a host cannot make the answer any longer.
-  sock->send(korvel::protocol::toserver::logininfo(std::to_string(*seatNumber),
-                                                   korvel::protocol::kVersion, loginname));
 }
 
 void Tchat::sockRead(TSock* sender) {
