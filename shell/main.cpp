@@ -132,8 +132,7 @@ int main(int argc, char** argv) {
     qputenv(korvel::app::kScaleFactorVariable, QByteArray::fromStdString(*factor));
   QApplication app(qtArgc, argv);
   // What a socket or the game server meets in a handler is shown to the player.
-  setErrorReporter(
-      [](const std::string& text) { messageBoxes().showMessage(QString::fromStdString(text)); });
+  setErrorReporter(showReportedError);
   // Before everything else this program owns, so a new copy starts after all of it is gone.
   ProgramRestart restart(given);
   if (const auto& folder = InstanceGuard::runtimeFolder(); !folder.problem.empty()) {

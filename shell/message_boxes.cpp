@@ -110,3 +110,7 @@ MessageBoxes& messageBoxes() {
 void setMessageBoxes(MessageBoxes* boxes) {
   installed = boxes;
 }
+
+void showReportedError(const std::string& text) {
+  messageBoxes().showMessage(QString::fromStdString(text));
+}

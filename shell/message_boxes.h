@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 
 class MessageBoxes {
  public:
@@ -70,3 +71,6 @@ class MessageBoxes {
 MessageBoxes& messageBoxes();
 // Replaces them (tests install a recorder); nullptr restores the default.
 void setMessageBoxes(MessageBoxes* boxes);
+// The error reporter of a program with a window: a socket's or the server's error in a box, as
+// plain text (setErrorReporter(showReportedError)).
+void showReportedError(const std::string& text);

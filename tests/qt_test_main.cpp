@@ -10,8 +10,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   // Errors a socket or the server reports go to the message boxes, which tests replace.
-  setErrorReporter(
-      [](const std::string& text) { messageBoxes().showMessage(QString::fromStdString(text)); });
+  setErrorReporter(showReportedError);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -9,8 +9,7 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   // Errors a socket or the server reports go to the message boxes, which tests replace.
-  setErrorReporter(
-      [](const std::string& text) { messageBoxes().showMessage(QString::fromStdString(text)); });
+  setErrorReporter(showReportedError);
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
   // Sockets let go of during the last test are deleted before the application goes.
